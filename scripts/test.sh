@@ -17,5 +17,5 @@ status=0
 ctest --output-on-failure --timeout 300 -j "${LW_TEST_JOBS:-4}" "$@" || status=$?
 
 # What the device here offers, from the probe test's output.
-grep -h '^\[probe\]' "$build/Testing/Temporary/LastTest.log" 2>/dev/null | sort -u || true
+grep -h '^\[probe\]' "$build/Testing/Temporary/LastTest.log" 2>/dev/null | awk '!seen[$0]++' || true
 exit $status
