@@ -19,6 +19,9 @@ public:
     // parameter is already gone), then the owner when deleteOwner is set.
     ~ControlBinder();
 
+    // Bind looks the owner up as the type it was set with, so set it as the class whose
+    // setters are bound (in that class's own code, `SetOwner(this)`). deleteOwner must stay
+    // false for an owner that holds this binder, or the owner would be destroyed twice.
     template <class Obj>
     void SetOwner(Obj* owner, bool deleteOwner = false)
     {

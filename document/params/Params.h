@@ -8,4 +8,5 @@
 #include "document/params/MediaParam.h"
 #include "document/params/MediaParamT.h"
 #include "document/params/MediaRectangle.h"
+#include "document/params/ParamArchive.h"
 #include "document/params/ScaledParam.h"
