@@ -211,3 +211,29 @@ TEST_F(MeshDeviceTest, LakeGroundIsATwoTriangleList)
 }
 
 } // namespace
+
+namespace {
+
+class ReleaseAndNullTest : public DeviceTest {};
+
+TEST_F(ReleaseAndNullTest, ReleasesClearsAndReturnsTheRemainingCount)
+{
+    IDirect3DTexture9* plain = nullptr;
+    EXPECT_EQ(0u, ReleaseAndNull(plain)); // null: nothing happens
+
+    ASSERT_EQ(D3D_OK, device()->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &plain, nullptr));
+    plain->AddRef();
+    EXPECT_EQ(1u, ReleaseAndNull(plain));
+    EXPECT_EQ(nullptr, plain);
+
+    ComRef<IDirect3DTexture9> held;
+    EXPECT_EQ(0u, ReleaseAndNull(held));
+    ASSERT_EQ(D3D_OK, device()->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, held.Out(), nullptr));
+    IDirect3DTexture9* raw = held.Get();
+    raw->AddRef();
+    EXPECT_EQ(1u, ReleaseAndNull(held));
+    EXPECT_FALSE(held);
+    EXPECT_EQ(0u, raw->Release());
+}
+
+} // namespace

@@ -11,6 +11,7 @@
 #include "document/TextureInfo.h"
 #include "scene/render/PictureQuad.h"
 #include "scene/render/SceneTransforms.h"
+#include "scene/render/ScreenPictureQuad.h"
 #include "scene/render/ScreenQuad.h"
 #include "tests/support/DeviceFixture.h"
 
@@ -241,5 +242,44 @@ INSTANTIATE_TEST_SUITE_P(Pictures, LetterboxDrawTest,
                                            LetterboxCase{"pillarbox", 64, 128, false, 80, 0, 176, 192},
                                            LetterboxCase{"exact", 128, 96, false, 0, 0, 256, 192},
                                            LetterboxCase{"stretched", 64, 128, true, 0, 0, 256, 192}));
+
+TEST_F(ScreenQuadDeviceTest, ScreenPictureQuadIsLetterboxedIntoTheBackBuffer)
+{
+    const uint32_t top = 0xC02020, bottom = 0x2020C0;
+    const TextureInfo picture = MakeTwoToneTexture(device(), 128, 32, top, bottom);
+    ASSERT_TRUE(picture.texture);
+    SetPlainStates(device());
+    ScreenPictureQuad quad;
+    ASSERT_EQ(D3D_OK, MakeScreenPictureQuad(quad, picture));
+    EXPECT_EQ(picture.texture.Get(), quad.texture.Get());
+
+    device()->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000 | kMagenta, 1.0f, 0);
+    ASSERT_EQ(D3D_OK, device()->BeginScene());
+    ASSERT_TRUE(quad.Bind());
+    device()->DrawPrimitive(quad.primitiveType, 0, quad.primitiveCount);
+    device()->EndScene();
+
+    // y 64 to 128 on the 256 × 192 back buffer: upper half, lower half, clear colour around.
+    const PixelImage image = ReadBackBuffer();
+    EXPECT_EQ(top, image.Rgb(128, 80));
+    EXPECT_EQ(bottom, image.Rgb(128, 112));
+    EXPECT_EQ(kMagenta, image.Rgb(128, 60));
+    EXPECT_EQ(kMagenta, image.Rgb(128, 132));
+    EXPECT_NEAR(256.0 * 64.0, static_cast<double>(image.Count(top) + image.Count(bottom)), 256.0);
+
+    // Moved onto the top-left quarter.
+    QuadTemplate corner;
+    MakeSizedQuad(corner, 128, 96);
+    RefillScreenQuad(quad, corner);
+    device()->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000 | kMagenta, 1.0f, 0);
+    device()->BeginScene();
+    quad.Bind();
+    device()->DrawPrimitive(quad.primitiveType, 0, quad.primitiveCount);
+    device()->EndScene();
+    const PixelImage moved = ReadBackBuffer();
+    EXPECT_EQ(top, moved.Rgb(64, 20));
+    EXPECT_EQ(bottom, moved.Rgb(64, 70));
+    EXPECT_EQ(kMagenta, moved.Rgb(200, 150));
+}
 
 } // namespace
