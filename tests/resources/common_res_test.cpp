@@ -141,8 +141,14 @@ TEST_P(ButterflyPicture, HasAWingCutOutAndAnOpaqueBodyStrip)
     EXPECT_EQ(0u, alpha(0.74, 0.98));
     EXPECT_EQ(255u, alpha(0.35, 0.5));
     EXPECT_EQ(255u, alpha(0.3, 0.7));
-    for (double v = 0.0; v <= 1.0; v += 0.05)
+    for (double v = 0.0; v <= 1.0; v += 0.05) {
+        EXPECT_EQ(255u, alpha(0.8, v)) << "body strip at v " << v;
         EXPECT_EQ(255u, alpha(0.875, v)) << "body strip at v " << v;
+        EXPECT_EQ(255u, alpha(0.95, v)) << "body strip at v " << v;
+        // The columns the wing's outer edge filters from are clear.
+        EXPECT_EQ(0u, alpha(0.75, v)) << "wing edge at v " << v;
+        EXPECT_EQ(0u, image.At(image.width * 3 / 4, UINT(v * (image.height - 1))) >> 24) << v;
+    }
     size_t clear = 0, solid = 0, brightClear = 0;
     for (UINT y = 0; y < image.height; ++y)
         for (UINT x = 0; x < image.width * 3 / 4; ++x) {

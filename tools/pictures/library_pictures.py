@@ -153,8 +153,9 @@ def background(width=1024, height=768):
 # --- 6: butterfly atlas --------------------------------------------------------------------------
 # 256 x 256 RGBA. The wing (one wing, the other is its mirror) fills u 0 to 0.75: u runs from the
 # hinge on the body (0) out to the wing tip, v from the front edge (0) to the rear (1). The body
-# strip fills u 0.8 to 0.95, v from the nose (0) to the tail (1). Transparent texels carry the
-# colour of the wing margin, so filtering never pulls in a foreign colour.
+# strip fills u 0.8 to 0.95, v from the nose (0) to the tail (1). Everything else is clear, and
+# clear texels carry the dark colour of the wing margin, so filtering never pulls in a foreign
+# colour.
 
 def _ellipse(u, v, cu, cv, ru, rv, angle):
     ca, sa = math.cos(angle), math.sin(angle)
@@ -207,9 +208,14 @@ def butterfly(size=256):
                 if alpha <= 0.0:
                     c = margin
                 img.set(x, y, c, alpha)
+            elif x < 0.8 * size - 4 or x > 0.95 * size + 4:
+                # Clear gaps beside the body strip, so that neither the wing's outer edge
+                # (u = 0.75) nor the strip's sides filter in a foreign texel.
+                img.set(x, y, margin, 0.0)
             else:
-                # Body strip: dark, with a furred thorax and a banded abdomen. Opaque everywhere
-                # so the body looks the same with blending on or off.
+                # Body strip (with four texels of padding on each side): dark, with a furred
+                # thorax and a banded abdomen. Opaque along its whole length so the body looks
+                # the same with blending on or off.
                 if v < 0.14:
                     c = (0.07, 0.05, 0.05)
                 elif v < 0.42:
