@@ -8,6 +8,7 @@ packages=(
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   libxrandr2 libxinerama1 libxcomposite1 libxcursor1 libxi6 libxrender1 libxxf86vm1 libxfixes3
   x11-apps netpbm xdotool
+  python3
 )
 
 missing=()
