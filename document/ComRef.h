@@ -92,18 +92,21 @@ private:
     T* ptr_ = nullptr;
 };
 
-// Releases a plain interface pointer and clears it.
+// Releases a plain interface pointer and clears it. Returns what Release returned (0 for null).
 template <class T>
-inline void ReleaseAndNull(T*& p)
+inline ULONG ReleaseAndNull(T*& p)
 {
+    ULONG remaining = 0;
     if (p) {
-        p->Release();
+        remaining = p->Release();
         p = nullptr;
     }
+    return remaining;
 }
 
 template <class T>
-inline void ReleaseAndNull(ComRef<T>& p)
+inline ULONG ReleaseAndNull(ComRef<T>& p)
 {
-    p.Reset();
+    T* held = p.Detach();
+    return held ? held->Release() : 0;
 }

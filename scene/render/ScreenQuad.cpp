@@ -1,0 +1,120 @@
+#include "scene/render/ScreenQuad.h"
+
+#include "document/CurrentDevice.h"
+
+uint8_t AlphaByte(float value)
+{
+    if (!(value > 0.0f)) // also catches NaN
+        return 0;
+    if (value >= 1.0f)
+        return 255;
+    return static_cast<uint8_t>(value * 255.0f);
+}
+
+namespace {
+
+D3DCOLOR WithAlpha(D3DCOLOR colour, uint8_t alpha)
+{
+    return (colour & 0x00FFFFFFu) | (static_cast<D3DCOLOR>(alpha) << 24);
+}
+
+} // namespace
+
+DS_ScreenQuad::DS_ScreenQuad() : corners_{}
+{
+}
+
+HRESULT DS_ScreenQuad::Create(D3DCOLOR colour, const QuadTemplate& quad)
+{
+    const HRESULT hr = MakeQuadBuffer();
+    for (int i = 0; i < 4; ++i)
+        corners_[i] = {quad.v[i].x, quad.v[i].y, 0.0f, quad.v[i].z, colour};
+    Upload();
+    return hr;
+}
+
+void DS_ScreenQuad::SetRGB(D3DCOLOR rgb)
+{
+    for (DX_V::SC& corner : corners_)
+        corner.colour = (corner.colour & 0xFF000000u) | (rgb & 0x00FFFFFFu);
+    Upload();
+}
+
+void DS_ScreenQuad::SetVertexAlphas(float bottomLeft, float bottomRight, float topLeft, float topRight)
+{
+    corners_[QuadTemplate::BottomLeft].colour = WithAlpha(corners_[QuadTemplate::BottomLeft].colour, AlphaByte(bottomLeft));
+    corners_[QuadTemplate::TopLeft].colour = WithAlpha(corners_[QuadTemplate::TopLeft].colour, AlphaByte(topLeft));
+    corners_[QuadTemplate::BottomRight].colour = WithAlpha(corners_[QuadTemplate::BottomRight].colour, AlphaByte(bottomRight));
+    corners_[QuadTemplate::TopRight].colour = WithAlpha(corners_[QuadTemplate::TopRight].colour, AlphaByte(topRight));
+    Upload();
+}
+
+void DS_ScreenQuad::SetRect(const ScreenRect& rect)
+{
+    QuadTemplate quad;
+    SetQuadCorners(quad, rect.x0, rect.y0, rect.x1, rect.y1);
+    for (int i = 0; i < 4; ++i) {
+        corners_[i].x = quad.v[i].x;
+        corners_[i].y = quad.v[i].y;
+        corners_[i].z = 0.0f;
+        corners_[i].rhw = 1.0f;
+    }
+    Upload();
+}
+
+void DS_ScreenQuad::Upload()
+{
+    WriteVertices(vertices, [this](DX_V::SC* v, uint32_t count) {
+        for (uint32_t i = 0; i < count && i < 4; ++i)
+            v[i] = corners_[i];
+    });
+}
+
+namespace {
+
+// Blending on, stage 0 colour and alpha from the vertices, one draw, then back to the texture
+// and blending off.
+template <class V>
+void DrawBlendedVertexColours(const DS_SimpleMesh<V>& mesh)
+{
+    IDirect3DDevice9* device = CurrentDevice;
+    if (!device || !mesh.HasGeometry())
+        return;
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
+    device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_DIFFUSE);
+
+    device->SetVertexShader(nullptr);
+    device->SetFVF(V::FVF);
+    device->SetStreamSource(0, mesh.vertices.buffer.Get(), 0, V::Stride);
+    device->DrawPrimitive(mesh.primitiveType, 0, mesh.primitiveCount);
+
+    device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+}
+
+} // namespace
+
+void DrawScreenQuad(const DS_ScreenQuad& quad)
+{
+    DrawBlendedVertexColours(quad);
+}
+
+void FillOutlineVertices(DX_V::PC* vertices, const QuadTemplate& quad)
+{
+    for (int i = 0; i < 4; ++i)
+        vertices[i] = {quad.v[i].x, quad.v[i].y, 0.0f, 0x88000000u};
+}
+
+HRESULT MakeOutlineQuad(OutlineQuad& outline, const QuadTemplate& quad)
+{
+    const HRESULT hr = outline.MakeQuadBuffer();
+    WriteVertices(outline.vertices, [&](DX_V::PC* v, uint32_t) { FillOutlineVertices(v, quad); });
+    return hr;
+}
+
+void DrawOutlineQuad(const OutlineQuad& outline)
+{
+    DrawBlendedVertexColours(outline);
+}
