@@ -4,6 +4,9 @@
 #include "document/ResourceBuffer.h"
 #include "scene/constructors/SceneMath.h"
 #include "scene/objects/DS_Sprite.h"
+#include "scene/objects/DS_SpriteArrayObj.h"
+
+#include <new>
 
 namespace {
 
@@ -187,5 +190,5 @@ void WriteFloatList(DS_IOF_Virtual* archive, const std::vector<float>& list)
 DS_ABObj* DS_BaseSpriteProp::CreateObject()
 {
     ResolveResources();
-    return nullptr;
+    return new (std::nothrow) DS_SpriteArrayObj(Clone());
 }

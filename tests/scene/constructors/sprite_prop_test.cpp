@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "SceneFixtures.h"
+#include "../SceneFixtures.h"
 #include "document/DocResManager.h"
 #include "document/DocumentError.h"
 #include "scene/objects/DS_Sprite.h"
@@ -236,7 +236,8 @@ TEST(BaseSpriteProp, HugeLegacyListCountIsADocumentError)
 
 TEST(BaseSpriteProp, ResolvingVersionOnePictures)
 {
-    DS_DocResManager manager; // made current; no device, so the frames stay null
+    CurrentManagerScope current; // no device, so the frames stay null
+    DS_DocResManager& manager = current.manager;
     PlainSpriteKind d;
     d.legacyPictures = {ResourceRef(10, L"common_res.dll"), ResourceRef(12, L"common_res.dll")};
     d.legacyFrameTimes = {0.5f, 0.25f};
@@ -257,7 +258,7 @@ TEST(BaseSpriteProp, ResolvingVersionOnePictures)
 
 TEST(BaseSpriteProp, ResolvingWithoutPicturesLeavesTheKeysEmpty)
 {
-    DS_DocResManager manager;
+    CurrentManagerScope current;
     PlainSpriteKind d;
     d.legacySecondPicture.name = L"only-a-file.png"; // no resource id: dropped
     d.ResolveResources();

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <memory>
 
-#include "SceneFixtures.h"
+#include "../SceneFixtures.h"
 #include "scene/objects/DS_Sprite.h"
 #include "tools/docwriter/DocumentWriter.h"
 
