@@ -11,6 +11,27 @@
 class ResourceBuffer;
 class DS_IOF_Virtual;
 
+// Identity of one document resource: a name and a signed 64-bit stamp.
+struct ResKey {
+    std::wstring name;
+    int64_t stamp = 0;
+
+    ResKey() = default;
+    ResKey(std::wstring n, int64_t s) : name(std::move(n)), stamp(s) {}
+
+    // (path, last modification time of the file in seconds); stamp 0 when it cannot be examined.
+    static ResKey FromFile(const std::wstring& path);
+
+    bool operator<(const ResKey& other) const
+    {
+        if (name != other.name)
+            return name < other.name;
+        return stamp < other.stamp;
+    }
+    bool operator==(const ResKey& other) const { return name == other.name && stamp == other.stamp; }
+    bool operator!=(const ResKey& other) const { return !(*this == other); }
+};
+
 // A name (a file path or file name, may be empty) with a block of bytes (may be empty).
 // Copies are deep. Record: uint32 size, size bytes, document string name.
 class NamedBlob {
@@ -50,28 +71,7 @@ public:
 
     // (library, id) for a library reference; otherwise (name, next value of a process-wide
     // counter), so every id-less reference gets a key of its own each time one is asked for.
-    struct ResKey GetKey() const;
-};
-
-// Identity of one document resource: a name and a signed 64-bit stamp.
-struct ResKey {
-    std::wstring name;
-    int64_t stamp = 0;
-
-    ResKey() = default;
-    ResKey(std::wstring n, int64_t s) : name(std::move(n)), stamp(s) {}
-
-    // (path, last modification time of the file in seconds); stamp 0 when it cannot be examined.
-    static ResKey FromFile(const std::wstring& path);
-
-    bool operator<(const ResKey& other) const
-    {
-        if (name != other.name)
-            return name < other.name;
-        return stamp < other.stamp;
-    }
-    bool operator==(const ResKey& other) const { return name == other.name && stamp == other.stamp; }
-    bool operator!=(const ResKey& other) const { return !(*this == other); }
+    ResKey GetKey() const;
 };
 
 void ReadResKey(DS_IOF_Virtual& archive, ResKey& key);
