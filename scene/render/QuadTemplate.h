@@ -58,6 +58,12 @@ PictureSize LayoutPictureSize(uint32_t width, uint32_t height);
 void FitQuadLetterbox(QuadTemplate& quad, uint32_t pictureWidth, uint32_t pictureHeight, int32_t areaWidth,
                       int32_t areaHeight);
 void FitQuadLetterbox(QuadTemplate& quad, const TextureInfo& picture, int32_t areaWidth, int32_t areaHeight);
+// The same for a picture animation (anything with the picture's width and height).
+template <class PictureAnimation>
+void FitQuadToPicture(const PictureAnimation& picture, QuadTemplate& quad, int32_t areaWidth, int32_t areaHeight)
+{
+    FitQuadLetterbox(quad, picture.width, picture.height, areaWidth, areaHeight);
+}
 
 // x × (backWidth / referenceWidth), y × (backHeight / referenceHeight); z, u, v unchanged.
 // A zero reference size leaves the quad as it is.

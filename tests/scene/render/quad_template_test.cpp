@@ -217,3 +217,17 @@ INSTANTIATE_TEST_SUITE_P(Fits, LetterboxCoverageTest,
                                            AreaCase{800, 600, 1024, 768}));
 
 } // namespace
+
+namespace {
+
+TEST(QuadTemplateTest, FitToPictureUsesTheAnimationsSize)
+{
+    struct Animation {
+        uint32_t width, height;
+    } animation{1600, 1200};
+    QuadTemplate q;
+    FitQuadToPicture(animation, q, 1920, 1080);
+    ExpectCorners(q, 240, 0, 1680, 1080);
+}
+
+} // namespace
