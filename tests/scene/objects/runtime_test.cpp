@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
 
 #include "../SceneFixtures.h"
@@ -81,4 +82,30 @@ TEST_F(NoDevice, ViewQuadFollowsTheRectangle)
     EXPECT_EQ(q[4], 1.0f);
     EXPECT_EQ(q[18], 1.0f);
     EXPECT_EQ(q[19], 0.0f);
+}
+
+TEST_F(NoDevice, NewSpritesDrawScaleThenTheAlphaCoin)
+{
+    const ResKey key(L"pic.png", 9);
+    PutTextureAnim(current.manager, key, 100, 100, 1);
+    auto* d = new PlainSpriteKind;
+    d->pictureKey = key;
+    d->scaleMin = 1.0f;
+    d->scaleMax = 2.0f;
+    d->alphaRate = 0.5f;
+    d->count.value = 2;
+    d->transparency.SetValue(50, nullptr);
+    d->colour.value = 0x00336699;
+    std::srand(1); // 41, 18467 (odd), 6334, 26500 (even)
+    DS_SpriteArrayObj s(d);
+    ASSERT_EQ(s.Sprites().size(), 2u);
+    const DS_Sprite& first = *s.Sprites().front();
+    const DS_Sprite& second = *s.Sprites().back();
+    EXPECT_FLOAT_EQ(first.scale, 1.0f + static_cast<float>(41 / 32767.0));
+    EXPECT_EQ(first.alphaRate, -0.5f);
+    EXPECT_FLOAT_EQ(second.scale, 1.0f + static_cast<float>(6334 / 32767.0));
+    EXPECT_EQ(second.alphaRate, 0.5f);
+    EXPECT_EQ(first.alpha, 1.0f);
+    EXPECT_EQ(first.colour, 0x7F996633u); // opacity 127 at alpha 1
+    EXPECT_EQ(d->initCalls, 2);
 }
