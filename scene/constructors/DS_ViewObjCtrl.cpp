@@ -3,6 +3,9 @@
 #include "scene/constructors/ObjectSpace.h"
 #include "scene/constructors/SceneMath.h"
 #include "scene/objects/DS_Sprite.h"
+#include "scene/render/QuadTemplate.h"
+
+#include <cstring>
 
 namespace {
 
@@ -51,6 +54,15 @@ void DS_ViewObjCtrl::BindEdgeListeners()
     EdgeControl::Bind(binder, &DS_ViewObjCtrl::SetRightFraction, pixelRect.right);
     EdgeControl::Bind(binder, &DS_ViewObjCtrl::SetTopFraction, pixelRect.top);
     EdgeControl::Bind(binder, &DS_ViewObjCtrl::SetBottomFraction, pixelRect.bottom);
+}
+
+float* DS_ViewObjCtrl::GetViewQuad(float out[20])
+{
+    QuadTemplate quad;
+    SetQuadCorners(quad, LeftEdge(), TopEdge(), RightEdge(), BottomEdge());
+    static_assert(sizeof(QuadTemplate) == 20 * sizeof(float), "a quad template is 20 floats");
+    std::memcpy(out, &quad, sizeof quad);
+    return out;
 }
 
 bool DS_ViewObjCtrl::HitTest(float, float)

@@ -35,6 +35,9 @@ public:
 
     bool Write(DS_IOF_Virtual* archive) override;
 
+    // The view rectangle as a quad template of 20 floats (x, y, z, u, v per vertex, in strip
+    // order bottom-left, top-left, bottom-right, top-right); returns out.
+    virtual float* GetViewQuad(float out[20]);
     virtual bool HitTest(float x, float y);
 
     // Pixel edges of the view rectangle: fraction × W or H.

@@ -59,8 +59,10 @@ void DS_SpriteArrayObj::BuildQuadBuffers(uint32_t quadCount)
     triangleCount = 2 * quadCount;
 
     indexBuffer.Reset();
-    if (!CurrentDevice)
+    if (!CurrentDevice) {
+        triangleCount = 0;
         return;
+    }
     const UINT bytes = 6 * quadCount * sizeof(uint16_t);
     if (FAILED(CurrentDevice->CreateIndexBuffer(bytes, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_MANAGED,
                                                 indexBuffer.Out(), nullptr))) {
@@ -111,8 +113,7 @@ void DS_SpriteArrayObj::Render(DS_ABRender* renderer)
 void DS_SpriteArrayObj::RenderSelection(DS_ABRender* renderer, int flag)
 {
     QuadTemplate quad;
-    SetQuadCorners(quad, sprites_description->LeftEdge(), sprites_description->TopEdge(),
-                   sprites_description->RightEdge(), sprites_description->BottomEdge());
+    sprites_description->GetViewQuad(reinterpret_cast<float*>(&quad));
     OutlineQuad outline;
     MakeOutlineQuad(outline, quad);
     renderer->DrawSelection(&outline, selectionState, flag != 0);

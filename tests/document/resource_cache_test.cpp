@@ -10,6 +10,7 @@
 #include "document/CurrentDevice.h"
 #include "document/DocResManager.h"
 #include "document/ResourceBuffer.h"
+#include "document/SceneDoc.h"
 #include "tests/support/DeviceFixture.h"
 #include "tools/docwriter/DocumentBuilder.h"
 
@@ -159,6 +160,48 @@ TEST_F(ResourceCacheTest, LibraryPicturesWinOverEmbeddedCopies)
         }
         EXPECT_EQ(std::wstring(c.library) == kTestLibrary ? 1u : 0u, fresh.cache->LibraryCount());
     }
+}
+
+TEST_F(ResourceCacheTest, AMissingLibraryIsLookedForAgain)
+{
+    wchar_t exe[MAX_PATH];
+    GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    std::wstring folder(exe);
+    folder.resize(folder.rfind(L'\\') + 1);
+    const std::wstring late = folder + L"lw_late_res.dll";
+    DeleteFileW(late.c_str());
+
+    const ResourceRef ref(12, L"lw_late_res.dll");
+    EXPECT_FALSE(ResourceCache::GetTexture(ref, &cache).texture);
+    EXPECT_EQ(0u, cache.cache->LibraryCount());
+    ASSERT_TRUE(CopyFileW((folder + kTestLibrary).c_str(), late.c_str(), FALSE));
+    TextureInfo found = ResourceCache::GetTexture(ref, &cache);
+    EXPECT_TRUE(found.texture);
+    EXPECT_EQ(4u, found.width);
+    EXPECT_EQ(1u, cache.cache->LibraryCount());
+}
+
+TEST_F(ResourceCacheTest, AReloadReleasesThePreviousDocumentsPictures)
+{
+    DocumentSpec spec;
+    spec.slides.push_back(SlideSpec{});
+    ResourceRef picture;
+    picture.name = L"C:\\pictures\\p.png";
+    picture.data = Png(8, 8, 0xFFFFFFFF);
+    const ResKey key(picture.name, 1);
+    spec.manager.textureSources[key] = {picture};
+    const Bytes bytes = BuildDocument(spec);
+
+    SceneDoc doc;
+    ASSERT_TRUE(LoadSceneDocument(bytes.data(), bytes.size(), doc));
+    ComRef<IDirect3DTexture9> first = CurrentDocResManager->GetTextureAnim(key).frames.at(0);
+    ASSERT_TRUE(first);
+    for (int reload = 0; reload < 3; ++reload)
+        ASSERT_TRUE(LoadSceneDocument(bytes.data(), bytes.size(), doc));
+    EXPECT_NE(first.Get(), CurrentDocResManager->GetTextureAnim(key).frames.at(0).Get());
+    // Only this test still holds the first load's picture: its manager and cache are gone.
+    first->AddRef();
+    EXPECT_EQ(1u, first->Release());
 }
 
 TEST_F(ResourceCacheTest, ProgramPicturesThatDoNotExistStayNull)
