@@ -53,8 +53,9 @@ void LightTest::DrawFrame(MutableLight& light, DS_ScreenQuad* fade, bool clear)
     if (clear)
         device()->Clear(0, nullptr, D3DCLEAR_TARGET, D3DCOLOR_XRGB(255, 0, 255), 1.0f, 0);
     ASSERT_EQ(D3D_OK, device()->BeginScene());
-    light.UpdateObjects(0.0f);
-    light.Update(0.0f);
+    objectTime += 0.01f;
+    light.UpdateObjects(objectTime);
+    light.Update(objectTime);
     light.BeginFrame();
     light.DrawObjects();
     light.EndFrame();

@@ -39,6 +39,7 @@ protected:
     void DrawTwoFrames(MutableLight& light, DS_ScreenQuad* fade = nullptr);
 
     std::unique_ptr<DS_DocResManager> manager;
+    float objectTime = 0.0f; // application time of the next frame; each frame adds 10 ms
 
 private:
     DS_DocResManager* previousManager_ = nullptr;
