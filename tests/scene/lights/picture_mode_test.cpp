@@ -390,3 +390,30 @@ TEST_F(PictureModeTest, SlideWithoutObjectsDrawsNoObjects)
 }
 
 } // namespace
+
+namespace {
+
+// Without a device or a document (a light made too early) nothing is drawn and nothing breaks.
+TEST(PictureModeWithoutDevice, MakesAndDrawsNothing)
+{
+    IDirect3DDevice9* const device = CurrentDevice;
+    DS_DocResManager* const manager = CurrentDocResManager;
+    CurrentDevice = nullptr;
+    CurrentDocResManager = nullptr;
+    {
+        std::unique_ptr<MutableLight> light(CreateMutableLight(nullptr));
+        ASSERT_NE(nullptr, light);
+        light->SetStretch(1);
+        light->UpdateObjects(1.0f);
+        light->BeginFrame();
+        light->DrawObjects();
+        light->EndFrame();
+        DS_ScreenQuad fade;
+        light->DrawFadeQuad(&fade);
+        light->ReleaseDeviceResources();
+    }
+    CurrentDevice = device;
+    CurrentDocResManager = manager;
+}
+
+} // namespace
