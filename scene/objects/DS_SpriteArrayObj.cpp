@@ -6,7 +6,7 @@
 #include "scene/constructors/SceneMath.h"
 #include "scene/objects/DS_ABRender.h"
 
-DS_SpriteArrayObj::DS_SpriteArrayObj(DS_BaseSpriteProp* clone) : DS_ABObj(clone), sprites_description(clone)
+DS_SpriteArrayObj::DS_SpriteArrayObj(DS_BaseSpriteProp* clone) : DS_ABObj(clone), spriteDescription(clone)
 {
     if (CurrentDocResManager) {
         AssignAnimation(CurrentDocResManager->GetTextureAnim(clone->pictureKey));
@@ -24,8 +24,8 @@ DS_SpriteArrayObj::~DS_SpriteArrayObj()
 {
     sprites.clear();
     // The description's parameters detach the count listener, which the binder then deletes.
-    delete sprites_description;
-    sprites_description = nullptr;
+    delete spriteDescription;
+    spriteDescription = nullptr;
     description = nullptr;
     secondTexture.Reset();
 }
@@ -38,7 +38,7 @@ void DS_SpriteArrayObj::SetSpriteCount(unsigned int n)
         n = DS_BaseSpriteProp::kMaxSprites;
     BuildQuadBuffers(n);
 
-    DS_BaseSpriteProp* d = sprites_description;
+    DS_BaseSpriteProp* d = spriteDescription;
     while (sprites.size() < n) {
         auto sprite = std::make_unique<DS_Sprite>();
         DS_Sprite::Init(sprite.get(), d);
@@ -84,7 +84,7 @@ void DS_SpriteArrayObj::BuildQuadBuffers(uint32_t quadCount)
 
 void DS_SpriteArrayObj::Update(float appTime)
 {
-    DS_BaseSpriteProp* d = sprites_description;
+    DS_BaseSpriteProp* d = spriteDescription;
     const uint32_t quads = QuadCount();
     if (quads != d->EffectiveCount())
         return;
@@ -113,7 +113,7 @@ void DS_SpriteArrayObj::Render(DS_ABRender* renderer)
 void DS_SpriteArrayObj::RenderSelection(DS_ABRender* renderer, int flag)
 {
     QuadTemplate quad;
-    sprites_description->GetViewQuad(reinterpret_cast<float*>(&quad));
+    spriteDescription->GetViewQuad(reinterpret_cast<float*>(&quad));
     OutlineQuad outline;
     MakeOutlineQuad(outline, quad);
     renderer->DrawSelection(&outline, selectionState, flag != 0);
@@ -121,12 +121,12 @@ void DS_SpriteArrayObj::RenderSelection(DS_ABRender* renderer, int flag)
 
 void DS_SpriteArrayObj::SyncViewParams()
 {
-    sprites_description->SyncPixelParams();
+    spriteDescription->SyncPixelParams();
 }
 
 bool DS_SpriteArrayObj::HitTest(const POINT* p)
 {
-    return sprites_description->HitTest(static_cast<float>(p->x), static_cast<float>(p->y));
+    return spriteDescription->HitTest(static_cast<float>(p->x), static_cast<float>(p->y));
 }
 
 IDirect3DTexture9* DS_SpriteArrayObj::GetSecondTexture() const

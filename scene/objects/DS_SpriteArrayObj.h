@@ -41,11 +41,11 @@ public:
     // The second texture with a new reference, or null; the caller releases it.
     IDirect3DTexture9* GetSecondTexture() const;
 
-    DS_BaseSpriteProp* Description() const { return sprites_description; }
+    DS_BaseSpriteProp* Description() const { return spriteDescription; }
     uint32_t QuadCount() const { return vertices.count / 4; }
     const std::list<std::unique_ptr<DS_Sprite>>& Sprites() const { return sprites; }
 
-    DS_BaseSpriteProp* sprites_description; // owned; the same object as DS_ABObj::description
+    DS_BaseSpriteProp* spriteDescription; // owned; the same object as DS_ABObj::description
     ControlBinder binder;
     std::list<std::unique_ptr<DS_Sprite>> sprites;
     ComRef<IDirect3DTexture9> secondTexture;

@@ -125,3 +125,53 @@ TEST(ViewObjCtrl, RandomPointsDrawXBeforeY)
     EXPECT_FLOAT_EQ(p.x, 160.0f + r1 * (140.0f - 160.0f));
     EXPECT_FLOAT_EQ(p.y, 10.0f + r2 * 80.0f);
 }
+
+TEST(ViewObjCtrl, RecordRoundTripWithBaseTitle)
+{
+    ObjectSpaceScope space(0, 0);
+    DS_ViewObjCtrl d;
+    d.title = std::wstring(300, L'\u00e9') + L"fin"; // long enough for the 3-byte length form
+    d.pixelRect.left.value = 12;
+    d.pixelRect.right.value = 340;
+    d.pixelRect.extra2.value = 5;
+    d.leftFraction = 0.1f;
+    d.bottomFraction = 0.9f;
+    d.viewFlag = true;
+    d.speed.value = 80;
+    DocumentWriter w;
+    ASSERT_TRUE(d.Write(&w));
+
+    ResourceBuffer buffer(w.bytes.data(), w.bytes.size());
+    DocumentReader reader(&buffer);
+    DS_ViewObjCtrl r;
+    r.ReadFields(&reader);
+    EXPECT_EQ(buffer.Remaining(), 0u);
+    EXPECT_EQ(r.title, d.title);
+    EXPECT_EQ(r.pixelRect.left.value, 12);
+    EXPECT_EQ(r.pixelRect.right.value, 340);
+    EXPECT_EQ(r.pixelRect.extra2.value, 5);
+    EXPECT_EQ(r.leftFraction, 0.1f);
+    EXPECT_EQ(r.bottomFraction, 0.9f);
+    EXPECT_TRUE(r.viewFlag);
+    EXPECT_EQ(r.speed.value, 80u);
+
+    // A version-1 view record has no speed: the reader keeps its own.
+    DocumentWriter old;
+    old.String(L"DS_ViewObjCtrl");
+    old.UInt(1);
+    for (int i = 0; i < 6; ++i)
+        old.Int(0);
+    for (float f : {0.0f, 1.0f, 0.0f, 1.0f})
+        old.Float(f);
+    old.Byte(0);
+    old.String(L"DS_ABObj_Constructor");
+    old.UInt(1);
+    old.String(L"old");
+    ResourceBuffer oldBuffer(old.bytes.data(), old.bytes.size());
+    DocumentReader oldReader(&oldBuffer);
+    DS_ViewObjCtrl v1;
+    v1.ReadFields(&oldReader);
+    EXPECT_EQ(oldBuffer.Remaining(), 0u);
+    EXPECT_EQ(v1.speed.value, 50u);
+    EXPECT_EQ(v1.title, L"old");
+}
