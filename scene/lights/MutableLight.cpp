@@ -1,0 +1,62 @@
+#include "scene/lights/MutableLight.h"
+
+#include "document/SceneDoc.h"
+#include "scene/lights/MutableNone.h"
+#include "scene/objects/DS_ABObj.h"
+
+MutableLight::~MutableLight()
+{
+    for (DS_ABObj* object : objects)
+        delete object;
+}
+
+void MutableLight::SetStretch(int)
+{
+}
+
+void MutableLight::AddSlideObjects(const SlideRecord& slide)
+{
+    for (DS_ABObj_Constructor* description : slide.objects) {
+        DS_ABObj* object = description ? description->CreateObject() : nullptr;
+        if (object)
+            objects.push_back(object);
+    }
+}
+
+void MutableLight::UpdateObjects(float appTime)
+{
+    InstallLayout();
+    for (DS_ABObj* object : objects)
+        object->Update(appTime);
+}
+
+void MutableLight::RenderObjects(const std::vector<DS_ABObj*>& objects, DS_ABRender* renderer)
+{
+    for (DS_ABObj* object : objects)
+        object->Render(renderer);
+}
+
+MutableLight* CreateMutableLight(const SlideRecord* slide)
+{
+    if (!slide) {
+        // A show without slides runs one still picture: the default one.
+        SlideRecord blank;
+        if (blank.picture.name != L"[blank]") {
+            blank.picture.ReleaseBytes();
+            blank.picture.name = L"[blank]";
+        }
+        return new MutableNone(blank);
+    }
+    switch (static_cast<uint32_t>(slide->kind)) {
+    // The underwater, lake, fire, water-ring, glyph-rain and glass-ball modes are not built
+    // yet; until they are, their slides are shown as pictures.
+    case kSlideUnderwater:
+    case kSlideLake:
+    case kSlideFire:
+    case kSlideRings:
+    case kSlideGlyphs:
+    case kSlideGlassBall:
+    default:
+        return new MutableNone(*slide);
+    }
+}

@@ -1,0 +1,70 @@
+// MutableLight: the light mode of one slide. It owns the slide's runtime objects and one light
+// implementation that does the drawing; CreateMutableLight picks the mode from the slide's kind.
+//
+// The player drives a light in this order:
+//     light = CreateMutableLight(slide);  light->SetStretch(0 or 1);
+//     every frame:  UpdateObjects(appTime); Update(speed × appTime);
+//                   BeginScene; BeginFrame; DrawObjects; EndFrame; DrawFadeQuad(fade); EndScene
+//     before a device reset and at shutdown: ReleaseDeviceResources
+//     delete at the next slide change, or when the show restarts after a reset.
+//
+// Each mode holds its implementation in a typed owner of its own, declared in the mode class, so
+// C++ destroys the implementation before this base deletes the runtime objects.
+#pragma once
+
+#include <vector>
+
+class DS_ABObj;
+class DS_ABRender;
+class DS_ScreenQuad;
+struct SlideRecord;
+
+class MutableLight {
+public:
+    MutableLight(const MutableLight&) = delete;
+    MutableLight& operator=(const MutableLight&) = delete;
+    // Deletes every runtime object, in list order.
+    virtual ~MutableLight();
+
+    // Animates the light; `time` is the slide's speed factor times the application time.
+    virtual void Update(float time) = 0;
+    // The first pass of a frame: the background picture, or the redirection into a render target.
+    virtual void BeginFrame() = 0;
+    // Every runtime object, drawn with the light's renderer.
+    virtual void DrawObjects() = 0;
+    // The player's fade quad (black, vertex alpha = fade level).
+    virtual void DrawFadeQuad(DS_ScreenQuad* fadeQuad) = 0;
+    // The last pass: the black bars, or the composite of a render target.
+    virtual void EndFrame() = 0;
+    // 0: the picture is letterboxed; otherwise stretched over the whole back buffer. Lays the
+    // picture out again.
+    virtual void SetStretch(int stretch);
+    // Releases what lives in the device's default pool, before a reset and at shutdown.
+    virtual void ReleaseDeviceResources() = 0;
+    // The mode's base render, sampler and texture-stage states; each mode's constructor sets them.
+    virtual void RestoreRenderStates() = 0;
+
+    // Makes the slide's runtime objects and appends them; descriptions that make no object are
+    // skipped. Every mode's constructor calls it as its last step.
+    void AddSlideObjects(const SlideRecord& slide);
+    // DS_ABObj::Update(appTime) of every runtime object, in list order.
+    void UpdateObjects(float appTime);
+    // DS_ABObj::Render(renderer) of every runtime object, in list order, so later objects of the
+    // slide's list are drawn over earlier ones.
+    static void RenderObjects(const std::vector<DS_ABObj*>& objects, DS_ABRender* renderer);
+
+    // The slide's runtime objects, owned.
+    std::vector<DS_ABObj*> objects;
+
+protected:
+    MutableLight() = default;
+
+    // Makes this light's picture layout the process-wide one (SceneTransforms, ViewMetrics).
+    // With several monitors each light was laid out for its own back buffer, so it installs its
+    // layout before its objects move and before its frame is drawn.
+    virtual void InstallLayout() {}
+};
+
+// A new light mode for the slide, owned by the caller. A null slide gives the picture mode with
+// the default picture; a kind the program does not know gives the picture mode too.
+MutableLight* CreateMutableLight(const SlideRecord* slide);

@@ -1,0 +1,62 @@
+#include "scene/lights/MutableNone.h"
+
+#include "document/ResourceCache.h"
+#include "document/SceneDoc.h"
+
+MutableNone::MutableNone(const SlideRecord& slide) : implementation(DS_2D_Light::Create())
+{
+    const D3DSURFACE_DESC back = GetBackBufferDesc();
+    implementation->Layout(back.Width, back.Height);
+    implementation->SetBackground(slide.picture);
+    RestoreRenderStates();
+    AddSlideObjects(slide);
+}
+
+// The implementation goes first (its owner is the last member), then the base deletes the objects.
+MutableNone::~MutableNone() = default;
+
+void MutableNone::Update(float)
+{
+}
+
+void MutableNone::BeginFrame()
+{
+    InstallLayout();
+    implementation->DrawBackground();
+}
+
+void MutableNone::DrawObjects()
+{
+    RenderObjects(objects, implementation.get());
+}
+
+void MutableNone::DrawFadeQuad(DS_ScreenQuad* fadeQuad)
+{
+    DrawScreenQuadKeepBlend(fadeQuad);
+}
+
+void MutableNone::EndFrame()
+{
+    implementation->DrawBars();
+}
+
+void MutableNone::SetStretch(int stretch)
+{
+    implementation->stretch = stretch != 0;
+    implementation->Layout(implementation->layoutWidth, implementation->layoutHeight);
+}
+
+void MutableNone::ReleaseDeviceResources()
+{
+    implementation->target.Release();
+}
+
+void MutableNone::RestoreRenderStates()
+{
+    SetDefault2DStates();
+}
+
+void MutableNone::InstallLayout()
+{
+    implementation->InstallLayout();
+}

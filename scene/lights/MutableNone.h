@@ -1,0 +1,34 @@
+// MutableNone: the picture mode. The slide's background picture, letterboxed or stretched, the
+// runtime objects over it, the black bars around it and the fade quad; no effect. Its
+// implementation, DS_2D_Light, is also the renderer its objects draw with.
+#pragma once
+
+#include <memory>
+
+#include "scene/lights/DS_2D_Light.h"
+#include "scene/lights/MutableLight.h"
+
+class MutableNone : public MutableLight {
+public:
+    // Lays the default picture out at the back buffer's size, takes the slide's picture, sets
+    // the base states and makes the slide's objects. Not stretched until SetStretch.
+    explicit MutableNone(const SlideRecord& slide);
+    ~MutableNone() override;
+
+    void Update(float time) override;
+    void BeginFrame() override;
+    void DrawObjects() override;
+    void DrawFadeQuad(DS_ScreenQuad* fadeQuad) override;
+    void EndFrame() override;
+    void SetStretch(int stretch) override;
+    void ReleaseDeviceResources() override;
+    void RestoreRenderStates() override;
+
+    DS_2D_Light* light() const { return implementation.get(); }
+
+protected:
+    void InstallLayout() override;
+
+private:
+    std::unique_ptr<DS_2D_Light> implementation;
+};

@@ -1,0 +1,99 @@
+// Helpers of the description and sprite-array tests: a sized object space, a current resource
+// manager without a device and a plain sprite kind.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "document/DocResManager.h"
+#include "document/ObjectReader.h"
+#include "document/ResourceBuffer.h"
+#include "scene/constructors/DS_BaseSpriteProp.h"
+#include "scene/constructors/ObjectSpace.h"
+
+// Gives object space a size for one test and puts the old one back.
+class ObjectSpaceScope {
+public:
+    ObjectSpaceScope(int32_t w, int32_t h) : oldW_(ViewMetrics.Width), oldH_(ViewMetrics.Height)
+    {
+        ViewMetrics.Width = w;
+        ViewMetrics.Height = h;
+    }
+    ~ObjectSpaceScope()
+    {
+        ViewMetrics.Width = oldW_;
+        ViewMetrics.Height = oldH_;
+    }
+
+private:
+    int32_t oldW_;
+    int32_t oldH_;
+};
+
+// A document resource manager without a device, current for one test.
+class CurrentManagerScope {
+public:
+    CurrentManagerScope() : old_(CurrentDocResManager) { CurrentDocResManager = &manager; }
+    ~CurrentManagerScope()
+    {
+        if (CurrentDocResManager == &manager)
+            CurrentDocResManager = old_;
+    }
+    DS_DocResManager manager;
+
+private:
+    DS_DocResManager* old_;
+};
+
+// The smallest sprite kind: no fields of its own; its record is tag, version 1, then the
+// sprite record.
+class PlainSpriteKind : public DS_BaseSpriteProp {
+public:
+    static constexpr const wchar_t* kClassName = L"PlainSpriteKind";
+
+    int initCalls = 0;
+    int updateCalls = 0;
+
+    DS_BaseSpriteProp* Clone() const override { return new PlainSpriteKind(*this); }
+    void InitSprite(DS_Sprite*) override { ++initCalls; }
+    void UpdateSprite(DS_Sprite*) override { ++updateCalls; }
+    bool Write(DS_IOF_Virtual* archive) override
+    {
+        const std::wstring tag = kClassName;
+        const uint32_t version = 1;
+        archive->WriteString(&tag);
+        archive->WriteULong(&version);
+        WriteRecord(archive);
+        return true;
+    }
+    static PlainSpriteKind* CreateFromStream(DS_IOF_Virtual* archive, uint32_t)
+    {
+        auto* kind = new PlainSpriteKind;
+        kind->ReadWithHeader(archive);
+        return kind;
+    }
+};
+
+// Reads one record from `bytes` through the reader registry; `rest` gets the bytes left.
+inline DS_ABObj_Constructor* ReadRecord(const std::vector<uint8_t>& bytes, size_t* rest = nullptr)
+{
+    RegisterReader<PlainSpriteKind>();
+    ResourceBuffer buffer(bytes.data(), bytes.size());
+    DocumentReader reader(&buffer);
+    DS_ABObj_Constructor* object = ReadDocumentObject(&reader);
+    if (rest)
+        *rest = buffer.Remaining();
+    return object;
+}
+
+// Puts a texture animation of the given size (null frames) under `key` in `manager`.
+inline void PutTextureAnim(DS_DocResManager& manager, const ResKey& key, uint32_t w, uint32_t h, size_t frames,
+                           std::vector<float> times = {})
+{
+    TextureAnim& anim = manager.data().textureAnims[key];
+    anim.frames.assign(frames, ComRef<IDirect3DTexture9>());
+    anim.frameDurations = std::move(times);
+    anim.width = w;
+    anim.height = h;
+    anim.aspect = w ? static_cast<float>(h) / static_cast<float>(w) : 0.0f;
+}

@@ -1,0 +1,47 @@
+// Device tests of the light modes: a fresh 256 × 192 device, a document resource manager made
+// current (with its cache), picture fixtures made in memory, and one frame drawn the way the
+// player draws it.
+#pragma once
+
+#include <d3d9.h>
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "document/DocResManager.h"
+#include "document/SceneDoc.h"
+#include "scene/lights/MutableLight.h"
+#include "scene/render/ScreenQuad.h"
+#include "tests/support/DeviceFixture.h"
+
+using Bytes = std::vector<uint8_t>;
+
+class LightTest : public DeviceTest {
+protected:
+    static constexpr uint32_t kMagenta = 0xFF00FF;
+
+    void SetUp() override;
+    void TearDown() override;
+
+    // A PNG picture, the top half `top`, the bottom half `bottom` (0xAARRGGBB).
+    Bytes Picture(UINT width, UINT height, D3DCOLOR top, D3DCOLOR bottom);
+    Bytes Picture(UINT width, UINT height, D3DCOLOR colour) { return Picture(width, height, colour, colour); }
+
+    // A slide of the given kind showing `picture` (embedded bytes).
+    std::unique_ptr<SlideRecord> Slide(const Bytes& picture, int32_t kind = kSlidePicture);
+
+    // One frame as the player draws it: BeginFrame, DrawObjects, EndFrame, DrawFadeQuad.
+    // The back buffer is cleared to magenta first when `clear` is set.
+    void DrawFrame(MutableLight& light, DS_ScreenQuad* fade, bool clear);
+    // Two frames (the first on a magenta back buffer), so the second shows the steady state.
+    void DrawTwoFrames(MutableLight& light, DS_ScreenQuad* fade = nullptr);
+
+    std::unique_ptr<DS_DocResManager> manager;
+    float objectTime = 0.0f; // application time of the next frame; each frame adds 10 ms
+
+private:
+    DS_DocResManager* previousManager_ = nullptr;
+    ResourceCacheHandle* previousCache_ = nullptr;
+};

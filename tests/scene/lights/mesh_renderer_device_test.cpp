@@ -1,0 +1,128 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "../DeviceScene.h"
+#include "scene/lights/ObjectRenderers.h"
+#include "tests/support/DeviceFixture.h"
+
+namespace {
+
+constexpr uint32_t kBackground = 0x404040;
+
+// A mesh element holding one quad at picture pixels (8, 8)–(24, 24), wound clockwise on the
+// screen (y runs down), or counter-clockwise when `reversed`.
+void MakeQuadElement(IDirect3DDevice9* device, DS_MeshElement& e, bool reversed)
+{
+    ASSERT_EQ(D3D_OK, MakeVertexBuffer(4, e.vertices, D3DUSAGE_WRITEONLY, D3DPOOL_MANAGED));
+    WriteVertices(e.vertices, [](DX_V::PNT* v, uint32_t) {
+        const float p[4][2] = {{8, 8}, {24, 8}, {8, 24}, {24, 24}};
+        for (int i = 0; i < 4; ++i)
+            v[i] = {p[i][0], p[i][1], 0.0f, 0.0f, 0.0f, -1.0f, 0.5f, 0.5f};
+    });
+    ASSERT_EQ(D3D_OK, device->CreateIndexBuffer(12, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_MANAGED,
+                                                e.indexBuffer.Out(), nullptr));
+    const uint16_t clockwise[6] = {0, 1, 2, 2, 1, 3};
+    const uint16_t anticlockwise[6] = {0, 2, 1, 2, 3, 1};
+    void* bits = nullptr;
+    ASSERT_EQ(D3D_OK, e.indexBuffer->Lock(0, 0, &bits, 0));
+    memcpy(bits, reversed ? anticlockwise : clockwise, sizeof clockwise);
+    e.indexBuffer->Unlock();
+    e.primitiveType = D3DPT_TRIANGLELIST;
+    e.triangleCount = 2;
+}
+
+class MeshRendererDeviceTest : public DeviceTest {
+protected:
+    void SetUp() override
+    {
+        DeviceTest::SetUp();
+        SetupObjectSpaceCamera(64, 48, kWidth, kHeight); // object pixels × 4 on the back buffer
+        SetLightBaseStates(device());
+        device()->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+        device()->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+        device()->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+        device()->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+        D3DXMatrixIdentity(&instance_.world);
+    }
+
+    uint32_t DrawCentre(DS_MeshElement& e, bool pictureForm)
+    {
+        device()->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+        device()->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000 | kBackground, 1.0f, 0);
+        device()->BeginScene();
+        DefaultDraw3DObject(&e, pictureForm);
+        device()->EndScene();
+        return ReadBackBuffer().Rgb(64, 64);
+    }
+
+    DS_Frame instance_;
+};
+
+} // namespace
+
+TEST_F(MeshRendererDeviceTest, CullFlagChoosesTheFirstPassAndTheDefaultDrawsBothFaces)
+{
+    struct Case {
+        const char* name;
+        bool pictureForm;
+        bool cullFlag;
+        bool reversed;
+        bool visible;
+    } cases[] = {
+        {"picture form, mirrored instance, clockwise", true, true, false, true},
+        {"picture form, mirrored instance, counter-clockwise", true, true, true, false},
+        {"picture form, plain instance, clockwise", true, false, false, false},
+        {"effect-light form, plain instance, clockwise", false, false, false, true},
+        {"effect-light form, mirrored instance, counter-clockwise", false, true, true, true},
+    };
+    ComRef<IDirect3DTexture9> red = MakeSolidTexture(device(), 0xFFC02020);
+    for (const Case& c : cases) {
+        DS_MeshElement e;
+        MakeQuadElement(device(), e, c.reversed);
+        e.SetTexture(red.Get());
+        instance_.cullCounterClockwise = c.cullFlag;
+        e.instances = {&instance_};
+        EXPECT_EQ(DrawCentre(e, c.pictureForm), c.visible ? 0xC02020u : kBackground) << c.name;
+    }
+}
+
+TEST_F(MeshRendererDeviceTest, OnlyTheEffectLightFormBlendsAnElementWithoutTheAlphaFlag)
+{
+    ComRef<IDirect3DTexture9> halfRed = MakeSolidTexture(device(), 0x80FF0000);
+    DS_MeshElement e;
+    MakeQuadElement(device(), e, false);
+    e.SetTexture(halfRed.Get());
+    instance_.cullCounterClockwise = true;
+    e.instances = {&instance_};
+    // Picture form: one pass with blending as it was (off), so the texture shows opaque.
+    EXPECT_EQ(DrawCentre(e, true), 0xFF0000u);
+    // Effect-light form: blended (the quad's one visible face draws once).
+    const uint32_t blended = DrawCentre(e, false);
+    EXPECT_NEAR(static_cast<int>((blended >> 16) & 0xFF), 0xA0, 3);
+    EXPECT_NEAR(static_cast<int>((blended >> 8) & 0xFF), 0x20, 3);
+    // With the alpha flag the picture form blends too.
+    e.alpha = true;
+    EXPECT_EQ(DrawCentre(e, true), blended);
+}
+
+TEST_F(MeshRendererDeviceTest, LeavesAreDrawnOnBothFacesOncePerChild)
+{
+    ComRef<IDirect3DTexture9> green = MakeSolidTexture(device(), 0xFF20C020);
+    for (bool reversed : {false, true}) {
+        DS_MeshElement leaves;
+        MakeQuadElement(device(), leaves, reversed);
+        leaves.SetTexture(green.Get());
+        DS_Frame* leaf = leaves.AddChild();
+        D3DXMatrixTranslation(&leaf->world, 32.0f, 0.0f, 0.0f); // picture (40..56, 8..24)
+        device()->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000 | kBackground, 1.0f, 0);
+        device()->BeginScene();
+        DefaultDraw3DArray(&leaves);
+        device()->EndScene();
+        const PixelImage image = ReadBackBuffer();
+        EXPECT_EQ(image.Rgb(192, 64), 0x20C020u) << reversed;
+        EXPECT_EQ(image.Rgb(64, 64), kBackground) << "only the child frames are drawn";
+        EXPECT_EQ(StageState(device(), D3DTSS_COLOROP), static_cast<DWORD>(D3DTOP_SELECTARG1));
+        leaves.DeleteTree();
+    }
+}

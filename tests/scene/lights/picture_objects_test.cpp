@@ -1,0 +1,71 @@
+// A picture slide with sprite objects: the sprites are drawn over the picture, placed in picture
+// pixels by the picture light's layout.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "scene/constructors/DS_BaseSpriteProp.h"
+#include "scene/lights/MutableNone.h"
+#include "scene/objects/DS_Sprite.h"
+#include "tests/scene/lights/LightFixture.h"
+
+namespace {
+
+// A sprite kind whose sprites stay where they are put.
+class ParkedSpriteKind : public DS_BaseSpriteProp {
+public:
+    SpriteVec3 at;
+
+    DS_BaseSpriteProp* Clone() const override { return new ParkedSpriteKind(*this); }
+    void InitSprite(DS_Sprite* sprite) override { sprite->position = at; }
+    bool Write(DS_IOF_Virtual*) override { return true; }
+};
+
+class PictureObjectsTest : public LightTest {
+protected:
+    // A description of one opaque sprite of `size` picture pixels centred on (x, y).
+    ParkedSpriteKind* Sprite(float x, float y, unsigned int size, const ResKey& key)
+    {
+        auto* d = new ParkedSpriteKind;
+        d->at = SpriteVec3{x, y, 0.0f};
+        d->count.value = 1;
+        d->size.value = size;
+        d->pictureKey = key;
+        return d;
+    }
+
+    // A solid picture under `key` in the document's resources.
+    void PutPicture(const ResKey& key, D3DCOLOR argb)
+    {
+        const Bytes png = Picture(4, 4, argb);
+        TextureAnim::AssignSingle(ResourceCache::CreateTextureFromMemory(png.data(), static_cast<uint32_t>(png.size())),
+                                  manager->data().textureAnims[key]);
+    }
+};
+
+TEST_F(PictureObjectsTest, SpritesAreDrawnOverThePictureInSlideOrder)
+{
+    const ResKey red(L"red.png", 1), green(L"green.png", 2);
+    PutPicture(red, 0xFFFF0000);
+    PutPicture(green, 0xFF00FF00);
+    // Picture 64 × 48 fills the 256 × 192 back buffer: one picture pixel is 4 screen pixels.
+    auto slide = Slide(Picture(64, 48, 0xFF3080C0));
+    slide->objects.push_back(Sprite(16, 24, 8, red));   // screen x 48..80, y 80..112
+    slide->objects.push_back(Sprite(48, 24, 8, red));   // screen x 176..208
+    slide->objects.push_back(Sprite(52, 24, 8, green)); // drawn after, over the second one
+
+    std::unique_ptr<MutableLight> light(CreateMutableLight(slide.get()));
+    ASSERT_EQ(3u, light->objects.size());
+    light->SetStretch(0);
+    DrawTwoFrames(*light);
+    SaveBackBufferPng(device(), L"picture_objects");
+
+    const PixelImage image = ReadBackBuffer();
+    EXPECT_EQ(0xFF0000u, image.Rgb(64, 96));   // first sprite
+    EXPECT_EQ(0xFF0000u, image.Rgb(180, 96));  // second sprite, left of the third
+    EXPECT_EQ(0x00FF00u, image.Rgb(200, 96));  // the third over the second
+    EXPECT_EQ(0x3080C0u, image.Rgb(128, 96));  // the picture between them
+    EXPECT_EQ(0x3080C0u, image.Rgb(64, 40));   // and above them
+}
+
+} // namespace
