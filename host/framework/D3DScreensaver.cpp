@@ -53,6 +53,12 @@ double SaverClock::Seconds() const { return Absolute() - start_; }
 
 CD3DScreensaver::CD3DScreensaver() { Instance = this; }
 
+CD3DScreensaver::~CD3DScreensaver()
+{
+    if (Instance == this)
+        Instance = nullptr;
+}
+
 void CD3DScreensaver::SetError(HRESULT code)
 {
     errorFlag = 1;

@@ -39,6 +39,7 @@ private:
 class CD3DScreensaver {
 public:
     CD3DScreensaver();
+    ~CD3DScreensaver();
     CD3DScreensaver(const CD3DScreensaver&) = delete;
     CD3DScreensaver& operator=(const CD3DScreensaver&) = delete;
 
