@@ -176,6 +176,20 @@ bool ReadUserDword(const std::wstring& keyPath, const wchar_t* name, DWORD* valu
     return ok;
 }
 
+bool WriteUserDword(const std::wstring& keyPath, const wchar_t* name, DWORD value)
+{
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, keyPath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS)
+        return false;
+    const bool ok =
+        RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    return ok;
+}
+
+void DeleteUserKey(const std::wstring& keyPath) { RegDeleteTreeW(HKEY_CURRENT_USER, keyPath.c_str()); }
+
 bool CopyWithResource(const std::wstring& source, const std::wstring& target, const wchar_t* type, WORD id,
                       const std::vector<uint8_t>& bytes)
 {

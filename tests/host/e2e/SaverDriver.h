@@ -55,6 +55,11 @@ ScreenImage CaptureScreen(const RECT& area);
 // A REG_DWORD under HKEY_CURRENT_USER; false when missing.
 bool ReadUserDword(const std::wstring& keyPath, const wchar_t* name, DWORD* value);
 
+// Sets a REG_DWORD under HKEY_CURRENT_USER (the key is created when missing).
+bool WriteUserDword(const std::wstring& keyPath, const wchar_t* name, DWORD value);
+// Deletes a key under HKEY_CURRENT_USER with everything in it.
+void DeleteUserKey(const std::wstring& keyPath);
+
 // Copies the program to `target` with resource (type, id) replaced by `bytes`.
 bool CopyWithResource(const std::wstring& source, const std::wstring& target, const wchar_t* type, WORD id,
                       const std::vector<uint8_t>& bytes);

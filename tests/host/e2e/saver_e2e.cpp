@@ -120,6 +120,59 @@ TEST_F(SaverEndToEnd, PreviewWithoutAParentEndsInsteadOfIdling)
 
 namespace {
 
+// Handles this thread's messages for a while (a preview parent must answer its child's messages).
+void Pump(DWORD milliseconds)
+{
+    const DWORD start = GetTickCount();
+    do {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        Sleep(20);
+    } while (GetTickCount() - start < milliseconds);
+}
+
+}  // namespace
+
+TEST_F(SaverEndToEnd, PreviewFillsItsParentAndEndsWithIt)
+{
+    HWND parent = CreateWindowW(L"STATIC", L"preview host", WS_POPUP | WS_VISIBLE, 700, 500, 320, 240, nullptr,
+                                nullptr, GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(parent, nullptr);
+    SaverProcess saver;
+    ASSERT_TRUE(saver.Start(L"/p " + std::to_wstring(reinterpret_cast<INT_PTR>(parent))));
+
+    HWND child = nullptr;
+    const DWORD start = GetTickCount();
+    while (!child && GetTickCount() - start < kStartTime) {
+        Pump(50);
+        child = FindWindowExW(parent, nullptr, kSaverClass, nullptr);
+    }
+    ASSERT_NE(child, nullptr) << "no preview window in the parent";
+    RECT parentClient, childClient;
+    GetClientRect(parent, &parentClient);
+    GetClientRect(child, &childClient);
+    EXPECT_EQ(childClient.right, parentClient.right);
+    EXPECT_EQ(childClient.bottom, parentClient.bottom);
+    EXPECT_TRUE(GetWindowLongW(child, GWL_STYLE) & WS_CHILD);
+
+    PostMessageW(child, WM_KEYDOWN, VK_SPACE, 0);  // input does not end the preview
+    Pump(1000);
+    EXPECT_TRUE(saver.Running());
+
+    DestroyWindow(parent);
+    bool ended = false;
+    for (int i = 0; i < 50 && !ended; ++i) {
+        Pump(100);
+        ended = saver.WaitForExit(0);
+    }
+    EXPECT_TRUE(ended) << "the preview outlived its parent";
+}
+
+namespace {
+
 // Starts the full-screen saver and waits for its pop-up to show the device's colour.
 HWND StartFullScreen(SaverProcess& saver)
 {
@@ -179,6 +232,40 @@ TEST_F(SaverEndToEnd, FullScreenEndsOnTheSixthMouseMove)
     ASSERT_TRUE(saver.Running());
     PostMessageW(window, WM_MOUSEMOVE, 0, MAKELPARAM(300, 300));
     PostMessageW(window, WM_MOUSEMOVE, 0, MAKELPARAM(310, 300));
+    EXPECT_TRUE(saver.WaitForExit(10000));
+}
+
+// Per-monitor settings for one test, removed again afterwards.
+class SaverWithSettings : public SaverEndToEnd {
+protected:
+    const std::wstring screenKey = L"Software\\Quorvane\\Lanternwork\\Screensaver\\Screen 1";
+    void TearDown() override { DeleteUserKey(screenKey); }
+};
+
+TEST_F(SaverWithSettings, LeaveBlackKeepsTheFullScreenBlackWithoutAnError)
+{
+    ASSERT_TRUE(WriteUserDword(screenKey, L"Leave Black", 1));
+    SaverProcess saver;
+    ASSERT_TRUE(saver.Start(L"/s"));
+    HWND window = saver.WaitForWindow(kSaverClass, kStartTime);
+    ASSERT_NE(window, nullptr);
+    Sleep(1500);
+    const ScreenImage shot = CaptureScreen(RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
+    EXPECT_EQ(shot.Count(0x000000), shot.pixels.size()) << "not all black";
+    PostMessageW(window, WM_KEYDOWN, VK_SPACE, 0);
+    EXPECT_TRUE(saver.WaitForExit(10000));
+}
+
+// Wine offers a software device type as well, so the test window still draws without hardware.
+TEST_F(SaverWithSettings, DisabledHardwareFallsBackToTheSoftwareDevice)
+{
+    ASSERT_TRUE(WriteUserDword(screenKey, L"Disable Hardware", 1));
+    SaverProcess saver;
+    ASSERT_TRUE(saver.Start(L"/t"));
+    HWND window = saver.WaitForWindow(kSaverClass, kStartTime);
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(WaitForColour(window, kStandInColour, 10000));
+    PostMessageW(window, WM_CLOSE, 0, 0);
     EXPECT_TRUE(saver.WaitForExit(10000));
 }
 
