@@ -67,10 +67,16 @@ void CD3DScreensaver::SetError(HRESULT code)
 
 HRESULT CD3DScreensaver::Startup(HINSTANCE module)
 {
+    return StartWithCommandLine(module, GetCommandLineW());
+}
+
+// Every failure goes into the error state; start-up itself always succeeds.
+HRESULT CD3DScreensaver::StartWithCommandLine(HINSTANCE module, const wchar_t* commandLine)
+{
     SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_IDLE);
 
     instance = module;
-    const SaverSwitch parsed = ParseSaverSwitch(GetCommandLineW());
+    const SaverSwitch parsed = ParseSaverSwitch(commandLine);
     mode = parsed.mode;
     parentWindow = parsed.parent;
     ListMonitors();

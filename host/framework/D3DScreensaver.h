@@ -71,6 +71,8 @@ public:
     virtual void OnMediaNotify(int /*eventCode*/) {}
 
     // --- Framework (command line, windows, loop, input) -----------------------------------------
+    // The start-up sequence for a given command line (Startup passes the process's own).
+    HRESULT StartWithCommandLine(HINSTANCE instance, const wchar_t* commandLine);
     HRESULT OpenSaverWindows();
     HRESULT RunMessageLoop();
     void DrawAllUnits();
