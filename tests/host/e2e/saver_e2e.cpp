@@ -1,0 +1,353 @@
+// The built screensaver started with its switches, as Windows starts it.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "SaverDriver.h"
+
+namespace {
+
+constexpr wchar_t kSaverClass[] = L"D3DSaverWndClass";
+constexpr uint32_t kStandInColour = 0x203050;  // the stand-in application's clear colour
+constexpr DWORD kStartTime = 15000;
+
+std::wstring ProgramString(UINT id)
+{
+    HMODULE module = LoadLibraryExW(BesideTestProgram(L"lanternwork.scr").c_str(), nullptr,
+                                    LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    wchar_t text[512] = {};
+    if (module) {
+        LoadStringW(module, id, text, 512);
+        FreeLibrary(module);
+    }
+    return text;
+}
+
+RECT ClientOnScreen(HWND window)
+{
+    RECT rc;
+    GetClientRect(window, &rc);
+    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&rc), 2);
+    return rc;
+}
+
+// Waits until the centre of the window's client area shows `rgb`.
+bool WaitForColour(HWND window, uint32_t rgb, DWORD milliseconds)
+{
+    const DWORD start = GetTickCount();
+    do {
+        RECT rc = ClientOnScreen(window);
+        const int cx = (rc.left + rc.right) / 2, cy = (rc.top + rc.bottom) / 2;
+        const ScreenImage image = CaptureScreen(RECT{cx - 2, cy - 2, cx + 2, cy + 2});
+        if (image.Count(rgb) == image.pixels.size() && !image.pixels.empty())
+            return true;
+        Sleep(100);
+    } while (GetTickCount() - start < milliseconds);
+    return false;
+}
+
+bool SmallScreenRun() { return std::getenv("LW_E2E_SMALL_SCREEN") != nullptr; }
+
+class SaverEndToEnd : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (SmallScreenRun())
+            GTEST_SKIP() << "runs on the normal screen only";
+    }
+};
+
+}  // namespace
+
+TEST_F(SaverEndToEnd, TestModeOpensAClearedWindowAndEndsWhenItCloses)
+{
+    SaverProcess saver;
+    ASSERT_TRUE(saver.Start(L"/t"));
+    HWND window = saver.WaitForWindow(kSaverClass, kStartTime);
+    ASSERT_NE(window, nullptr);
+
+    EXPECT_EQ(WindowText(window), ProgramString(1000));
+    RECT client;
+    GetClientRect(window, &client);
+    EXPECT_EQ(client.right, 600);
+    EXPECT_EQ(client.bottom, 400);
+    const LONG style = GetWindowLongW(window, GWL_STYLE);
+    EXPECT_EQ(style & (WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX), WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX);
+    EXPECT_TRUE(WaitForColour(window, kStandInColour, 10000)) << "the device never showed its clear colour";
+
+    // Keys and clicks do not end the test window.
+    PostMessageW(window, WM_KEYDOWN, VK_SPACE, 0);
+    PostMessageW(window, WM_LBUTTONDOWN, 0, 0);
+    Sleep(500);
+    EXPECT_TRUE(saver.Running());
+
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    DWORD code = 1;
+    ASSERT_TRUE(saver.WaitForExit(10000, &code));
+    EXPECT_EQ(code, 0u);
+}
+
+TEST_F(SaverEndToEnd, TestModeEndsOnASuspendRequest)
+{
+    SaverProcess saver;
+    ASSERT_TRUE(saver.Start(L"-T"));
+    HWND window = saver.WaitForWindow(kSaverClass, kStartTime);
+    ASSERT_NE(window, nullptr);
+    PostMessageW(window, WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
+    DWORD code = 1;
+    ASSERT_TRUE(saver.WaitForExit(10000, &code));
+    EXPECT_EQ(code, 0u);
+}
+
+TEST_F(SaverEndToEnd, SetUpOnlySwitchesEndAtOnce)
+{
+    for (const wchar_t* arguments : {L"/r", L"/n", L"/a 0"}) {
+        SaverProcess saver;
+        ASSERT_TRUE(saver.Start(arguments));
+        DWORD code = 1;
+        EXPECT_TRUE(saver.WaitForExit(kStartTime, &code)) << "still running";
+        EXPECT_EQ(code, 0u);
+    }
+}
+
+TEST_F(SaverEndToEnd, PreviewWithoutAParentEndsInsteadOfIdling)
+{
+    SaverProcess saver;
+    ASSERT_TRUE(saver.Start(L"/p 12345"));
+    EXPECT_TRUE(saver.WaitForExit(kStartTime)) << "a saver without a window kept running";
+}
+
+namespace {
+
+// Handles this thread's messages for a while (a preview parent must answer its child's messages).
+void Pump(DWORD milliseconds)
+{
+    const DWORD start = GetTickCount();
+    do {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        Sleep(20);
+    } while (GetTickCount() - start < milliseconds);
+}
+
+}  // namespace
+
+TEST_F(SaverEndToEnd, PreviewFillsItsParentAndEndsWithIt)
+{
+    HWND parent = CreateWindowW(L"STATIC", L"preview host", WS_POPUP | WS_VISIBLE, 700, 500, 320, 240, nullptr,
+                                nullptr, GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(parent, nullptr);
+    SaverProcess saver;
+    ASSERT_TRUE(saver.Start(L"/p " + std::to_wstring(reinterpret_cast<INT_PTR>(parent))));
+
+    HWND child = nullptr;
+    const DWORD start = GetTickCount();
+    while (!child && GetTickCount() - start < kStartTime) {
+        Pump(50);
+        child = FindWindowExW(parent, nullptr, kSaverClass, nullptr);
+    }
+    ASSERT_NE(child, nullptr) << "no preview window in the parent";
+    RECT parentClient, childClient;
+    GetClientRect(parent, &parentClient);
+    GetClientRect(child, &childClient);
+    EXPECT_EQ(childClient.right, parentClient.right);
+    EXPECT_EQ(childClient.bottom, parentClient.bottom);
+    EXPECT_TRUE(GetWindowLongW(child, GWL_STYLE) & WS_CHILD);
+
+    PostMessageW(child, WM_KEYDOWN, VK_SPACE, 0);  // input does not end the preview
+    Pump(1000);
+    EXPECT_TRUE(saver.Running());
+
+    DestroyWindow(parent);
+    bool ended = false;
+    for (int i = 0; i < 50 && !ended; ++i) {
+        Pump(100);
+        ended = saver.WaitForExit(0);
+    }
+    EXPECT_TRUE(ended) << "the preview outlived its parent";
+}
+
+namespace {
+
+// Starts the full-screen saver and waits for its pop-up to show the device's colour.
+HWND StartFullScreen(SaverProcess& saver)
+{
+    if (!saver.Start(L"/s"))
+        return nullptr;
+    HWND window = saver.WaitForWindow(kSaverClass, kStartTime);
+    if (window && !WaitForColour(window, kStandInColour, 10000))
+        return nullptr;
+    return window;
+}
+
+}  // namespace
+
+TEST_F(SaverEndToEnd, FullScreenCoversTheScreenAndEndsOnAKey)
+{
+    SaverProcess saver;
+    HWND window = StartFullScreen(saver);
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    EXPECT_TRUE(GetWindowLongW(window, GWL_STYLE) & WS_POPUP);
+    RECT rc;
+    GetWindowRect(window, &rc);
+    EXPECT_EQ(rc.left, 0);
+    EXPECT_EQ(rc.top, 0);
+    EXPECT_EQ(rc.right, GetSystemMetrics(SM_CXSCREEN));
+    EXPECT_EQ(rc.bottom, GetSystemMetrics(SM_CYSCREEN));
+
+    PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);  // swallowed
+    Sleep(500);
+    ASSERT_TRUE(saver.Running());
+
+    PostMessageW(window, WM_KEYDOWN, VK_SPACE, 0);
+    DWORD code = 1;
+    ASSERT_TRUE(saver.WaitForExit(10000, &code));
+    EXPECT_EQ(code, 0u);
+}
+
+TEST_F(SaverEndToEnd, FullScreenEndsOnAMouseButton)
+{
+    SaverProcess saver;
+    HWND window = StartFullScreen(saver);
+    ASSERT_NE(window, nullptr);
+    PostMessageW(window, WM_RBUTTONDOWN, 0, MAKELPARAM(10, 10));
+    EXPECT_TRUE(saver.WaitForExit(10000));
+}
+
+TEST_F(SaverEndToEnd, FullScreenEndsOnTheSixthMouseMove)
+{
+    SaverProcess saver;
+    HWND window = StartFullScreen(saver);
+    ASSERT_NE(window, nullptr);
+    // Four moves to new places (the system may add one of its own): still running.
+    for (int i = 0; i < 4; ++i)
+        PostMessageW(window, WM_MOUSEMOVE, 0, MAKELPARAM(100 + 10 * i, 200));
+    PostMessageW(window, WM_MOUSEMOVE, 0, MAKELPARAM(130, 200));  // same place: not counted
+    Sleep(700);
+    ASSERT_TRUE(saver.Running());
+    PostMessageW(window, WM_MOUSEMOVE, 0, MAKELPARAM(300, 300));
+    PostMessageW(window, WM_MOUSEMOVE, 0, MAKELPARAM(310, 300));
+    EXPECT_TRUE(saver.WaitForExit(10000));
+}
+
+// Per-monitor settings for one test, removed again afterwards.
+class SaverWithSettings : public SaverEndToEnd {
+protected:
+    const std::wstring screenKey = L"Software\\Quorvane\\Lanternwork\\Screensaver\\Screen 1";
+    void TearDown() override { DeleteUserKey(screenKey); }
+};
+
+TEST_F(SaverWithSettings, LeaveBlackKeepsTheFullScreenBlackWithoutAnError)
+{
+    ASSERT_TRUE(WriteUserDword(screenKey, L"Leave Black", 1));
+    SaverProcess saver;
+    ASSERT_TRUE(saver.Start(L"/s"));
+    HWND window = saver.WaitForWindow(kSaverClass, kStartTime);
+    ASSERT_NE(window, nullptr);
+    Sleep(1500);
+    const ScreenImage shot = CaptureScreen(RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
+    EXPECT_EQ(shot.Count(0x000000), shot.pixels.size()) << "not all black";
+    PostMessageW(window, WM_KEYDOWN, VK_SPACE, 0);
+    EXPECT_TRUE(saver.WaitForExit(10000));
+}
+
+// Wine offers a software device type as well, so the test window still draws without hardware.
+TEST_F(SaverWithSettings, DisabledHardwareFallsBackToTheSoftwareDevice)
+{
+    ASSERT_TRUE(WriteUserDword(screenKey, L"Disable Hardware", 1));
+    SaverProcess saver;
+    ASSERT_TRUE(saver.Start(L"/t"));
+    HWND window = saver.WaitForWindow(kSaverClass, kStartTime);
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(WaitForColour(window, kStandInColour, 10000));
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(saver.WaitForExit(10000));
+}
+
+TEST_F(SaverEndToEnd, ACopyWithAnotherDocumentCarriesTheNewBytes)
+{
+    const std::wstring copy = BesideTestProgram(L"e2e-patched.scr");
+    const std::vector<uint8_t> junk = {'n', 'o', 't', ' ', 'a', ' ', 's', 'c', 'e', 'n', 'e'};
+    ASSERT_TRUE(CopyWithResource(BesideTestProgram(L"lanternwork.scr"), copy, L"DDS", 107, junk));
+
+    HMODULE module = LoadLibraryExW(copy.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    ASSERT_NE(module, nullptr);
+    HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(107), L"DDS");
+    ASSERT_NE(found, nullptr);
+    ASSERT_EQ(SizeofResource(module, found), junk.size());
+    const auto* bytes = static_cast<const uint8_t*>(LockResource(LoadResource(module, found)));
+    EXPECT_EQ(std::vector<uint8_t>(bytes, bytes + junk.size()), junk);
+    wchar_t title[200] = {};
+    LoadStringW(module, 1000, title, 200);
+    EXPECT_EQ(std::wstring(title), ProgramString(1000));  // the rest is kept
+    FreeLibrary(module);
+    DeleteFileW(copy.c_str());
+}
+
+// --- On a screen smaller than 640 x 400 (run by small_screen.sh) --------------------------------
+
+class SmallScreen : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!SmallScreenRun())
+            GTEST_SKIP() << "needs a screen smaller than 640 x 400 (small_screen.sh)";
+    }
+};
+
+TEST_F(SmallScreen, ConfigureShowsTheNoDeviceMessage)
+{
+    SaverProcess saver;
+    ASSERT_TRUE(saver.Start(L"/c"));
+    HWND box = saver.WaitForWindow(L"#32770", kStartTime);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(WindowText(box), ProgramString(1000));
+    bool found = false;
+    for (const std::wstring& text : ChildTexts(box, L"Static"))
+        found = found || text == ProgramString(2104);
+    EXPECT_TRUE(found) << "message 2104 not in the box";
+    PostButtonClick(box, IDOK);
+    DWORD code = 1;
+    ASSERT_TRUE(saver.WaitForExit(10000, &code));
+    EXPECT_EQ(code, 0u);
+}
+
+TEST_F(SmallScreen, FullScreenShowsAMovingErrorBox)
+{
+    SaverProcess saver;
+    ASSERT_TRUE(saver.Start(L"/s"));
+    HWND window = saver.WaitForWindow(kSaverClass, kStartTime);
+    ASSERT_NE(window, nullptr);
+    const RECT screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+
+    // The white 300 x 150 box (less its black frame and the text) on black.
+    auto whiteBoxLeft = [&](ScreenImage& shot) {
+        shot = CaptureScreen(screen);
+        for (int y = 0; y < shot.height; ++y)
+            for (int x = 0; x < shot.width; ++x)
+                if (shot.At(x, y) == 0xFFFFFF)
+                    return x;
+        return -1;
+    };
+    ScreenImage first, second;
+    int left1 = -1;
+    const DWORD start = GetTickCount();
+    while (left1 < 0 && GetTickCount() - start < 10000) {
+        Sleep(200);
+        left1 = whiteBoxLeft(first);
+    }
+    ASSERT_GE(left1, 0) << "no error box";
+    EXPECT_GT(first.Count(0xFFFFFF), 250u * 100u);
+    EXPECT_LT(first.Count(0xFFFFFF), 300u * 150u);
+    Sleep(1000);
+    const int left2 = whiteBoxLeft(second);
+    EXPECT_NE(left1, left2) << "the box did not move";
+
+    PostMessageW(window, WM_KEYDOWN, VK_SPACE, 0);
+    EXPECT_TRUE(saver.WaitForExit(10000));
+}

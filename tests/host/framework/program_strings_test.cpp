@@ -1,0 +1,92 @@
+// The program's string tables, read back from the built screensaver with LoadStringW.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+
+namespace {
+
+std::wstring BesideThisProgram(const wchar_t* name)
+{
+    wchar_t path[MAX_PATH];
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring p(path);
+    return p.substr(0, p.find_last_of(L"\\/") + 1) + name;
+}
+
+struct StringEntry {
+    UINT id;
+    const wchar_t* text;
+};
+
+const StringEntry kStrings[] = {
+    {2100, L"Hubo un problema no determinado con este salvapantallas."},
+    {2101, L"Direct3D 8.0 no pudo ser inicializado. Por favor instale la \u00faltima versi\u00f3n de DirectX."},
+    {2102, L"No se pudo iniciar el salvapantallas."},
+    {2103, L"No fue posible crear el dispositivo Direct3D."},
+    {2104, L"No fue posible encontrar ning\u00fan dispositivo compatible con Direct3D."},
+    {2105, L"No se encontr\u00f3 ning\u00fan dispositivo acelerador de hardware Direct3D."},
+    {2106, L"Este salvapantallas requiere funciones que no est\u00e1n disponibles en tu acelerador de hardware Direct3D."},
+    {2107, L"Este salvapantallas requiere funciones que no est\u00e1n disponibles en tu acelerador de hardware Direct3D con las opciones actuales de configuraci\u00f3n de escritorio."},
+    {2108, L"No se pudo ejecutar el medio requerido."},
+    {2109, L"No fue posible resetear el dispositivo Direct3D."},
+    {2110, L"No hay memoria suficiente."},
+    {2111, L"No hay suficiente memoria de v\u00eddeo."},
+    {2112, L"No est\u00e1 disponible la vista previa"},
+    {2200, L"Este adaptador de v\u00eddeo soporta renderizaci\u00f3n 3D por hardware. Este salvapantallas puede ser visto correctamente en este monitor."},
+    {2201, L"Este adaptador de v\u00eddeo soporta renderizaci\u00f3n 3D por hardware, pero esta funcionalidad no est\u00e1 disponible en el hardware. En su lugar se usar\u00e1 renderizaci\u00f3n por software. Este salvapantallas puede ser visto correctamente en este monitor."},
+    {2202, L"Este adaptador de v\u00eddeo soporta renderizaci\u00f3n 3D por hardware, pero este salvapantallas requiere funciones no disponibles en el hardware ni en el software. Lo sentimos, este salvapantallas no puede ser visto en este monitor."},
+    {2203, L"Este adaptador de v\u00eddeo soporta renderizaci\u00f3n 3D por hardware, pero este salvapantallas requiere funciones que no se encuentran disponibles en el hardware. No hay tampoco renderizaci\u00f3n por software disponible. Lo sentimos, este salvapantallas no puede ser visto en este monitor."},
+    {2204, L"Este adaptador de v\u00eddeo no soporta renderizaci\u00f3n 3D por hardware. En su lugar se usar\u00e1 renderizaci\u00f3n por software. Este salvapantallas puede ser visualizado correctamente en este monitor."},
+    {2205, L"Este adaptador de v\u00eddeo no soporta renderizaci\u00f3n 3D por hardware. Este salvapantallas requiere funciones no disponibles en la renderizaci\u00f3n por software. Lo sentimos, este salvapantallas no puede ser visto en este monitor."},
+    {2206, L"Este adaptador de v\u00eddeo no soporta renderizaci\u00f3n 3D por hardware ni por software. Lo sentimos, este salvapantallas no puede ser visto en este monitor."},
+    {2207, L"Este adaptador de v\u00eddeo soporta renderizaci\u00f3n 3D por hardware, pero esta funci\u00f3n ha sido deshabilitada. Se utilizar\u00e1 en su lugar renderizaci\u00f3n por software. Este salvapantallas puede ser visualizado correctamente en este monitor."},
+    {2208, L"Este adaptador de v\u00eddeo soporta renderizaci\u00f3n 3D por hardware, pero esta funci\u00f3n ha sido deshabilitada. Este salvapantallas requiere funcionalidad de renderizaci\u00f3n por software no disponible. Este salvapantallas no puede ser visualizado en este monitor."},
+    {2209, L"Este adaptador de v\u00eddeo soporta renderizaci\u00f3n 3D por hardware, pero esta funci\u00f3n ha sido deshabilitada. No existe funcionalidad de renderizaci\u00f3n por software. Este salvapantallas no puede ser visto en este monitor."},
+    {2210, L"Este salvapantallas puede usar renderizaci\u00f3n 3D por hardware en este monitor."},
+    {2211, L"Este salvapantallas puede usar renderizaci\u00f3n 3D por software en este monitor."},
+    {2212, L"Este salvapantallas no puede ser visualizado en este monitor."},
+};
+
+class ProgramStrings : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        module_ = LoadLibraryExW(BesideThisProgram(L"lanternwork.scr").c_str(), nullptr,
+                                 LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+        ASSERT_NE(module_, nullptr) << "lanternwork.scr not found beside the test";
+    }
+    void TearDown() override
+    {
+        if (module_)
+            FreeLibrary(module_);
+    }
+    std::wstring Load(UINT id) const
+    {
+        const wchar_t* text = nullptr;
+        const int length = LoadStringW(module_, id, reinterpret_cast<LPWSTR>(&text), 0);
+        return length > 0 ? std::wstring(text, length) : std::wstring();
+    }
+
+    HMODULE module_ = nullptr;
+};
+
+}  // namespace
+
+TEST_F(ProgramStrings, EveryMessageReadsExactly)
+{
+    for (const StringEntry& e : kStrings)
+        EXPECT_EQ(Load(e.id), e.text) << "string " << e.id;
+}
+
+TEST_F(ProgramStrings, WindowTitleNamesTheProduct)
+{
+    const std::wstring title = Load(1000);
+    EXPECT_NE(title.find(L"Lanternwork"), std::wstring::npos);
+}
+
+TEST_F(ProgramStrings, ProgramHasItsIcon)
+{
+    EXPECT_NE(FindResourceW(module_, MAKEINTRESOURCEW(101), MAKEINTRESOURCEW(14) /* RT_GROUP_ICON */), nullptr);
+}

@@ -1,0 +1,86 @@
+// Start-up through the Direct3D factory: the codes it leaves in the error state.
+#include <gtest/gtest.h>
+
+#include "FakeDirect3D.h"
+#include "host/framework/D3DScreensaver.h"
+#include "host/framework/Direct3DSeams.h"
+#include "host/framework/SaverErrors.h"
+
+namespace {
+
+FakeDirect3D* gFake = nullptr;
+
+IDirect3D9* MakeFake(UINT)
+{
+    if (gFake)
+        gFake->AddRef();
+    return gFake;
+}
+
+class CountingSaver : public CD3DScreensaver {
+public:
+    int settingsLoads = 0;
+    void LoadSettings() override { ++settingsLoads; }
+};
+
+class SaverStartup : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        fake_.adapters.resize(1);
+        fake_.adapters[0].modes = {D3DDISPLAYMODE{1024, 768, 60, D3DFMT_X8R8G8B8}};
+        gFake = &fake_;
+        SetDirect3DFactory(MakeFake);
+    }
+    void TearDown() override
+    {
+        SetDirect3DFactory(nullptr);
+        gFake = nullptr;
+    }
+
+    FakeDirect3D fake_;
+    CountingSaver saver_;
+};
+
+}  // namespace
+
+TEST_F(SaverStartup, ProbesAndLoadsTheSettings)
+{
+    // "/r" sets up like every mode but opens no window.
+    EXPECT_EQ(saver_.StartWithCommandLine(GetModuleHandleW(nullptr), L"x.scr /r"), S_OK);
+    EXPECT_EQ(saver_.mode, SaverRunMode::SetUpOnly);
+    EXPECT_FALSE(saver_.errorFlag);
+    EXPECT_EQ(saver_.adapterCount, 1u);
+    EXPECT_EQ(saver_.settingsLoads, 1);
+    EXPECT_EQ(saver_.Execute(), 0);
+    EXPECT_EQ(saver_.adapterCount, 0u);
+    EXPECT_FALSE(saver_.d3d);
+}
+
+TEST_F(SaverStartup, NoDirect3DGivesItsCode)
+{
+    gFake = nullptr;
+    EXPECT_EQ(saver_.StartWithCommandLine(GetModuleHandleW(nullptr), L"x.scr /n"), S_OK);
+    EXPECT_TRUE(saver_.errorFlag);
+    EXPECT_EQ(saver_.errorCode, kErrNoDirect3D);
+    EXPECT_EQ(saver_.settingsLoads, 0);
+}
+
+TEST_F(SaverStartup, NoUsableModeGivesTheNoDeviceCode)
+{
+    fake_.adapters[0].modes = {D3DDISPLAYMODE{600, 400, 60, D3DFMT_X8R8G8B8}};
+    saver_.StartWithCommandLine(GetModuleHandleW(nullptr), L"x.scr /r");
+    EXPECT_TRUE(saver_.errorFlag);
+    EXPECT_EQ(saver_.errorCode, kErrNoCompatibleDevice);
+    EXPECT_EQ(saver_.settingsLoads, 0);
+}
+
+TEST_F(SaverStartup, ASoftwareOnlyAdapterIsEnough)
+{
+    fake_.adapters[0].hal = false;
+    fake_.adapters[0].sw = true;
+    saver_.StartWithCommandLine(GetModuleHandleW(nullptr), L"x.scr /r");
+    EXPECT_FALSE(saver_.errorFlag);
+    EXPECT_TRUE(saver_.adapters[0]->compatibleSw);
+    EXPECT_EQ(saver_.adapters[0]->kinds[0].type, D3DDEVTYPE_SW);
+}
