@@ -307,24 +307,28 @@ TEST_F(SceneDocumentOnDevice, ManagerPicturesDecode)
 }
 
 // Every picture the slides carry (backgrounds, glyph strip, glass-ball overlays) makes a texture.
+// Each is saved in the test-artifact folder as scene_<slide>_<file>, for a person to look at.
 TEST_F(SceneDocumentOnDevice, SlidePicturesDecode)
 {
     SceneDoc doc;
     ASSERT_NO_FATAL_FAILURE(LoadDocument(doc));
-    std::vector<const NamedBlob*> pictures;
+    size_t count = 0;
     for (uint32_t i = 0; i < doc.slideCount; ++i) {
-        pictures.push_back(&doc.slides[i].picture);
+        std::vector<const NamedBlob*> pictures = {&doc.slides[i].picture};
         for (const ResourceRef& ref : doc.slides[i].resourceRefs)
             if (ref.HasBytes())
                 pictures.push_back(&ref);
+        for (const NamedBlob* picture : pictures) {
+            const std::wstring name = picture->name.substr(0, picture->name.rfind(L'.'));
+            SCOPED_TRACE(std::string(name.begin(), name.end()));
+            ComRef<IDirect3DTexture9> texture;
+            ASSERT_EQ(D3D_OK, D3DXCreateTextureFromFileInMemory(device(), picture->Bytes(),
+                                                                picture->Size(), texture.Out()));
+            EXPECT_TRUE(SaveTextureArtifact(texture.Get(), L"scene_" + std::to_wstring(i) + L"_" + name));
+            ++count;
+        }
     }
-    EXPECT_EQ(7u + 1u + 3u, pictures.size());
-    for (const NamedBlob* picture : pictures) {
-        ComRef<IDirect3DTexture9> texture;
-        EXPECT_EQ(D3D_OK, D3DXCreateTextureFromFileInMemory(device(), picture->Bytes(), picture->Size(),
-                                                            texture.Out()))
-            << std::string(picture->name.begin(), picture->name.end());
-    }
+    EXPECT_EQ(7u + 1u + 3u, count); // seven backgrounds, the glyph strip, the ball's three pictures
 }
 
 } // namespace
