@@ -380,11 +380,15 @@ def island():
             u = (x - cx) / rx
             top = horizon + H * 0.02 - H * 0.10 * max(0.0, 1.0 - u * u) ** 0.7
             top -= shore[x] * H * 0.015
-            if abs(u) < 1.0 and y >= top and y < horizon + H * 0.06:
-                c = mix((0.95, 0.88, 0.66), (0.80, 0.70, 0.48), smoothstep(top, top + 40, y))
-            ring = abs(u) < 1.15 and horizon + H * 0.055 <= y < horizon + H * 0.075
-            if ring:
-                c = mix(c, (0.35, 0.88, 0.82), 0.6)
+            # Shallow water around it: a soft turquoise ellipse, the beach curving round in front.
+            ev = (y - (horizon + H * 0.045)) / (H * 0.04)
+            e = (u / 1.18) ** 2 + ev * ev
+            if y > horizon and e < 1.0:
+                c = mix(c, (0.38, 0.88, 0.80), 0.65 * (1.0 - smoothstep(0.55, 1.0, e)))
+            bottom = horizon + H * (0.040 + 0.018 * max(0.0, 1.0 - u * u))
+            if abs(u) < 1.0 and top <= y < bottom:
+                sand = mix((0.95, 0.88, 0.66), (0.80, 0.70, 0.48), smoothstep(top, top + 40, y))
+                c = mix(c, sand, clamp01(bottom - y))
             img.set(x, y, (clamp01(c[0]), clamp01(c[1]), clamp01(c[2])))
     # Palms: curved trunks and drooping fronds.
     rng = random.Random(1604)
