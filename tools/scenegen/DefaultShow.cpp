@@ -1,0 +1,240 @@
+#include "tools/scenegen/DefaultShow.h"
+
+#include "document/SceneDoc.h"
+
+namespace {
+
+// A colour in the document's layout, 0x00BBGGRR.
+constexpr uint32_t Rgb(uint32_t r, uint32_t g, uint32_t b) { return r | (g << 8) | (b << 16); }
+
+ResKey LibraryKey(int32_t id) { return ResKey(kLibraryName, id); }
+
+// Reads the content files a show needs and remembers the first one that is missing.
+class Content {
+public:
+    Content(const ContentReader& read, std::wstring& missing) : read_(read), missing_(missing) {}
+
+    bool ok() const { return missing_.empty(); }
+
+    NamedBlob Picture(const std::wstring& file)
+    {
+        NamedBlob blob;
+        blob.name = file;
+        Load(file, blob.data);
+        return blob;
+    }
+
+    // A reference that carries a picture by name and bytes (no library).
+    ResourceRef Ref(const std::wstring& file)
+    {
+        ResourceRef ref;
+        ref.name = file;
+        Load(file, ref.data);
+        return ref;
+    }
+
+    void Load(const std::wstring& file, std::vector<uint8_t>& bytes)
+    {
+        if (!read_(file, bytes) && missing_.empty())
+            missing_ = file;
+    }
+
+private:
+    const ContentReader& read_;
+    std::wstring& missing_;
+};
+
+SlideSpec Slide(int32_t kind, const wchar_t* title, NamedBlob picture, int fadeIn, int hold,
+                int fadeOut)
+{
+    SlideSpec slide;
+    slide.kind = kind;
+    slide.title = title;
+    slide.picture = std::move(picture);
+    slide.paramVersion = 2;
+    slide.listFormat = 3;
+    slide.fadeIn = std::to_wstring(fadeIn);
+    slide.hold = std::to_wstring(hold);
+    slide.fadeOut = std::to_wstring(fadeOut);
+    return slide;
+}
+
+// Each slide below names, under "Objects", what its scene is meant to hold; the object kinds'
+// issues add those descriptions there with AppendObject and tune the light's values to them.
+
+// Kind 0: a summer meadow in full daylight, the picture alone.
+// Objects: butterflies over the flowers, swaying grass and flowers along the bottom edge.
+SlideSpec Meadow(Content& content)
+{
+    return Slide(kSlidePicture, L"Summer meadow", content.Picture(L"meadow.png"), 3, 15, 3);
+}
+
+// Kind 6: a small island in a bright sea, inside a glass ball on a wooden stand that sways
+// slowly left and right over an evening gradient.
+// Objects: gulls over the sea (drawn into the ball with the scene).
+SlideSpec GlassBall(Content& content)
+{
+    SlideSpec slide = Slide(kSlideGlassBall, L"Island in a glass ball",
+                            content.Picture(L"island.png"), 3, 18, 3);
+    KindParams& p = slide.params;
+    p.refs[0] = content.Ref(L"ball_highlight.png"); // overlay 0: highlight and glass rim
+    p.refs[1] = content.Ref(L"ball_glint.png");     // overlay 1: glint along the lower right
+    p.refs[2] = content.Ref(L"ball_stand.png");     // the stand below the ball
+    p.levels[0] = 60; // ball size: the ball and its stand fill most of the screen height
+    p.levels[1] = 40; // zoom (halved by the light): the island a fifth larger in the glass
+    p.levels[2] = 0;  // scroll speed 1: one swing in 32 seconds
+    p.switches[0] = 1; // overlay 1 on
+    p.switches[1] = 1; // stand on
+    p.switches[2] = 1; // overlay 0 on
+    p.colours[0] = Rgb(20, 30, 70);   // gradient top: deep evening blue
+    p.colours[1] = Rgb(120, 80, 140); // gradient bottom: mauve
+    p.options[0] = 3; // swing
+    p.options[1] = 0; // the backdrop is the gradient
+    // Lifts the ball a little, so that the stand below it stays on the screen.
+    p.pointX = 0;
+    p.pointY = -40;
+    return slide;
+}
+
+// Kind 1: a coral reef under water, wavering as if seen through the water.
+// Objects: shoals of fish, rising bubbles, light rays from the surface.
+SlideSpec Reef(Content& content)
+{
+    SlideSpec slide = Slide(kSlideUnderwater, L"Coral reef", content.Picture(L"reef.png"), 3, 18, 3);
+    slide.params.speed = 40; // a little slower than normal: calm water
+    return slide;
+}
+
+// Kind 4: a pond seen from above, pebbles and lily pads under a surface where drops fall.
+// Objects: fish gliding under the surface, leaves drifting down onto it.
+SlideSpec Pond(Content& content)
+{
+    SlideSpec slide = Slide(kSlideRings, L"Pond in the rain", content.Picture(L"pond.png"), 3, 16, 3);
+    uint32_t* l = slide.params.levels;
+    l[0] = 0;  // row density: square cells
+    l[1] = 40; // height scale 1.8
+    l[2] = 50; // column density: 192 columns, fine rings
+    l[3] = 24; // drops per minute: one every 2.5 s
+    l[4] = 40; // drop strength 0.38
+    l[5] = 60; // damping 0.9918: rings spread far before they fade
+    l[6] = 30; // refraction depth 0.3
+    l[7] = 80; // specular level 0.8
+    l[8] = 60; // specular power 48: small, bright glints
+    return slide;
+}
+
+// Kind 2: the lake valley at dusk (the library's default background), its lower band
+// mirrored and rippling. The picture's water line lies at 70 % of its height, so a squeeze of
+// 0.30 (amount 40) lays the reflection exactly over its water.
+// Objects: fireflies or sparkles over the water, a few birds against the sky.
+SlideSpec Lake(Content& content)
+{
+    SlideSpec slide = Slide(kSlideLake, L"Lake at dusk", content.Picture(L"background.png"), 3, 16, 3);
+    KindParams& p = slide.params;
+    p.amount = 40;
+    p.speed = 30;                     // slow ripples
+    p.colours[0] = Rgb(30, 20, 60);   // shade: the violet of the evening sky
+    p.levels[0] = 40;  // shade alpha 0.32 at the bottom of the lake
+    p.levels[1] = 8;   // haze band of 8 picture pixels above the water line
+    p.levels[2] = 70;  // the shade lightens toward the water line
+    p.levels[3] = 25;  // ripple amplitude
+    p.levels[4] = 100; // ripples fade out toward the far shore
+    p.levels[5] = 100; // bump range
+    p.options[0] = 2;  // a 512 x 512 reflection: sharp mirrored hills
+    return slide;
+}
+
+// Kind 3: a starry night in a forest clearing, a row of flames along the bottom with heat
+// haze above them.
+// Objects: sparks rising from the fire, drifting smoke.
+SlideSpec Fire(Content& content)
+{
+    SlideSpec slide = Slide(kSlideFire, L"Night by the fire", content.Picture(L"night_fire.png"), 3, 14, 3);
+    KindParams& p = slide.params;
+    p.amount = 40; // the flames sit low: from 55 % of the picture down past its bottom edge
+    p.speed = 50;
+    p.fireKeys[0] = LibraryKey(7);  // flame picture
+    p.fireKeys[1] = LibraryKey(8);  // its offset map
+    p.fireKeys[2] = LibraryKey(62); // heat-haze bump map
+    p.fireKeys[3] = LibraryKey(63); // heat-haze effect
+    p.switches[0] = 1; // heat haze on
+    p.switches[1] = 1; // flames on
+    p.levels[0] = 88;  // haze bump scale 0.208
+    p.levels[1] = 50;  // haze scroll speed 0.05
+    p.levels[2] = 25;  // haze strength 0.05
+    return slide;
+}
+
+// Kind 5: northern lights over snowy mountains, with pale green glyphs raining over them.
+// Objects: none planned; the glyphs are the light's own.
+SlideSpec Glyphs(Content& content)
+{
+    SlideSpec slide = Slide(kSlideGlyphs, L"Northern lights", content.Picture(L"aurora.png"), 2, 12, 3);
+    KindParams& p = slide.params;
+    p.refs[0] = content.Ref(L"glyphs.png"); // 32 x 448: 16 glyphs of 28 rows
+    p.levels[0] = 16; // glyph size in picture pixels: a 65 x 49 grid
+    p.levels[1] = 40; // density: a free column starts a stream once in ten frames
+    p.levels[2] = 30; // flickering cells
+    p.levels[3] = 35; // transparency: the northern lights stay visible behind the glyphs
+    p.colours[0] = Rgb(120, 255, 170); // glyphs: pale green
+    p.colours[1] = Rgb(235, 255, 245); // bright heads and flicker cells: near white
+    p.options[0] = 2; // streams both scroll and write, at random
+    p.options[1] = 0; // the picture shows behind the glyphs
+    return slide;
+}
+
+} // namespace
+
+const LibraryCopy kLibraryCopies[5] = {
+    {5, L"background.png"},   // default background, also the picture light's default key
+    {6, L"butterfly.png"},    // butterfly wings and body
+    {7, L"flames.png"},       // flame picture
+    {8, L"flame_offsets.png"}, // its offset map
+    {62, L"haze_bump.png"},   // heat-haze bump map
+};
+
+void AppendObject(SlideSpec& slide, DS_IOF_Item& description)
+{
+    DocumentWriter w;
+    description.Write(&w);
+    slide.objectBytes.insert(slide.objectBytes.end(), w.bytes.begin(), w.bytes.end());
+    ++slide.objectCount;
+}
+
+bool BuildDefaultShow(const ContentReader& read, DocumentSpec& show, std::wstring& missing)
+{
+    missing.clear();
+    Content content(read, missing);
+    show = DocumentSpec{};
+    show.docVersion = 3;
+
+    // From day to night: meadow, island, reef, pond, lake at dusk, fire, northern lights.
+    show.slides.push_back(Meadow(content));
+    show.slides.push_back(GlassBall(content));
+    show.slides.push_back(Reef(content));
+    show.slides.push_back(Pond(content));
+    show.slides.push_back(Lake(content));
+    show.slides.push_back(Fire(content));
+    show.slides.push_back(Glyphs(content));
+
+    // The tracks carry their bytes under a path that does not exist where the program runs, so
+    // each load writes them to the temporary folder and plays the copies.
+    for (const auto& [title, file] : {std::pair{L"Evening pad", L"evening_pad.wav"},
+                                      std::pair{L"Night water", L"night_water.wav"}}) {
+        SoundSpec sound;
+        sound.title = title;
+        sound.file.name = std::wstring(L"sounds\\") + file;
+        content.Load(file, sound.file.data);
+        show.sounds.push_back(std::move(sound));
+    }
+
+    // Copies of the library pictures that the lights and objects ask for by key: the library's
+    // own picture wins when it is there, the copy stands in when it is not.
+    show.manager.version = 3;
+    for (const LibraryCopy& copy : kLibraryCopies) {
+        ResourceRef ref(copy.id, kLibraryName);
+        content.Load(copy.file, ref.data);
+        show.manager.textureSources[LibraryKey(copy.id)].push_back(std::move(ref));
+    }
+    return content.ok();
+}
