@@ -37,6 +37,10 @@ public:
 
     // Whether a point in view pixels lies inside, edges included (compared as floats).
     bool ContainsPixel(float px, float py) const;
+    // Whether a screen point (layout units) lies inside once mapped into view pixels with
+    // ViewportMapToPixels; false while no layout has been made. Defined with that function in
+    // scene/render/ViewportMap.cpp, as it reads the current layout.
+    bool Contains(float x, float y) const;
 
     MediaParamT<int> left;
     MediaParamT<int> right;

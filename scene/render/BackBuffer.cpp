@@ -1,19 +1,12 @@
 #include "scene/render/BackBuffer.h"
 
-#include "document/ComRef.h"
-#include "document/CurrentDevice.h"
+#include "document/ResourceCache.h"
 
 BackBufferSize CurrentBackBufferSize()
 {
+    // GetBackBufferDesc gives a zeroed description when there is no device or no back buffer.
+    const D3DSURFACE_DESC desc = GetBackBufferDesc();
     BackBufferSize size;
-    if (!CurrentDevice)
-        return size;
-    ComRef<IDirect3DSurface9> back;
-    if (FAILED(CurrentDevice->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, back.Out())) || !back)
-        return size;
-    D3DSURFACE_DESC desc;
-    if (FAILED(back->GetDesc(&desc)))
-        return size;
     size.width = desc.Width;
     size.height = desc.Height;
     size.ok = desc.Width > 0 && desc.Height > 0;

@@ -1,4 +1,5 @@
-// The size of back buffer 0 of CurrentDevice: the render size every layout works to.
+// The size of back buffer 0 of CurrentDevice: the render size every layout works to. It is read
+// through the document's GetBackBufferDesc; this form adds whether there was one to read.
 #pragma once
 
 #include <d3d9.h>

@@ -1,5 +1,9 @@
 #include "scene/render/LakeGround.h"
 
+#include <algorithm>
+
+#include "document/ResourceCache.h"
+
 void FillInitialLakeGround(DX_V::PTT* vertices)
 {
     static const DX_V::PTT initial[kLakeGroundVertices] = {
@@ -60,4 +64,35 @@ void SetLakeGroundTexRange(LakeGround& ground, float s)
     if (ground.vertices.count < kLakeGroundVertices)
         return;
     WriteVertices(ground.vertices, [&](DX_V::PTT* v, uint32_t) { SetLakeGroundTexRangeVertices(v, s); });
+}
+
+HRESULT LoadLakeBumpTexture(ComRef<IDirect3DTexture9>& target, int32_t id)
+{
+    IDirect3DTexture9* bump = nullptr;
+    const HRESULT hr = LoadBumpTextureFromExeResource(id, &bump);
+    target = ComRef<IDirect3DTexture9>::Adopt(bump);
+    return hr;
+}
+
+uint32_t SquareTextureSide(int32_t shift, uint32_t maxSide)
+{
+    // Worked out in 64 bits and checked before the shift, which would be undefined beyond 31.
+    if (shift < 0 || shift > 24)
+        return 0;
+    const uint64_t side = uint64_t{128} << shift;
+    return side <= maxSide ? static_cast<uint32_t>(side) : 0;
+}
+
+void ResampleToSquareTexture(int32_t shift, ComRef<IDirect3DTexture9>& target, IDirect3DTexture9* source)
+{
+    target.Reset();
+    if (!CurrentDevice)
+        return;
+    D3DCAPS9 caps = {};
+    if (FAILED(CurrentDevice->GetDeviceCaps(&caps)))
+        return;
+    const uint32_t side = SquareTextureSide(shift, std::min(caps.MaxTextureWidth, caps.MaxTextureHeight));
+    if (side == 0)
+        return;
+    target = CopyToNewTexture(side, side, source, D3DFMT_UNKNOWN);
 }

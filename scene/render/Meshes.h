@@ -12,6 +12,7 @@
 
 #include "document/ComRef.h"
 #include "document/CurrentDevice.h"
+#include "document/ValueRecords.h"
 #include "scene/render/Frame.h"
 #include "scene/render/VertexBuffer.h"
 #include "scene/render/VertexLayouts.h"
@@ -86,6 +87,15 @@ public:
 class DS_MeshElement : public DS_IndexedMesh<DX_V::PNT> {
 public:
     void SetTexture(IDirect3DTexture9* t) { texture = ComRef<IDirect3DTexture9>::Share(t); }
+
+    // From the resources of the current document (CurrentDocResManager): the texture becomes
+    // frame 0 of the texture key's animation, then LoadMesh (meshKey). A key without a picture
+    // leaves the element without a texture, so it draws untextured.
+    void SetTextureAndMesh(const ResKey& textureKey, const ResKey& meshKey);
+    // The mesh key's buffers (counted), vertex count, face count as triangle count and bounding
+    // sphere; drawn as a triangle list. A mesh that does not load leaves no buffers and counts 0,
+    // so Bind tells the renderer to draw nothing. Without a current document the same.
+    void LoadMesh(const ResKey& meshKey);
 
     ComRef<IDirect3DTexture9> texture;
     bool alpha = false; // blended and drawn on both faces by the picture lights' renderer

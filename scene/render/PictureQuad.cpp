@@ -40,3 +40,9 @@ void PictureQuad::SetPicture(IDirect3DTexture9* picture, uint32_t width, uint32_
         SetPictureQuadCorners(v, static_cast<float>(width), static_cast<float>(height));
     });
 }
+
+void PictureQuad::SetFromTextureAnim(const TextureAnim& picture)
+{
+    IDirect3DTexture9* frame0 = picture.frames.empty() ? nullptr : picture.frames[0].Get();
+    SetPicture(frame0, picture.width, picture.height);
+}
