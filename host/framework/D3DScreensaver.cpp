@@ -435,18 +435,8 @@ void CD3DScreensaver::HandleUserActivity()
         return;
 
     if (isWindows9x && passwordCheck) {
-        for (UINT i = 0; i < deviceCount; ++i) {
-            MakeUnitCurrent(static_cast<int>(i));
-            if (devices[i].restored) {
-                ReleaseUnitResources();
-                devices[i].restored = 0;
-            }
-            if (devices[i].created) {
-                DestroyUnitResources();
-                devices[i].created = 0;
-            }
-            devices[i].device.Reset();
-        }
+        for (UINT i = 0; i < deviceCount; ++i)
+            ReleaseUnitDevice(i);
         for (UINT a = 0; a < adapterCount; ++a) {
             if (adapters[a]) {
                 ShowWindow(adapters[a]->deviceWindow, SW_RESTORE);
@@ -483,17 +473,7 @@ void CD3DScreensaver::HandleUserActivity()
         }
         deviceCount = 0;
     }
-
-    if (fullScreen)
-        SystemParametersInfoW(SPI_SCREENSAVERRUNNING, FALSE, nullptr, 0);
-    StopDevices();
-    ShutdownScene();
-    if (passwordModule) {
-        FreeLibrary(passwordModule);
-        passwordModule = nullptr;
-        passwordCheck = nullptr;
-    }
-    PostQuitMessage(0);
+    CloseSaver();
 }
 
 void CD3DScreensaver::CloseSaver()

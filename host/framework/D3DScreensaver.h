@@ -96,6 +96,8 @@ public:
     HRESULT OpenFullscreenDevice(MonitorDevice& device);
     HRESULT OpenWindowedDevice(MonitorDevice& device);
     void MakeUnitCurrent(int unit);
+    // Releases one unit's scene resources and its device; the unit stays in the table.
+    void ReleaseUnitDevice(UINT unit);
     void StopDevices();
     void LoadMonitorSettings(HKEY settingsKey);
     void StoreMonitorSettings(HKEY settingsKey);

@@ -488,20 +488,25 @@ void CD3DScreensaver::MakeUnitCurrent(int unit)
     OnUnitSelected(unit);
 }
 
+void CD3DScreensaver::ReleaseUnitDevice(UINT unit)
+{
+    MakeUnitCurrent(static_cast<int>(unit));
+    MonitorDevice& d = devices[unit];
+    if (d.restored) {
+        ReleaseUnitResources();
+        d.restored = 0;
+    }
+    if (d.created) {
+        DestroyUnitResources();
+        d.created = 0;
+    }
+    d.device.Reset();
+}
+
 void CD3DScreensaver::StopDevices()
 {
-    for (UINT i = 0; i < deviceCount; ++i) {
-        MakeUnitCurrent(static_cast<int>(i));
-        if (devices[i].restored) {
-            ReleaseUnitResources();
-            devices[i].restored = 0;
-        }
-        if (devices[i].created) {
-            DestroyUnitResources();
-            devices[i].created = 0;
-        }
-        devices[i].device.Reset();
-    }
+    for (UINT i = 0; i < deviceCount; ++i)
+        ReleaseUnitDevice(i);
     deviceCount = 0;
     currentDevice = nullptr;
     // Cleared, so that a second stop (a key already queued behind the quit) finds nothing to do.
