@@ -9,6 +9,8 @@
 // Archive is the document archive; any class with those operations will do.
 #pragma once
 
+#include <cstdint>
+
 #include "document/params/MediaParam.h"
 
 template <class Archive>
@@ -24,7 +26,10 @@ void ReadParamValue(Archive& archive, MediaParamTB<unsigned int>& param)
 template <class Archive>
 void ReadParamValue(Archive& archive, MediaParamTB<unsigned long>& param)
 {
-    archive.ReadULong(&param.value);
+    // The archive's 32-bit kind; unsigned long is 32 bits on Windows but a distinct type.
+    uint32_t v = 0;
+    archive.ReadULong(&v);
+    param.value = v;
 }
 
 template <class Archive>
@@ -42,6 +47,6 @@ void WriteParamValue(Archive& archive, const MediaParamTB<unsigned int>& param)
 template <class Archive>
 void WriteParamValue(Archive& archive, const MediaParamTB<unsigned long>& param)
 {
-    unsigned long v = param.value;
+    const uint32_t v = param.value;
     archive.WriteULong(&v);
 }
