@@ -1,5 +1,7 @@
 #!/usr/bin/env python3
-"""Writes lanternwork.ico from the 32 x 32 picture drawn below (run it after editing the picture).
+"""Writes lanternwork.ico from the 32 x 32 picture drawn below: make_icon.py OUT.ico
+
+The build runs it (resources/CMakeLists.txt) and embeds the result as icon 101.
 
 Each character is one pixel: '.' transparent, the others index the palette. The icon holds one
 32-bit image (BITMAPINFOHEADER, bottom-up rows, then the 1-bit AND mask)."""
@@ -70,7 +72,11 @@ def main() -> int:
     header = struct.pack("<IiiHHIIiiII", 40, 32, 64, 1, 32, 0, len(pixels) + len(mask), 0, 0, 0, 0)
     image = header + pixels + mask
     icon = struct.pack("<HHH", 0, 1, 1) + struct.pack("<BBBBHHII", 32, 32, 0, 0, 1, 32, len(image), 22) + image
-    out = Path(sys.argv[1]) if len(sys.argv) > 1 else Path(__file__).with_name("lanternwork.ico")
+    if len(sys.argv) != 2:
+        print("usage: make_icon.py OUT.ico", file=sys.stderr)
+        return 2
+    out = Path(sys.argv[1])
+    out.parent.mkdir(parents=True, exist_ok=True)
     out.write_bytes(icon)
     return 0
 

@@ -2,15 +2,68 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "SaverDriver.h"
+#include "tools/docwriter/DocumentBuilder.h"
 
 namespace {
 
 constexpr wchar_t kSaverClass[] = L"D3DSaverWndClass";
-constexpr uint32_t kStandInColour = 0x203050;  // the stand-in application's clear colour
 constexpr DWORD kStartTime = 15000;
+
+// The tests that look at what the device shows run a copy of the program whose scene document
+// is built here: one picture slide of a single colour, so the centre of any window shows it.
+constexpr uint32_t kSlideColour = 0x2060A0;
+
+std::vector<uint8_t> SolidBmp(int width, int height, uint32_t rgb)
+{
+    const int rowBytes = (width * 3 + 3) & ~3;
+    std::vector<uint8_t> bmp(54 + rowBytes * height, 0);
+    auto put32 = [&](size_t at, uint32_t v) { std::memcpy(&bmp[at], &v, 4); };
+    bmp[0] = 'B';
+    bmp[1] = 'M';
+    put32(2, static_cast<uint32_t>(bmp.size()));
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, static_cast<uint32_t>(width));
+    put32(22, static_cast<uint32_t>(height));
+    bmp[26] = 1;
+    bmp[28] = 24;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            uint8_t* p = &bmp[54 + y * rowBytes + x * 3];
+            p[0] = static_cast<uint8_t>(rgb);
+            p[1] = static_cast<uint8_t>(rgb >> 8);
+            p[2] = static_cast<uint8_t>(rgb >> 16);
+        }
+    return bmp;
+}
+
+std::vector<uint8_t> OneColourDocument()
+{
+    SlideSpec slide;
+    slide.picture.name = L"one-colour.bmp";
+    slide.picture.data = SolidBmp(64, 48, kSlideColour);
+    slide.fadeIn = L"0";  // a lone slide never fades out or switches
+    DocumentSpec doc;
+    doc.slides.push_back(slide);
+    return BuildDocument(doc);
+}
+
+// The path of that copy, made on first use; empty when it could not be made.
+const std::wstring& OneColourProgram()
+{
+    static const std::wstring path = [] {
+        const std::wstring copy = BesideTestProgram(L"e2e-one-colour.scr");
+        return CopyWithResource(BesideTestProgram(L"lanternwork.scr"), copy, L"DDS", 107, OneColourDocument())
+                   ? copy
+                   : std::wstring();
+    }();
+    return path;
+}
 
 std::wstring ProgramString(UINT id)
 {
@@ -62,8 +115,9 @@ protected:
 
 TEST_F(SaverEndToEnd, TestModeOpensAClearedWindowAndEndsWhenItCloses)
 {
+    ASSERT_FALSE(OneColourProgram().empty());
     SaverProcess saver;
-    ASSERT_TRUE(saver.Start(L"/t"));
+    ASSERT_TRUE(saver.Start(L"/t", OneColourProgram()));
     HWND window = saver.WaitForWindow(kSaverClass, kStartTime);
     ASSERT_NE(window, nullptr);
 
@@ -74,7 +128,7 @@ TEST_F(SaverEndToEnd, TestModeOpensAClearedWindowAndEndsWhenItCloses)
     EXPECT_EQ(client.bottom, 400);
     const LONG style = GetWindowLongW(window, GWL_STYLE);
     EXPECT_EQ(style & (WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX), WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX);
-    EXPECT_TRUE(WaitForColour(window, kStandInColour, 10000)) << "the device never showed its clear colour";
+    EXPECT_TRUE(WaitForColour(window, kSlideColour, 10000)) << "the device never showed the slide";
 
     // Keys and clicks do not end the test window.
     PostMessageW(window, WM_KEYDOWN, VK_SPACE, 0);
@@ -173,13 +227,13 @@ TEST_F(SaverEndToEnd, PreviewFillsItsParentAndEndsWithIt)
 
 namespace {
 
-// Starts the full-screen saver and waits for its pop-up to show the device's colour.
+// Starts the full-screen saver on the one-colour document and waits for its pop-up to show it.
 HWND StartFullScreen(SaverProcess& saver)
 {
-    if (!saver.Start(L"/s"))
+    if (OneColourProgram().empty() || !saver.Start(L"/s", OneColourProgram()))
         return nullptr;
     HWND window = saver.WaitForWindow(kSaverClass, kStartTime);
-    if (window && !WaitForColour(window, kStandInColour, 10000))
+    if (window && !WaitForColour(window, kSlideColour, 10000))
         return nullptr;
     return window;
 }
@@ -260,11 +314,12 @@ TEST_F(SaverWithSettings, LeaveBlackKeepsTheFullScreenBlackWithoutAnError)
 TEST_F(SaverWithSettings, DisabledHardwareFallsBackToTheSoftwareDevice)
 {
     ASSERT_TRUE(WriteUserDword(screenKey, L"Disable Hardware", 1));
+    ASSERT_FALSE(OneColourProgram().empty());
     SaverProcess saver;
-    ASSERT_TRUE(saver.Start(L"/t"));
+    ASSERT_TRUE(saver.Start(L"/t", OneColourProgram()));
     HWND window = saver.WaitForWindow(kSaverClass, kStartTime);
     ASSERT_NE(window, nullptr);
-    EXPECT_TRUE(WaitForColour(window, kStandInColour, 10000));
+    EXPECT_TRUE(WaitForColour(window, kSlideColour, 10000));
     PostMessageW(window, WM_CLOSE, 0, 0);
     EXPECT_TRUE(saver.WaitForExit(10000));
 }

@@ -1,9 +1,12 @@
-// The program's string tables, read back from the built screensaver with LoadStringW.
+// The program's string tables and embedded resources, read back from the built screensaver.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -69,8 +72,23 @@ protected:
         return length > 0 ? std::wstring(text, length) : std::wstring();
     }
 
+    std::vector<char> Resource(const wchar_t* type, WORD id) const
+    {
+        HRSRC found = FindResourceW(module_, MAKEINTRESOURCEW(id), type);
+        if (!found)
+            return {};
+        const char* bytes = static_cast<const char*>(LockResource(LoadResource(module_, found)));
+        return std::vector<char>(bytes, bytes + SizeofResource(module_, found));
+    }
+
     HMODULE module_ = nullptr;
 };
+
+std::vector<char> FileBytes(const std::wstring& path)
+{
+    std::ifstream in(path.c_str(), std::ios::binary);
+    return std::vector<char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
 
 }  // namespace
 
@@ -89,4 +107,24 @@ TEST_F(ProgramStrings, WindowTitleNamesTheProduct)
 TEST_F(ProgramStrings, ProgramHasItsIcon)
 {
     EXPECT_NE(FindResourceW(module_, MAKEINTRESOURCEW(101), MAKEINTRESOURCEW(14) /* RT_GROUP_ICON */), nullptr);
+}
+
+// The scene document and the pictures are written by the build's generators and embedded as they
+// were written.
+TEST_F(ProgramStrings, ProgramEmbedsTheGeneratedDocumentAndPictures)
+{
+    const struct {
+        WORD id;
+        const wchar_t* file;
+    } kGenerated[] = {
+        {107, L"..\\generated\\scene\\scene107.dds"},
+        {2, L"..\\generated\\pictures\\program\\lake_height.png"},
+        {120, L"..\\generated\\pictures\\program\\config_picture.bmp"},
+    };
+    for (const auto& g : kGenerated) {
+        SCOPED_TRACE(g.id);
+        const std::vector<char> file = FileBytes(BesideThisProgram(g.file));
+        ASSERT_FALSE(file.empty()) << "missing generated file";
+        EXPECT_TRUE(Resource(L"DDS", g.id) == file) << "\"DDS\" " << g.id << " is not the generated file";
+    }
 }

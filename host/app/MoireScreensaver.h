@@ -1,0 +1,53 @@
+// CMoireScreensaver: the application. It fills in the framework's hooks so that every device
+// plays the scene document through its own ScenePlayer, and owns the program's settings: the
+// registry key, the values the player reads and the configuration dialog 106.
+#pragma once
+
+#include <windows.h>
+
+#include "host/app/SettingsTable.h"
+#include "host/framework/D3DScreensaver.h"
+#include "host/player/ScenePlayer.h"
+
+constexpr int kPlayerCount = 10;
+constexpr int kConfigurationDialogId = 106;
+constexpr int kDialogPictureId = 120;
+constexpr int kWindowTitleStringId = 1000;
+
+// The program module, set by WinMain (the resources of dialog 106 and its picture come from it).
+extern HINSTANCE ProgramModule;
+
+class CMoireScreensaver : public CD3DScreensaver {
+public:
+    CMoireScreensaver();
+
+    static CMoireScreensaver* Application;
+
+    void ShowConfiguration() override;
+    void LoadSettings() override;
+    void OnUnitSelected(int unit) override;
+    HRESULT AcceptDeviceCaps(const D3DCAPS9* caps, DWORD behaviourFlags, D3DFORMAT format) override;
+    HRESULT RestoreUnitResources() override;
+    HRESULT DrawUnit() override;
+    HRESULT ReleaseUnitResources() override;
+    void OnMediaNotify(int eventCode) override;
+
+    ScenePlayer players[kPlayerCount];
+    ScenePlayer* currentPlayer = nullptr;
+    SettingsTable settingsTable;
+};
+
+// Open (or create) the settings key and load or store the monitors' settings; the store also
+// writes the settings table. Registry failures are silent.
+void LoadSettingsFromRegistry(CD3DScreensaver& saver);
+void SaveSettingsToRegistry(CD3DScreensaver& saver, const SettingsTable& table);
+
+// Dialog 106.
+INT_PTR HandleSettingsDialogMessage(CMoireScreensaver& app, HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+// Draws resource "DDS" 120 of the program at (12, 12) of the dialog's client area, natural size.
+void DrawDialogPicture(HWND dialog);
+
+// Called by the display-options button of dialog 106; the display-settings dialogs fill it in.
+using DisplayOptionsHook = void (*)(CD3DScreensaver& saver, HWND owner);
+void SetDisplayOptionsHook(DisplayOptionsHook hook);

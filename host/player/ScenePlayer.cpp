@@ -1,0 +1,140 @@
+#include "host/player/ScenePlayer.h"
+
+#include <new>
+
+#include "document/CurrentDevice.h"
+#include "document/DocResManager.h"
+#include "host/player/PlayerSettings.h"
+#include "host/player/PlayerSound.h"
+#include "host/player/SlideTiming.h"
+
+namespace {
+
+SceneDocumentSource documentSource;
+
+void LoadDocument(SceneDoc& doc)
+{
+    if (documentSource)
+        documentSource(doc);
+    else
+        LoadSceneDocument(doc);
+}
+
+} // namespace
+
+void SetSceneDocumentSource(SceneDocumentSource source)
+{
+    documentSource = std::move(source);
+}
+
+ScenePlayer::ScenePlayer()
+    : playlistCursor_(doc_.sounds.end())
+{
+    cache_.reset(new (std::nothrow) ResourceCacheHandle);
+    if (cache_)
+        ResourceCache::Create(cache_.get());
+}
+
+// The light and the cache go with the player. The application destroys its players only after
+// every device has been released, and a light's destructor releases only counted references.
+ScenePlayer::~ScenePlayer()
+{
+    light_.reset();
+    doc_.Destroy();
+}
+
+void ScenePlayer::MakeLight(const SlideRecord* slide)
+{
+    light_ = CreatePlayerLight(slide);
+    if (light_)
+        light_->SetStretch(GetStretchPicture());
+}
+
+void ScenePlayer::Start(float appTime)
+{
+    light_.reset();
+    // The load replaces the sound list: the cursor must not point into the old one meanwhile.
+    playlistCursor_ = doc_.sounds.end();
+    try {
+        LoadDocument(doc_);
+    } catch (...) {
+        // A half-read document is not shown: no slides, no sounds, nothing for Advance to do.
+        doc_.Destroy();
+        playlistCursor_ = doc_.sounds.end();
+        throw;
+    }
+
+    slideIndex_ = 0;
+    MakeLight(doc_.slideCount > 0 ? &doc_.slides[0] : nullptr);
+    slideStart_ = appTime;
+    if (doc_.slideCount > 0)
+        speedFactor_ = ::SpeedFactor(doc_.slides[0].speed);
+
+    fadeQuad_.Create(0, MakeBackBufferQuad());
+
+    playlistCursor_ = doc_.sounds.begin();
+    PlaylistStep();
+}
+
+void ScenePlayer::PlaylistStep()
+{
+    if (playlistCursor_ != doc_.sounds.end()) {
+        const PlayerSoundHooks& sound = GetPlayerSoundHooks();
+        if (sound.play)
+            sound.play(**playlistCursor_);
+        ReadSettingDword(&SoundVolumeSetting, kSoundVolumeValue);
+        ReadSettingDword(&MuteSoundSetting, kMuteSoundValue);
+        if (sound.setVolume)
+            sound.setVolume(MuteSoundSetting != 0);
+        ++playlistCursor_;
+    }
+    if (playlistCursor_ == doc_.sounds.end())
+        playlistCursor_ = doc_.sounds.begin();
+}
+
+void ScenePlayer::OnMediaEvent(int eventCode)
+{
+    if (eventCode == 1)
+        PlaylistStep();
+}
+
+void ScenePlayer::Advance(float t)
+{
+    if (doc_.slideCount >= 2) {
+        const SlideTimes times = SlideTimesOf(doc_.slides[slideIndex_]);
+        if (SlideExpired(times, t - slideStart_)) {
+            slideIndex_ = NextSlideIndex(slideIndex_, doc_.slideCount);
+            light_.reset();
+            MakeLight(&doc_.slides[slideIndex_]);
+            slideStart_ = t;
+            speedFactor_ = ::SpeedFactor(doc_.slides[slideIndex_].speed);
+        }
+        // On the frame of a switch this is the ended slide's fade-in at a = 0.
+        const float level = FadeLevel(times, t - slideStart_);
+        fadeQuad_.SetVertexAlphas(level, level, level, level);
+    }
+    if (!light_)
+        return;
+    light_->UpdateObjects(t);
+    light_->Update(speedFactor_ * t);
+}
+
+void ScenePlayer::DrawFrame(float appTime)
+{
+    Advance(appTime);
+    if (!CurrentDevice || FAILED(CurrentDevice->BeginScene()))
+        return;
+    if (light_) {
+        light_->BeginFrame();
+        light_->DrawObjects();
+        light_->EndFrame();
+        light_->DrawFadeQuad(&fadeQuad_);
+    }
+    CurrentDevice->EndScene();
+}
+
+void ScenePlayer::ReleaseDeviceResources()
+{
+    if (light_)
+        light_->ReleaseDeviceResources();
+}

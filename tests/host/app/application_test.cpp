@@ -1,0 +1,248 @@
+// The application's settings and hooks, without a saver window: a test key under HKCU, a document
+// given from memory, and the real Direct3D of the test bed for the device check.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <memory>
+#include <vector>
+
+#include "document/CurrentDevice.h"
+#include "document/DocResManager.h"
+#include "document/DocumentError.h"
+#include "document/ResourceCache.h"
+#include "host/app/MoireScreensaver.h"
+#include "host/player/PlayerSettings.h"
+#include "tools/docwriter/DocumentBuilder.h"
+
+namespace {
+
+// ctest runs tests side by side in separate processes: every test gets a key of its own.
+std::wstring testKey;
+const wchar_t* TestKey() { return testKey.c_str(); }
+
+std::wstring KeyForThisTest(const wchar_t* group)
+{
+    const char* name = testing::UnitTest::GetInstance()->current_test_info()->name();
+    return std::wstring(L"Software\\Quorvane\\LanternworkTests\\") + group + L"\\" +
+           std::wstring(name, name + strlen(name)) + L"\\";
+}
+
+bool ValueExists(HKEY root, const std::wstring& path, const wchar_t* name, DWORD* value = nullptr)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    DWORD data = 0;
+    DWORD size = sizeof(data);
+    const bool found = RegQueryValueExW(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&data), &size) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    if (found && value)
+        *value = data;
+    return found;
+}
+
+void WriteValue(const wchar_t* name, const void* data, DWORD size, DWORD type = REG_DWORD)
+{
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, TestKey(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), size);
+    RegCloseKey(key);
+}
+
+class ApplicationTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        testKey = KeyForThisTest(L"App");
+        RegDeleteTreeW(HKEY_CURRENT_USER, TestKey());
+        app = std::make_unique<CMoireScreensaver>();
+        lstrcpynW(app->settingsKeyPath, TestKey(), 200);
+        lstrcpynW(SettingsKeyPath, TestKey(), 200);
+    }
+    void TearDown() override
+    {
+        SetSceneDocumentSource(nullptr);
+        app.reset();
+        CurrentResourceCache = nullptr;
+        CurrentDocResManager = nullptr;
+        CurrentDevice = nullptr;
+        RegDeleteTreeW(HKEY_CURRENT_USER, TestKey());
+        lstrcpynW(SettingsKeyPath, kSettingsKeyPath, 200);
+    }
+
+    // One monitor on adapter 0, with display settings to store.
+    void GiveOneMonitor()
+    {
+        app->monitorCount = 1;
+        app->monitors[0].adapterIndex = 0;
+        app->adapterCount = 1;
+        app->adapters[0] = std::make_unique<SaverAdapter>();
+        SaverAdapter& adapter = *app->adapters[0];
+        adapter.leaveBlack = 1;
+        adapter.disableHardware = 1;
+        adapter.preferredWidth = 800;
+        adapter.preferredHeight = 600;
+        adapter.preferredFormat = D3DFMT_X8R8G8B8;
+    }
+
+    std::unique_ptr<CMoireScreensaver> app;
+};
+
+TEST_F(ApplicationTest, UsesTheProgramsSettingsKey)
+{
+    CMoireScreensaver fresh;
+    EXPECT_STREQ(fresh.settingsKeyPath, L"Software\\Quorvane\\Lanternwork\\Screensaver\\");
+    EXPECT_EQ(fresh.useDepthBuffer, 1);
+    EXPECT_EQ(CMoireScreensaver::Application, &fresh);
+}
+
+TEST_F(ApplicationTest, SettingsSurviveARoundTripThroughTheRegistry)
+{
+    GiveOneMonitor();
+    app->allScreensSame = 1;
+    SaveSettingsToRegistry(*app, app->settingsTable);
+
+    DWORD value = 0;
+    ASSERT_TRUE(ValueExists(HKEY_CURRENT_USER, TestKey(), L"AllScreensSame", &value));
+    EXPECT_EQ(value, 1u);
+    const std::wstring screen = std::wstring(TestKey()) + L"Screen 1";
+    ASSERT_TRUE(ValueExists(HKEY_CURRENT_USER, screen, L"Width", &value));
+    EXPECT_EQ(value, 800u);
+    // The settings table's entries are neither stored nor bound; the player's values are never written.
+    for (const wchar_t* name : {L"Path", L"URL1", L"file_path", kSoundVolumeValue, kMuteSoundValue, kStretchPictureValue})
+        EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, TestKey(), name)) << testing::PrintToString(std::wstring(name));
+
+    app->allScreensSame = 0;
+    SaverAdapter& adapter = *app->adapters[0];
+    adapter.leaveBlack = 0;
+    adapter.disableHardware = 0;
+    adapter.preferredWidth = 0;
+    adapter.preferredHeight = 0;
+    adapter.preferredFormat = D3DFMT_UNKNOWN;
+    LoadSettingsFromRegistry(*app);
+    EXPECT_EQ(app->allScreensSame, 1);
+    EXPECT_EQ(adapter.leaveBlack, 1);
+    EXPECT_EQ(adapter.disableHardware, 1);
+    EXPECT_EQ(adapter.preferredWidth, 800u);
+    EXPECT_EQ(adapter.preferredHeight, 600u);
+    EXPECT_EQ(adapter.preferredFormat, D3DFMT_X8R8G8B8);
+}
+
+TEST_F(ApplicationTest, ReadSettingDwordKeepsTheTargetUnlessAFourByteValueIsThere)
+{
+    int32_t target = 100;
+    ReadSettingDword(&target, kSoundVolumeValue);
+    EXPECT_EQ(target, 100);
+
+    const DWORD seven = 7;
+    WriteValue(kSoundVolumeValue, &seven, sizeof(seven));
+    ReadSettingDword(&target, kSoundVolumeValue);
+    EXPECT_EQ(target, 7);
+
+    // The name without its quotes is another value.
+    int32_t other = 100;
+    ReadSettingDword(&other, L"SoundVolume");
+    EXPECT_EQ(other, 100);
+
+    // A value longer than four bytes must not spill into the target's neighbours.
+    const uint64_t wide = 0x1122334455667788ull;
+    WriteValue(kMuteSoundValue, &wide, sizeof(wide), REG_QWORD);
+    int32_t guarded[2] = {5, 6};
+    ReadSettingDword(&guarded[0], kMuteSoundValue);
+    EXPECT_EQ(guarded[0], 5);
+    EXPECT_EQ(guarded[1], 6);
+}
+
+TEST_F(ApplicationTest, StretchPictureIsOneUnlessZeroIsStored)
+{
+    struct Case {
+        bool stored;
+        DWORD value;
+        int expected;
+    };
+    for (const Case& c : {Case{false, 0, 1}, Case{true, 0, 0}, Case{true, 1, 1}, Case{true, 5, 1}}) {
+        RegDeleteTreeW(HKEY_CURRENT_USER, TestKey());
+        if (c.stored)
+            WriteValue(kStretchPictureValue, &c.value, sizeof(c.value));
+        ForgetStretchPictureSetting();
+        EXPECT_EQ(GetStretchPicture(), c.expected) << c.stored << " " << c.value;
+    }
+    ForgetStretchPictureSetting();
+}
+
+TEST_F(ApplicationTest, FailedStartBecomesTheDocumentErrorAndTheRestoreStillSucceeds)
+{
+    SetSceneDocumentSource([](SceneDoc&) { ThrowDocumentError(); });
+    app->OnUnitSelected(0);
+    EXPECT_EQ(app->RestoreUnitResources(), S_OK);
+    EXPECT_EQ(app->errorFlag, 1);
+    EXPECT_EQ(static_cast<uint32_t>(app->errorCode), kDocumentError);
+    // Drawing and releasing that unit afterwards finds no light and does nothing.
+    EXPECT_EQ(app->DrawUnit(), S_OK);
+    EXPECT_EQ(app->ReleaseUnitResources(), S_OK);
+}
+
+TEST_F(ApplicationTest, AnyExceptionOfTheStartBecomesTheDocumentError)
+{
+    SetSceneDocumentSource([](SceneDoc&) { throw 42; });
+    app->OnUnitSelected(0);
+    EXPECT_EQ(app->RestoreUnitResources(), S_OK);
+    EXPECT_EQ(static_cast<uint32_t>(app->errorCode), kDocumentError);
+}
+
+TEST_F(ApplicationTest, SelectingAUnitMakesItsPlayerCacheAndManagerCurrent)
+{
+    DocumentSpec spec;
+    spec.slides.push_back(SlideSpec{});
+    static std::vector<uint8_t> bytes;
+    bytes = BuildDocument(spec);
+    SetSceneDocumentSource([](SceneDoc& doc) { LoadSceneDocument(bytes.data(), bytes.size(), doc); });
+
+    for (int unit : {0, 1}) {
+        app->OnUnitSelected(unit);
+        ASSERT_EQ(app->RestoreUnitResources(), S_OK);
+    }
+    ASSERT_EQ(app->errorFlag, 0);
+    // The last load left unit 1's manager current; selecting unit 0 brings back unit 0's.
+    EXPECT_EQ(CurrentDocResManager, app->players[1].DocResManager());
+    app->OnUnitSelected(0);
+    EXPECT_EQ(app->currentPlayer, &app->players[0]);
+    EXPECT_EQ(CurrentResourceCache, app->players[0].Cache());
+    ASSERT_NE(app->players[0].DocResManager(), nullptr);
+    EXPECT_EQ(CurrentDocResManager, app->players[0].DocResManager());
+    EXPECT_NE(app->players[0].Cache(), app->players[1].Cache());
+}
+
+TEST_F(ApplicationTest, MediaEventsGoToThePlayerMadeCurrentLast)
+{
+    app->OnUnitSelected(2);
+    EXPECT_EQ(app->currentPlayer, &app->players[2]);
+    app->OnMediaNotify(1);  // an empty player: nothing to play, nothing to break
+    app->OnUnitSelected(kPlayerCount);  // beyond the players: the current one stays
+    EXPECT_EQ(app->currentPlayer, &app->players[2]);
+}
+
+TEST_F(ApplicationTest, DeviceCapsNeedBumpMappingAndSignedTextures)
+{
+    app->d3d = ComRef<IDirect3D9>::Adopt(Direct3DCreate9(D3D_SDK_VERSION));
+    ASSERT_TRUE(app->d3d);
+    D3DCAPS9 caps = {};
+    ASSERT_EQ(app->d3d->GetDeviceCaps(0, D3DDEVTYPE_HAL, &caps), S_OK);
+
+    D3DCAPS9 withoutBump = caps;
+    withoutBump.TextureOpCaps &= ~D3DTEXOPCAPS_BUMPENVMAP;
+    EXPECT_EQ(app->AcceptDeviceCaps(&withoutBump, D3DCREATE_SOFTWARE_VERTEXPROCESSING, D3DFMT_X8R8G8B8), E_FAIL);
+
+    const bool bumpAndV8U8 =
+        (caps.TextureOpCaps & D3DTEXOPCAPS_BUMPENVMAP) &&
+        SUCCEEDED(app->d3d->CheckDeviceFormat(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, 0, D3DRTYPE_TEXTURE, D3DFMT_V8U8));
+    EXPECT_EQ(app->AcceptDeviceCaps(&caps, D3DCREATE_SOFTWARE_VERTEXPROCESSING, D3DFMT_X8R8G8B8),
+              bumpAndV8U8 ? S_OK : E_FAIL);
+}
+
+} // namespace

@@ -1,0 +1,442 @@
+// The built screensaver, started with a switch: its configuration dialog, its slide show on a
+// scene document of the test's own, the stretch setting, and a damaged scene document shown as
+// the error state.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "host/app/BrowserCommand.h"
+#include "tools/docwriter/DocumentBuilder.h"
+
+namespace {
+
+std::wstring BesideThisProgram(const wchar_t* name)
+{
+    wchar_t path[MAX_PATH];
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder(path);
+    folder.resize(folder.find_last_of(L"\\/") + 1);
+    return folder + name;
+}
+
+std::wstring TempPath(const wchar_t* name)
+{
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    return std::wstring(temp) + name;
+}
+
+// Starts a program with a command line and ends it when the test is over.
+class Saver {
+public:
+    Saver(const std::wstring& program, const wchar_t* arguments)
+    {
+        std::wstring line = L"\"" + program + L"\" " + arguments;
+        std::vector<wchar_t> writable(line.begin(), line.end());
+        writable.push_back(L'\0');
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof(startup);
+        started_ = CreateProcessW(nullptr, writable.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                                  &process_) != 0;
+    }
+    ~Saver()
+    {
+        if (!started_)
+            return;
+        if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) {
+            TerminateProcess(process_.hProcess, 99);
+            WaitForSingleObject(process_.hProcess, 5000);
+        }
+        CloseHandle(process_.hThread);
+        CloseHandle(process_.hProcess);
+    }
+    bool Started() const { return started_; }
+    bool Running() const { return WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT; }
+    bool WaitForExit(DWORD ms) const { return WaitForSingleObject(process_.hProcess, ms) == WAIT_OBJECT_0; }
+
+    // A visible top-level window of the program with the given class, waited for up to 20 s.
+    HWND FindWindowOfClass(const wchar_t* className) const
+    {
+        for (int i = 0; i < 200; ++i) {
+            struct Search {
+                DWORD process;
+                const wchar_t* className;
+                HWND found;
+            } search{process_.dwProcessId, className, nullptr};
+            EnumWindows(
+                [](HWND window, LPARAM param) -> BOOL {
+                    auto* s = reinterpret_cast<Search*>(param);
+                    DWORD owner = 0;
+                    GetWindowThreadProcessId(window, &owner);
+                    wchar_t name[64] = {};
+                    GetClassNameW(window, name, 64);
+                    if (owner == s->process && IsWindowVisible(window) && lstrcmpW(name, s->className) == 0) {
+                        s->found = window;
+                        return FALSE;
+                    }
+                    return TRUE;
+                },
+                reinterpret_cast<LPARAM>(&search));
+            if (search.found)
+                return search.found;
+            Sleep(100);
+        }
+        return nullptr;
+    }
+
+private:
+    bool started_ = false;
+    PROCESS_INFORMATION process_ = {};
+};
+
+std::wstring WindowText(HWND window)
+{
+    wchar_t text[300] = {};
+    GetWindowTextW(window, text, 300);
+    return text;
+}
+
+std::wstring ProgramTitle()
+{
+    HMODULE module = LoadLibraryExW(BesideThisProgram(L"lanternwork.scr").c_str(), nullptr,
+                                    LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    wchar_t text[200] = {};
+    if (module) {
+        LoadStringW(module, 1000, text, 200);
+        FreeLibrary(module);
+    }
+    return text;
+}
+
+bool ValueExists(const wchar_t* path, const wchar_t* name)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    const bool found = RegQueryValueExW(key, name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    return found;
+}
+
+COLORREF ClientPixel(HWND window, int x, int y)
+{
+    HDC dc = GetDC(window);
+    const COLORREF colour = GetPixel(dc, x, y);
+    ReleaseDC(window, dc);
+    return colour;
+}
+
+bool Near(COLORREF colour, int r, int g, int b)
+{
+    return std::abs(GetRValue(colour) - r) <= 8 && std::abs(GetGValue(colour) - g) <= 8 &&
+           std::abs(GetBValue(colour) - b) <= 8;
+}
+
+COLORREF Rgb(uint32_t rgb)
+{
+    return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+}
+
+bool Near(COLORREF a, COLORREF b)
+{
+    return Near(a, GetRValue(b), GetGValue(b), GetBValue(b));
+}
+
+// A copy of the program whose resource "DDS" `id` is `bytes`.
+std::wstring PatchedCopy(const wchar_t* name, WORD id, const void* bytes, DWORD size)
+{
+    const std::wstring copy = TempPath(name);
+    if (!CopyFileW(BesideThisProgram(L"lanternwork.scr").c_str(), copy.c_str(), FALSE))
+        return {};
+    HANDLE update = BeginUpdateResourceW(copy.c_str(), FALSE);
+    if (!update)
+        return {};
+    const BOOL replaced = UpdateResourceW(update, L"DDS", MAKEINTRESOURCEW(id),
+                                          MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL), const_cast<void*>(bytes), size);
+    if (!EndUpdateResourceW(update, FALSE) || !replaced)
+        return {};
+    return copy;
+}
+
+std::wstring PatchedCopy(const wchar_t* name, WORD id, const std::vector<uint8_t>& bytes)
+{
+    return PatchedCopy(name, id, bytes.data(), static_cast<DWORD>(bytes.size()));
+}
+
+// A 24-bit BMP file whose pixel (x, y), counted from the top left, is colour(x, y) (0xRRGGBB).
+template <typename Colour>
+std::vector<uint8_t> PaintedBmp(int width, int height, Colour colour)
+{
+    const int rowBytes = (width * 3 + 3) & ~3;
+    std::vector<uint8_t> bmp(54 + rowBytes * height, 0);
+    auto put32 = [&](size_t at, uint32_t v) { std::memcpy(&bmp[at], &v, 4); };
+    bmp[0] = 'B';
+    bmp[1] = 'M';
+    put32(2, static_cast<uint32_t>(bmp.size()));
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, static_cast<uint32_t>(width));
+    put32(22, static_cast<uint32_t>(height));
+    bmp[26] = 1;
+    bmp[28] = 24;
+    for (int y = 0; y < height; ++y)  // rows are stored bottom-up
+        for (int x = 0; x < width; ++x) {
+            const uint32_t rgb = colour(x, y);
+            uint8_t* p = &bmp[54 + (height - 1 - y) * rowBytes + x * 3];
+            p[0] = static_cast<uint8_t>(rgb);
+            p[1] = static_cast<uint8_t>(rgb >> 8);
+            p[2] = static_cast<uint8_t>(rgb >> 16);
+        }
+    return bmp;
+}
+
+std::vector<uint8_t> SolidBmp(int width, int height, uint32_t rgb)
+{
+    return PaintedBmp(width, height, [rgb](int, int) { return rgb; });
+}
+
+// The configuration picture of the dialog test, 120 x 120: a frame, a disc in the middle and a
+// ground, each of its own colour.
+constexpr uint32_t kFrameColour = 0xF0C040;
+constexpr uint32_t kDiscColour = 0xFFCF5F;
+constexpr uint32_t kGroundColour = 0x101848;
+
+std::vector<uint8_t> DialogPicture()
+{
+    return PaintedBmp(120, 120, [](int x, int y) {
+        if (x < 2 || y < 2 || x >= 118 || y >= 118)
+            return kFrameColour;
+        const int dx = x - 60, dy = y - 60;
+        return dx * dx + dy * dy < 36 * 36 ? kDiscColour : kGroundColour;
+    });
+}
+
+TEST(ProgramEndToEnd, ConfigureShowsDialogWithPictureAndWebSiteButtonAndCancelCloses)
+{
+    constexpr wchar_t kKey[] = L"Software\\Quorvane\\Lanternwork\\Screensaver\\";
+    RegDeleteTreeW(HKEY_CURRENT_USER, kKey);
+
+    // The web-site button starts the browser command of the registry: here one that records its argument.
+    const std::wstring record = TempPath(L"lw-website.txt");
+    DeleteFileW(record.c_str());
+    HKEY browser = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, L"http\\shell\\open\\command", 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, &browser, nullptr),
+              ERROR_SUCCESS);
+    wchar_t saved[1024] = {};
+    DWORD savedSize = sizeof(saved);
+    const bool hadCommand =
+        RegQueryValueExW(browser, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(saved), &savedSize) == ERROR_SUCCESS;
+    const std::wstring command = L"C:\\windows\\system32\\cmd.exe /c echo \"%1\" > \"" + record + L"\"";
+    RegSetValueExW(browser, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                   static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
+
+    const std::wstring copy = PatchedCopy(L"lw-dialog.scr", 120, DialogPicture());
+    ASSERT_FALSE(copy.empty());
+    Saver saver(copy, L"/c");
+    ASSERT_TRUE(saver.Started());
+    HWND dialog = saver.FindWindowOfClass(L"#32770");
+    ASSERT_NE(dialog, nullptr) << "dialog 106 did not appear";
+
+    EXPECT_EQ(WindowText(dialog), ProgramTitle());
+    EXPECT_EQ(WindowText(GetDlgItem(dialog, 1)), L"OK");
+    EXPECT_EQ(WindowText(GetDlgItem(dialog, 2)), L"Cancelar");
+    EXPECT_EQ(WindowText(GetDlgItem(dialog, 1006)), L"&Mostar opciones...");
+    EXPECT_EQ(WindowText(GetDlgItem(dialog, 1017)), L"Website");
+    // Opening the dialog wrote the current settings.
+    EXPECT_TRUE(ValueExists(kKey, L"AllScreensSame"));
+
+    // The picture: its frame at (12, 12) and its glowing disc in the middle, natural size.
+    RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    bool pictureShown = false;
+    for (int i = 0; i < 30 && !pictureShown; ++i) {
+        Sleep(100);
+        pictureShown = Near(ClientPixel(dialog, 12, 12), Rgb(kFrameColour)) &&
+                       Near(ClientPixel(dialog, 12 + 60, 12 + 60), Rgb(kDiscColour)) &&
+                       Near(ClientPixel(dialog, 12 + 10, 12 + 10), Rgb(kGroundColour));
+    }
+    EXPECT_TRUE(pictureShown) << std::hex << ClientPixel(dialog, 12, 12) << " " << ClientPixel(dialog, 72, 72);
+
+    PostMessageW(GetDlgItem(dialog, 1017), BM_CLICK, 0, 0);
+    std::string written;
+    for (int i = 0; i < 100 && written.empty(); ++i) {
+        Sleep(100);
+        std::ifstream in(record.c_str());
+        std::stringstream text;
+        if (in && (text << in.rdbuf()))
+            written = text.str();
+    }
+    std::string address;
+    for (const wchar_t* c = kWebSiteAddress; *c; ++c)
+        address += static_cast<char>(*c);
+    EXPECT_NE(written.find("\"" + address + "\""), std::string::npos) << written;
+    EXPECT_TRUE(saver.Running()) << "the dialog stays open after the web-site button";
+
+    PostMessageW(GetDlgItem(dialog, 2), BM_CLICK, 0, 0);
+    EXPECT_TRUE(saver.WaitForExit(10000)) << "Cancel did not close the dialog";
+    // Cancel keeps what opening wrote; the player's values are never written.
+    EXPECT_TRUE(ValueExists(kKey, L"AllScreensSame"));
+    EXPECT_FALSE(ValueExists(kKey, L"\"StretchPicture\""));
+    EXPECT_FALSE(ValueExists(kKey, L"\"SoundVolume\""));
+
+    if (hadCommand)
+        RegSetValueExW(browser, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(saved),
+                       static_cast<DWORD>((lstrlenW(saved) + 1) * sizeof(wchar_t)));
+    else
+        RegDeleteValueW(browser, nullptr);
+    RegCloseKey(browser);
+    DeleteFileW(record.c_str());
+    DeleteFileW(copy.c_str());
+}
+
+// Counts the white pixels of a window's client area, read from the screen.
+int WhitePixels(HWND window)
+{
+    RECT client;
+    GetClientRect(window, &client);
+    HDC dc = GetDC(window);
+    int white = 0;
+    for (int y = 0; y < client.bottom; y += 4)
+        for (int x = 0; x < client.right; x += 4)
+            if (GetPixel(dc, x, y) == RGB(255, 255, 255))
+                ++white;
+    ReleaseDC(window, dc);
+    return white;
+}
+
+SlideSpec PictureSlide(uint32_t rgb, int width, int height)
+{
+    SlideSpec slide;
+    slide.picture.name = L"picture.bmp";
+    slide.picture.data = SolidBmp(width, height, rgb);
+    slide.fadeIn = L"1";
+    slide.hold = L"2";
+    slide.fadeOut = L"1";
+    return slide;
+}
+
+TEST(ProgramEndToEnd, TestModeShowsTheFirstPictureThenBlackThenTheSecond)
+{
+    constexpr uint32_t kFirst = 0xC02010;
+    constexpr uint32_t kSecond = 0x1040C0;
+    DocumentSpec spec;
+    spec.slides = {PictureSlide(kFirst, 64, 48), PictureSlide(kSecond, 64, 48)};
+    const std::vector<uint8_t> bytes = BuildDocument(spec);
+    const std::wstring copy = PatchedCopy(L"lw-two-slides.scr", 107, bytes.data(), static_cast<DWORD>(bytes.size()));
+    ASSERT_FALSE(copy.empty());
+
+    // The centre of the window, sampled every 100 ms, as a sequence of what it showed. The show
+    // is black for a moment only, at the switch, so a sample rarely lands on pure black: any
+    // shade darker than a sixth of the pictures' brightest channel counts as black. (A cross-fade
+    // from A to B would pass through mixtures far brighter than that.)
+    auto dark = [](COLORREF c) { return GetRValue(c) <= 0x20 && GetGValue(c) <= 0x20 && GetBValue(c) <= 0x20; };
+    std::string seen;
+    {
+        Saver saver(copy, L"/t");
+        ASSERT_TRUE(saver.Started());
+        HWND window = saver.FindWindowOfClass(L"D3DSaverWndClass");
+        ASSERT_NE(window, nullptr);
+        RECT client;
+        GetClientRect(window, &client);
+        for (int i = 0; i < 120 && saver.Running(); ++i) {
+            const COLORREF c = ClientPixel(window, client.right / 2, client.bottom / 2);
+            const char kind = Near(c, Rgb(kFirst)) ? 'A' : Near(c, Rgb(kSecond)) ? 'B' : dark(c) ? '0' : '~';
+            if (seen.empty() || seen.back() != kind)
+                seen += kind;
+            if (seen.find("A0B") != std::string::npos)
+                break;
+            Sleep(100);
+        }
+    }
+    std::string plain;  // the sequence without the fades' in-between shades
+    for (char c : seen)
+        if (c != '~' && (plain.empty() || plain.back() != c))
+            plain += c;
+    EXPECT_NE(plain.find("A0B"), std::string::npos) << "seen: " << seen;
+    DeleteFileW(copy.c_str());
+}
+
+// Sets or removes the program's "StretchPicture" value.
+void SetStretchPicture(const DWORD* value)
+{
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Quorvane\\Lanternwork\\Screensaver\\", 0, nullptr, 0,
+                        KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return;
+    if (value)
+        RegSetValueExW(key, L"\"StretchPicture\"", 0, REG_DWORD, reinterpret_cast<const BYTE*>(value), sizeof(*value));
+    else
+        RegDeleteValueW(key, L"\"StretchPicture\"");
+    RegCloseKey(key);
+}
+
+TEST(ProgramEndToEnd, StretchPictureChangesLetterboxToStretch)
+{
+    constexpr uint32_t kColour = 0x30A040;
+    DocumentSpec spec;
+    spec.slides = {PictureSlide(kColour, 32, 64)};  // a tall picture: letterboxed it leaves bars at the sides
+    const std::vector<uint8_t> bytes = BuildDocument(spec);
+    const std::wstring copy = PatchedCopy(L"lw-stretch.scr", 107, bytes.data(), static_cast<DWORD>(bytes.size()));
+    ASSERT_FALSE(copy.empty());
+
+    const DWORD letterbox = 0;
+    for (const DWORD* stored : {&letterbox, static_cast<const DWORD*>(nullptr)}) {
+        SCOPED_TRACE(stored ? "StretchPicture 0" : "StretchPicture absent (stretched)");
+        SetStretchPicture(stored);
+        Saver saver(copy, L"/t");
+        ASSERT_TRUE(saver.Started());
+        HWND window = saver.FindWindowOfClass(L"D3DSaverWndClass");
+        ASSERT_NE(window, nullptr);
+        RECT client;
+        GetClientRect(window, &client);
+        ASSERT_GT(client.right, client.bottom / 2 + 16) << "the window is too narrow to show bars";
+        bool centreShown = false;
+        for (int i = 0; i < 100 && !centreShown; ++i) {
+            Sleep(100);
+            centreShown = Near(ClientPixel(window, client.right / 2, client.bottom / 2), Rgb(kColour));
+        }
+        ASSERT_TRUE(centreShown);
+        const COLORREF side = ClientPixel(window, 4, client.bottom / 2);
+        if (stored)
+            EXPECT_TRUE(Near(side, RGB(0, 0, 0))) << std::hex << side;
+        else
+            EXPECT_TRUE(Near(side, Rgb(kColour))) << std::hex << side;
+    }
+    SetStretchPicture(nullptr);
+    DeleteFileW(copy.c_str());
+}
+
+TEST(ProgramEndToEnd, DamagedSceneDocumentShowsTheErrorBoxAndKeepsRunning)
+{
+    char junk[64];
+    for (int i = 0; i < 64; ++i)
+        junk[i] = static_cast<char>(i * 37 + 11);
+    const std::wstring copy = PatchedCopy(L"lw-damaged.scr", 107, junk, sizeof(junk));
+    ASSERT_FALSE(copy.empty());
+
+    {
+        Saver saver(copy, L"/t");
+        ASSERT_TRUE(saver.Started());
+        HWND window = saver.FindWindowOfClass(L"D3DSaverWndClass");
+        ASSERT_NE(window, nullptr) << "the test window did not appear";
+        // The error box is white on black; give the loop a few frames to show it.
+        int white = 0;
+        for (int i = 0; i < 50 && white == 0; ++i) {
+            Sleep(100);
+            white = WhitePixels(window);
+        }
+        EXPECT_GT(white, 0) << "no error box";
+        EXPECT_TRUE(saver.Running()) << "the saver ended instead of showing its error";
+    }
+    DeleteFileW(copy.c_str());
+}
+
+} // namespace

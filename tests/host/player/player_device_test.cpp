@@ -1,0 +1,174 @@
+// The slide show on a real device with the scene's own light modes: two picture slides faded
+// through black, and the stretch setting's effect on the layout.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "document/DocResManager.h"
+#include "document/ResourceCache.h"
+#include "host/player/PlayerSettings.h"
+#include "host/player/ScenePlayer.h"
+#include "tests/support/DeviceFixture.h"
+#include "tools/docwriter/DocumentBuilder.h"
+
+namespace {
+
+// A 24-bit BMP of one colour.
+std::vector<uint8_t> SolidBmp(int width, int height, uint32_t rgb)
+{
+    const int rowBytes = (width * 3 + 3) & ~3;
+    const uint32_t imageSize = static_cast<uint32_t>(rowBytes * height);
+    std::vector<uint8_t> bmp(54 + imageSize, 0);
+    auto put16 = [&](size_t at, uint16_t v) { std::memcpy(&bmp[at], &v, 2); };
+    auto put32 = [&](size_t at, uint32_t v) { std::memcpy(&bmp[at], &v, 4); };
+    bmp[0] = 'B';
+    bmp[1] = 'M';
+    put32(2, static_cast<uint32_t>(bmp.size()));
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, static_cast<uint32_t>(width));
+    put32(22, static_cast<uint32_t>(height));
+    put16(26, 1);
+    put16(28, 24);
+    put32(34, imageSize);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            uint8_t* p = &bmp[54 + y * rowBytes + x * 3];
+            p[0] = static_cast<uint8_t>(rgb);
+            p[1] = static_cast<uint8_t>(rgb >> 8);
+            p[2] = static_cast<uint8_t>(rgb >> 16);
+        }
+    return bmp;
+}
+
+SlideSpec PictureSlide(uint32_t rgb, int width, int height)
+{
+    SlideSpec slide;
+    slide.kind = 0;
+    slide.picture.name = L"picture.bmp";
+    slide.picture.data = SolidBmp(width, height, rgb);
+    slide.fadeIn = L"1";
+    slide.hold = L"2";
+    slide.fadeOut = L"1";
+    return slide;
+}
+
+std::vector<uint8_t> documentBytes;
+
+class PlayerDeviceTest : public DeviceTest {
+protected:
+    void SetUp() override
+    {
+        DeviceTest::SetUp();
+        const char* name = testing::UnitTest::GetInstance()->current_test_info()->name();
+        testKey_ = L"Software\\Quorvane\\LanternworkTests\\PlayerDevice\\" + std::wstring(name, name + strlen(name)) + L"\\";
+        RegDeleteTreeW(HKEY_CURRENT_USER, testKey_.c_str());
+        lstrcpynW(SettingsKeyPath, testKey_.c_str(), 200);
+        ForgetStretchPictureSetting();
+        SetSceneDocumentSource([](SceneDoc& doc) { LoadSceneDocument(documentBytes.data(), documentBytes.size(), doc); });
+    }
+    void TearDown() override
+    {
+        SetSceneDocumentSource(nullptr);
+        CurrentResourceCache = nullptr;
+        CurrentDocResManager = nullptr;
+        RegDeleteTreeW(HKEY_CURRENT_USER, testKey_.c_str());
+        lstrcpynW(SettingsKeyPath, kSettingsKeyPath, 200);
+        ForgetStretchPictureSetting();
+        DeviceTest::TearDown();
+    }
+
+    void StoreStretch(DWORD value)
+    {
+        HKEY key = nullptr;
+        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, testKey_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                                  nullptr),
+                  ERROR_SUCCESS);
+        RegSetValueExW(key, L"\"StretchPicture\"", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
+        RegCloseKey(key);
+    }
+
+    // The centre pixel after one frame of the player at time t.
+    uint32_t CentreAfterFrame(ScenePlayer& player, float t)
+    {
+        device()->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF00FF00u, 1.0f, 0);
+        player.DrawFrame(t);
+        const PixelImage image = ReadBackBuffer();
+        return image.Rgb(image.width / 2, image.height / 2);
+    }
+
+    std::wstring testKey_;
+};
+
+bool Near(uint32_t rgb, uint32_t expected, int tolerance = 3)
+{
+    for (int shift : {0, 8, 16})
+        if (std::abs(static_cast<int>((rgb >> shift) & 0xFF) - static_cast<int>((expected >> shift) & 0xFF)) > tolerance)
+            return false;
+    return true;
+}
+
+TEST_F(PlayerDeviceTest, TwoPictureSlidesFadeThroughBlack)
+{
+    DocumentSpec spec;
+    spec.slides = {PictureSlide(0xC02010, 64, 48), PictureSlide(0x1040C0, 64, 48)};
+    documentBytes = BuildDocument(spec);
+
+    ScenePlayer player;
+    CurrentResourceCache = player.Cache();
+    player.Start(0.0f);
+    ASSERT_NE(player.Light(), nullptr);
+
+    struct Frame {
+        float t;
+        uint32_t rgb;
+    };
+    const Frame frames[] = {
+        {0.0f, 0x000000},   // the first slide starts black
+        {0.5f, 0x601008},   // half way through its fade-in
+        {1.5f, 0xC02010},   // clear
+        {3.5f, 0x601008},   // half way through its fade-out
+        {4.25f, 0x000000},  // the switch frame: black
+        {5.5f, 0x1040C0},   // the second picture, clear
+    };
+    for (const Frame& f : frames) {
+        const uint32_t rgb = CentreAfterFrame(player, f.t);
+        EXPECT_TRUE(Near(rgb, f.rgb)) << "t = " << f.t << ": " << std::hex << rgb << " instead of " << f.rgb;
+    }
+    EXPECT_EQ(player.SlideIndex(), 1u);
+    SaveBackBufferPng(device(), L"player_second_slide");
+}
+
+TEST_F(PlayerDeviceTest, StretchSettingTurnsLetterboxIntoStretch)
+{
+    DocumentSpec spec;
+    spec.slides = {PictureSlide(0xC02010, 64, 64)};  // square picture on a 4:3 back buffer
+    documentBytes = BuildDocument(spec);
+
+    for (DWORD stretch : {0u, 1u}) {
+        SCOPED_TRACE(testing::Message() << "StretchPicture " << stretch);
+        StoreStretch(stretch);
+        ForgetStretchPictureSetting();
+        ScenePlayer player;
+        CurrentResourceCache = player.Cache();
+        player.Start(0.0f);
+        device()->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF00FF00u, 1.0f, 0);
+        player.DrawFrame(1.5f);  // one slide: never faded
+        const PixelImage image = ReadBackBuffer();
+        const uint32_t edge = image.Rgb(4, image.height / 2);
+        if (stretch)
+            EXPECT_TRUE(Near(edge, 0xC02010)) << std::hex << edge;
+        else
+            EXPECT_TRUE(Near(edge, 0x000000)) << "letterboxed: a black bar at the side, not " << std::hex << edge;
+        EXPECT_TRUE(Near(image.Rgb(image.width / 2, image.height / 2), 0xC02010));
+        player.ReleaseDeviceResources();
+    }
+}
+
+} // namespace

@@ -1,0 +1,386 @@
+// The slide show driven without a device: a document built in memory, lights that record what
+// the player asks of them, and sound calls that record what the playlist plays.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "document/DocumentError.h"
+#include "document/SceneDoc.h"
+#include "host/player/PlayerLight.h"
+#include "host/player/PlayerSettings.h"
+#include "host/player/PlayerSound.h"
+#include "host/player/ScenePlayer.h"
+#include "tools/docwriter/DocumentBuilder.h"
+
+namespace {
+
+// ctest runs tests side by side in separate processes: every test gets a key of its own.
+std::wstring testKey;
+const wchar_t* TestKey() { return testKey.c_str(); }
+
+struct LightLog {
+    int made = 0;
+    int deleted = 0;
+    std::vector<std::string> calls;     // of the light alive now
+    std::vector<int> kinds;             // slide kind of every light made (-1: no slide)
+    float lastObjectsTime = -1;
+    float lastLightTime = -1;
+};
+LightLog lightLog;
+
+class RecordingLight : public PlayerLight {
+public:
+    explicit RecordingLight(const SlideRecord* slide)
+    {
+        ++lightLog.made;
+        lightLog.kinds.push_back(slide ? slide->kind : -1);
+        lightLog.calls.clear();
+    }
+    ~RecordingLight() override { ++lightLog.deleted; }
+    void SetStretch(int stretch) override { lightLog.calls.push_back("SetStretch " + std::to_string(stretch)); }
+    void UpdateObjects(float t) override { lightLog.lastObjectsTime = t; }
+    void Update(float t) override { lightLog.lastLightTime = t; }
+    void BeginFrame() override { lightLog.calls.push_back("BeginFrame"); }
+    void DrawObjects() override { lightLog.calls.push_back("DrawObjects"); }
+    void EndFrame() override { lightLog.calls.push_back("EndFrame"); }
+    void DrawFadeQuad(DS_ScreenQuad*) override { lightLog.calls.push_back("DrawFadeQuad"); }
+    void ReleaseDeviceResources() override { lightLog.calls.push_back("Release"); }
+};
+
+std::unique_ptr<PlayerLight> MakeRecordingLight(const SlideRecord* slide)
+{
+    // The light checks, while it is being made, that the previous one is already gone.
+    EXPECT_EQ(lightLog.made, lightLog.deleted) << "a new light was made before the old one was deleted";
+    return std::make_unique<RecordingLight>(slide);
+}
+
+struct SoundLog {
+    std::vector<std::wstring> events;   // "play <title>" and "volume <setting> <muted>"
+};
+SoundLog soundLog;
+
+void RecordPlay(DS_AudioFile& track)
+{
+    soundLog.events.push_back(L"play " + track.title);
+}
+
+void RecordVolume(bool muted)
+{
+    soundLog.events.push_back(L"volume " + std::to_wstring(SoundVolumeSetting) + (muted ? L" muted" : L""));
+}
+
+std::vector<uint8_t> documentBytes;
+
+SlideSpec Slide(int32_t kind, const wchar_t* fadeIn, const wchar_t* hold, const wchar_t* fadeOut, uint32_t speed = 50)
+{
+    SlideSpec slide;
+    slide.kind = kind;
+    slide.fadeIn = fadeIn;
+    slide.hold = hold;
+    slide.fadeOut = fadeOut;
+    slide.params.speed = speed;
+    return slide;
+}
+
+SoundSpec Sound(const wchar_t* title)
+{
+    SoundSpec sound;
+    sound.title = title;
+    sound.file.name = std::wstring(L"C:\\no-such-folder\\") + title + L".wav";
+    return sound;
+}
+
+class ScenePlayerTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        const char* name = testing::UnitTest::GetInstance()->current_test_info()->name();
+        testKey = L"Software\\Quorvane\\LanternworkTests\\Player\\" + std::wstring(name, name + strlen(name)) + L"\\";
+        RegDeleteTreeW(HKEY_CURRENT_USER, TestKey());
+        lstrcpynW(SettingsKeyPath, TestKey(), 200);
+        ForgetStretchPictureSetting();
+        SoundVolumeSetting = 100;
+        MuteSoundSetting = 0;
+        lightLog = LightLog{};
+        soundLog = SoundLog{};
+        SetPlayerLightFactory(MakeRecordingLight);
+        PlayerSoundHooks hooks;
+        hooks.play = RecordPlay;
+        hooks.setVolume = RecordVolume;
+        SetPlayerSoundHooks(hooks);
+        SetSceneDocumentSource([](SceneDoc& doc) {
+            LoadSceneDocument(documentBytes.data(), documentBytes.size(), doc);
+        });
+    }
+
+    void TearDown() override
+    {
+        SetSceneDocumentSource(nullptr);
+        SetPlayerSoundHooks(PlayerSoundHooks{});
+        SetPlayerLightFactory(nullptr);
+        RegDeleteTreeW(HKEY_CURRENT_USER, TestKey());
+        lstrcpynW(SettingsKeyPath, kSettingsKeyPath, 200);
+        ForgetStretchPictureSetting();
+    }
+
+    static void UseDocument(const DocumentSpec& spec) { documentBytes = BuildDocument(spec); }
+
+    static void SetValue(const wchar_t* name, DWORD value)
+    {
+        HKEY key = nullptr;
+        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, TestKey(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
+        RegCloseKey(key);
+    }
+
+    static uint8_t FadeAlpha(const ScenePlayer& player)
+    {
+        const DX_V::SC* corners = player.FadeQuad().Corners();
+        for (int i = 1; i < 4; ++i)
+            EXPECT_EQ(corners[i].colour, corners[0].colour);
+        EXPECT_EQ(corners[0].colour & 0x00FFFFFFu, 0u) << "the fade quad is black";
+        return static_cast<uint8_t>(corners[0].colour >> 24);
+    }
+};
+
+TEST_F(ScenePlayerTest, TwoSlidesFadeHoldAndSwitchThroughBlack)
+{
+    DocumentSpec spec;
+    spec.slides = {Slide(0, L"2", L"5", L"3"), Slide(1, L"0", L"4", L"1")};
+    UseDocument(spec);
+
+    ScenePlayer player;
+    player.Start(0.0f);
+    ASSERT_EQ(player.Document().slideCount, 2u);
+    EXPECT_EQ(lightLog.kinds, std::vector<int>{0});
+    EXPECT_EQ(lightLog.calls, std::vector<std::string>{"SetStretch 1"});
+
+    struct Step {
+        float t;
+        uint32_t slide;
+        uint8_t alpha;
+    };
+    const Step steps[] = {
+        {1.0f, 0, 127}, {4.0f, 0, 0}, {8.5f, 0, 127}, {10.0f, 0, 255},
+        // The switch frame is black from the ended slide's fade-in; the new slide has none.
+        {10.25f, 1, 255}, {10.5f, 1, 0}, {14.25f, 1, 0}, {14.75f, 1, 127},
+        // Past the second slide's end: back to the first. The switch frame takes the ended
+        // slide's fade-in, which is 0, so it is clear; the first slide's fade-in follows.
+        {15.5f, 0, 0}, {16.5f, 0, 127},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(testing::Message() << "t = " << step.t);
+        player.Advance(step.t);
+        EXPECT_EQ(player.SlideIndex(), step.slide);
+        EXPECT_EQ(FadeAlpha(player), step.alpha);
+    }
+    EXPECT_EQ(lightLog.kinds, (std::vector<int>{0, 1, 0}));
+    EXPECT_EQ(lightLog.made - lightLog.deleted, 1);
+}
+
+TEST_F(ScenePlayerTest, OneSlideNeverSwitchesNorFades)
+{
+    DocumentSpec spec;
+    spec.slides = {Slide(2, L"2", L"5", L"3")};
+    UseDocument(spec);
+
+    ScenePlayer player;
+    player.Start(0.0f);
+    for (float t : {0.5f, 10.5f, 100.0f, 1000.0f}) {
+        player.Advance(t);
+        EXPECT_EQ(FadeAlpha(player), 0);
+    }
+    EXPECT_EQ(lightLog.made, 1);
+    EXPECT_EQ(player.SlideIndex(), 0u);
+}
+
+TEST_F(ScenePlayerTest, LightTimeFollowsTheSlideSpeedObjectsGetPlainTime)
+{
+    struct SpeedCase {
+        uint32_t speed;
+        float lightTime;
+    };
+    for (const SpeedCase& c : {SpeedCase{50, 3.0f}, SpeedCase{100, 6.0f}, SpeedCase{0, 0.0f}, SpeedCase{1, 0.06f}}) {
+        SCOPED_TRACE(testing::Message() << "speed " << c.speed);
+        DocumentSpec spec;
+        spec.slides = {Slide(kSlideLake, L"1", L"10", L"1", c.speed)}; // a kind that stores its speed
+        UseDocument(spec);
+        ScenePlayer player;
+        player.Start(0.0f);
+        player.Advance(3.0f);
+        EXPECT_FLOAT_EQ(lightLog.lastObjectsTime, 3.0f);
+        EXPECT_FLOAT_EQ(lightLog.lastLightTime, c.lightTime);
+    }
+}
+
+TEST_F(ScenePlayerTest, PictureSlideKeepsTheDefaultSpeedOfOne)
+{
+    DocumentSpec spec;
+    spec.slides = {Slide(kSlidePicture, L"1", L"10", L"1", 100)};
+    UseDocument(spec);
+    ScenePlayer player;
+    player.Start(0.0f);
+    player.Advance(3.0f);
+    EXPECT_FLOAT_EQ(lightLog.lastLightTime, 0.06f);
+}
+
+TEST_F(ScenePlayerTest, EmptyDocumentGetsOneLightWithoutSlide)
+{
+    DocumentSpec spec;
+    UseDocument(spec);
+    ScenePlayer player;
+    player.Start(0.0f);
+    EXPECT_EQ(lightLog.kinds, std::vector<int>{-1});
+    player.Advance(50.0f);
+    EXPECT_FLOAT_EQ(player.SpeedFactor(), 1.0f);
+    EXPECT_FLOAT_EQ(lightLog.lastLightTime, 50.0f);
+}
+
+TEST_F(ScenePlayerTest, StretchSettingIsReadOnceAndGivenToEveryLight)
+{
+    SetValue(kStretchPictureValue, 0);
+    DocumentSpec spec;
+    spec.slides = {Slide(0, L"0", L"1", L"0"), Slide(0, L"0", L"1", L"0")};
+    UseDocument(spec);
+
+    ScenePlayer player;
+    player.Start(0.0f);
+    EXPECT_EQ(lightLog.calls, std::vector<std::string>{"SetStretch 0"});
+    SetValue(kStretchPictureValue, 7);  // read once per run: a later change does not count
+    player.Advance(1.5f);
+    EXPECT_EQ(lightLog.made, 2);
+    EXPECT_EQ(lightLog.calls, std::vector<std::string>{"SetStretch 0"});
+}
+
+TEST_F(ScenePlayerTest, FrameDrawsNothingWithoutDeviceButStillAdvances)
+{
+    DocumentSpec spec;
+    spec.slides = {Slide(0, L"0", L"1", L"0"), Slide(0, L"0", L"1", L"0")};
+    UseDocument(spec);
+    ScenePlayer player;
+    player.Start(0.0f);
+    player.DrawFrame(1.5f);
+    EXPECT_EQ(player.SlideIndex(), 1u);
+    EXPECT_EQ(lightLog.calls, std::vector<std::string>{"SetStretch 1"});
+}
+
+TEST_F(ScenePlayerTest, PlaylistLoopsOnCompletionEventsOnly)
+{
+    DocumentSpec spec;
+    spec.slides = {Slide(0, L"1", L"1", L"1")};
+    spec.sounds = {Sound(L"A"), Sound(L"B"), Sound(L"C")};
+    UseDocument(spec);
+
+    ScenePlayer player;
+    player.Start(0.0f);
+    for (int code : {1, -1, 2, 3, 1, 1, 1, 0, 1})
+        player.OnMediaEvent(code);
+    const std::vector<std::wstring> expected = {L"play A", L"volume 100", L"play B", L"volume 100", L"play C",
+                                                L"volume 100", L"play A", L"volume 100", L"play B", L"volume 100",
+                                                L"play C", L"volume 100"};
+    EXPECT_EQ(soundLog.events, expected);
+}
+
+TEST_F(ScenePlayerTest, EveryStepReadsVolumeAndMuteAfterThePlay)
+{
+    DocumentSpec spec;
+    spec.sounds = {Sound(L"only")};
+    UseDocument(spec);
+
+    ScenePlayer player;
+    player.Start(0.0f);
+    SetValue(kSoundVolumeValue, 50);
+    player.OnMediaEvent(1);
+    SetValue(kMuteSoundValue, 1);
+    player.OnMediaEvent(1);
+    const std::vector<std::wstring> expected = {L"play only", L"volume 100", L"play only", L"volume 50",
+                                                L"play only", L"volume 50 muted"};
+    EXPECT_EQ(soundLog.events, expected);
+}
+
+TEST_F(ScenePlayerTest, EmptySoundListPlaysNothingEver)
+{
+    DocumentSpec spec;
+    spec.slides = {Slide(0, L"1", L"1", L"1")};
+    UseDocument(spec);
+    ScenePlayer player;
+    player.Start(0.0f);
+    player.OnMediaEvent(1);
+    player.OnMediaEvent(1);
+    EXPECT_TRUE(soundLog.events.empty());
+}
+
+TEST_F(ScenePlayerTest, RestartGoesBackToTheFirstSlideAndTrack)
+{
+    DocumentSpec spec;
+    spec.slides = {Slide(3, L"1", L"1", L"1"), Slide(4, L"1", L"1", L"1")};
+    spec.sounds = {Sound(L"A"), Sound(L"B")};
+    UseDocument(spec);
+
+    ScenePlayer player;
+    player.Start(0.0f);
+    player.OnMediaEvent(1);
+    player.Advance(3.5f);
+    ASSERT_EQ(player.SlideIndex(), 1u);
+
+    soundLog.events.clear();
+    player.Start(20.0f);
+    EXPECT_EQ(player.SlideIndex(), 0u);
+    EXPECT_EQ(lightLog.kinds.back(), 3);
+    EXPECT_EQ(lightLog.made - lightLog.deleted, 1);
+    ASSERT_FALSE(soundLog.events.empty());
+    EXPECT_EQ(soundLog.events.front(), L"play A");
+    // The restarted slide begins black again, with its fade-in.
+    player.Advance(20.0f);
+    EXPECT_EQ(FadeAlpha(player), 255);
+}
+
+TEST_F(ScenePlayerTest, FailedLoadLeavesNoLightAndAQuietPlayer)
+{
+    DocumentSpec spec;
+    spec.slides = {Slide(0, L"1", L"1", L"1"), Slide(0, L"1", L"1", L"1")};
+    spec.sounds = {Sound(L"A")};
+    UseDocument(spec);
+    ScenePlayer player;
+    player.Start(0.0f);
+
+    documentBytes = {1, 2, 3, 4, 5, 6, 7, 8};
+    soundLog.events.clear();
+    try {
+        player.Start(1.0f);
+        ADD_FAILURE() << "a damaged document must fail the start";
+    } catch (uint32_t code) {
+        EXPECT_EQ(code, kDocumentError);
+    }
+    EXPECT_EQ(player.Light(), nullptr);
+    EXPECT_EQ(lightLog.made, lightLog.deleted);
+    // Later frames and sound events find nothing to update or play, and do not crash.
+    player.Advance(5.0f);
+    player.DrawFrame(6.0f);
+    player.OnMediaEvent(1);
+    player.ReleaseDeviceResources();
+    EXPECT_TRUE(soundLog.events.empty());
+    EXPECT_EQ(lightLog.made, lightLog.deleted);
+}
+
+TEST_F(ScenePlayerTest, ALightThatCannotBeMadeMeansNoLightCalls)
+{
+    SetPlayerLightFactory([](const SlideRecord*) -> std::unique_ptr<PlayerLight> { return nullptr; });
+    DocumentSpec spec;
+    spec.slides = {Slide(0, L"0", L"1", L"0"), Slide(0, L"0", L"1", L"0")};
+    UseDocument(spec);
+    ScenePlayer player;
+    player.Start(0.0f);
+    player.DrawFrame(0.5f);
+    player.DrawFrame(1.5f);
+    EXPECT_EQ(player.Light(), nullptr);
+    EXPECT_EQ(player.SlideIndex(), 1u);
+}
+
+} // namespace
