@@ -24,9 +24,7 @@ void DS_2D_Light::InitResources()
 {
     pictureQuad.MakeBuffer();
 
-    if (CurrentDocResManager)
-        picture = CurrentDocResManager->GetTextureAnim(backgroundKey);
-    ShowPicture();
+    TakePictureFromKey();
 
     const QuadTemplate wholeScreen = MakeBackBufferQuad();
     for (DS_ScreenQuad& bar : bars)
@@ -41,26 +39,28 @@ void DS_2D_Light::InitResources()
 void DS_2D_Light::SetBackground(const NamedBlob& slidePicture)
 {
     if (slidePicture.HasBytes()) {
+        // Embedded bytes: a texture of their own, not cached; the key stays as it was.
         TextureAnim::AssignSingle(ResourceCache::CreateTextureFromMemory(slidePicture.Bytes(), slidePicture.Size()),
-                                  picture);
+                                  pictureQuad.anim);
+        pictureQuad.SetFromTextureAnim(pictureQuad.anim);
     } else {
         if (!slidePicture.name.empty() && slidePicture.name != L"[blank]")
             backgroundKey = ResKey::FromFile(slidePicture.name);
-        if (CurrentDocResManager)
-            picture = CurrentDocResManager->GetTextureAnim(backgroundKey);
+        TakePictureFromKey();
     }
-    ShowPicture();
     Layout(layoutWidth, layoutHeight);
 }
 
-void DS_2D_Light::ShowPicture()
+void DS_2D_Light::TakePictureFromKey()
 {
-    IDirect3DTexture9* frame0 = picture.frames.empty() ? nullptr : picture.frames[0].Get();
-    pictureQuad.SetPicture(frame0, picture.width, picture.height);
+    if (CurrentDocResManager)
+        pictureQuad.anim = CurrentDocResManager->GetTextureAnim(backgroundKey);
+    pictureQuad.SetFromTextureAnim(pictureQuad.anim);
 }
 
 void DS_2D_Light::Layout(uint32_t width, uint32_t height)
 {
+    const TextureAnim& picture = pictureQuad.anim;
     layoutWidth = width;
     layoutHeight = height;
     const int32_t w = static_cast<int32_t>(width);

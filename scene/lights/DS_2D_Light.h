@@ -69,10 +69,9 @@ public:
     void Draw3DArray(DS_MeshElement* leaves) override;
 
     // Field order is the destruction order reversed: the render target goes first, then the
-    // handle pictures, the bars, the picture quad and the key.
+    // handle pictures, the bars, the picture quad (its animation, then the quad) and the key.
     ResKey backgroundKey{L"common_res.dll", 5};
-    PictureQuad pictureQuad;
-    TextureAnim picture;          // only frame 0 is shown; nothing advances it
+    PictureQuad pictureQuad;      // pictureQuad.anim is the picture; only its frame 0 is shown
     DS_ScreenQuad bars[4];        // 0 left, 1 right, 2 top, 3 bottom
     ComRef<IDirect3DTexture9> handleTextures[5];
     bool stretch = false;
@@ -81,8 +80,9 @@ public:
     uint32_t layoutHeight = 0;
 
 private:
-    // The picture quad takes frame 0 of `picture` (or no texture) and the picture's size.
-    void ShowPicture();
+    // The picture quad's animation := a copy of the document's picture under backgroundKey
+    // (empty without a document), then the quad takes its frame 0 and size.
+    void TakePictureFromKey();
 
     bool laidOut_ = false;
     SceneTransformsRecord transforms_ = InitSceneTransforms();

@@ -267,9 +267,26 @@ TEST_F(PictureModeTest, PictureWithBytesKeepsTheLibraryKey)
     auto slide = Slide(Picture(64, 48, kPictureArgb));
     std::unique_ptr<MutableNone> light(static_cast<MutableNone*>(CreateMutableLight(slide.get())));
     EXPECT_EQ(ResKey(L"common_res.dll", 5), light->light()->backgroundKey);
-    EXPECT_EQ(64u, light->light()->picture.width);
+    EXPECT_EQ(64u, light->light()->pictureQuad.anim.width);
     DrawTwoFrames(*light);
     EXPECT_EQ(kPicture, ReadBackBuffer().Rgb(128, 96));
+}
+
+// The picture quad carries the picture it shows: its texture is frame 0 of its own animation,
+// whether the picture came from embedded bytes or from the document's resources by key.
+TEST_F(PictureModeTest, PictureQuadShowsFrameZeroOfItsOwnAnimation)
+{
+    auto embedded = Slide(Picture(64, 48, kPictureArgb));
+    SlideRecord byKey; // no bytes, no name: the library picture under the default key
+    for (const SlideRecord* slide : {static_cast<const SlideRecord*>(embedded.get()),
+                                     static_cast<const SlideRecord*>(&byKey)}) {
+        std::unique_ptr<MutableNone> light(static_cast<MutableNone*>(CreateMutableLight(slide)));
+        const PictureQuad& quad = light->light()->pictureQuad;
+        ASSERT_EQ(1u, quad.anim.frames.size());
+        EXPECT_NE(nullptr, quad.texture.Get());
+        EXPECT_EQ(quad.anim.frames[0].Get(), quad.texture.Get());
+        EXPECT_GT(quad.anim.width, 0u);
+    }
 }
 
 // With several monitors each light was laid out for its own back buffer; a light's frame runs

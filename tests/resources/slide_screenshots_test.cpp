@@ -1,0 +1,198 @@
+// Screenshots of the default show: every slide of the generated scene document drawn through its
+// own light mode, two frames as the player draws them, on a 4:3 back buffer larger than the
+// device fixture's. Each is saved as slide_<n>_<title>.png in the test-artifact folder, for a
+// person to look at, and checked for what must hold on any slide: no clear colour left, the
+// slide's own picture on the screen, and more than a black screen.
+#include <d3dx9.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <iterator>
+#include <memory>
+#include <string>
+
+#include "document/ComRef.h"
+#include "document/CurrentDevice.h"
+#include "document/DocResManager.h"
+#include "document/SceneDoc.h"
+#include "scene/lights/MutableLight.h"
+#include "scene/render/QuadTemplate.h"
+#include "scene/render/ScreenQuad.h"
+#include "tests/resources/PictureChecks.h"
+#include "tests/support/DeviceFixture.h"
+
+namespace {
+
+constexpr uint32_t kMagenta = 0xFF00FF;
+
+// The show's slides in order; the titles name the saved screenshots.
+struct ShowSlide {
+    int32_t kind;
+    const wchar_t* title;
+};
+const ShowSlide kSlides[] = {
+    {kSlidePicture, L"summer_meadow"},  {kSlideGlassBall, L"island_in_a_glass_ball"},
+    {kSlideUnderwater, L"coral_reef"},  {kSlideRings, L"pond_in_the_rain"},
+    {kSlideLake, L"lake_at_dusk"},      {kSlideFire, L"night_by_the_fire"},
+    {kSlideGlyphs, L"northern_lights"},
+};
+
+// A picture decoded at its own size, without resampling, as 0xAARRGGBB values.
+PixelImage DecodePicture(IDirect3DDevice9* device, const NamedBlob& picture)
+{
+    PixelImage image;
+    D3DXIMAGE_INFO info = {};
+    if (FAILED(D3DXGetImageInfoFromFileInMemory(picture.Bytes(), picture.Size(), &info)))
+        return image;
+    ComRef<IDirect3DSurface9> surface;
+    if (FAILED(device->CreateOffscreenPlainSurface(info.Width, info.Height, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM,
+                                                   surface.Out(), nullptr)) ||
+        FAILED(D3DXLoadSurfaceFromFileInMemory(surface.Get(), nullptr, nullptr, picture.Bytes(), picture.Size(),
+                                               nullptr, D3DX_FILTER_NONE, 0, nullptr)))
+        return image;
+    D3DLOCKED_RECT rect;
+    if (FAILED(surface->LockRect(&rect, nullptr, D3DLOCK_READONLY)))
+        return image;
+    image.width = info.Width;
+    image.height = info.Height;
+    image.pixels.resize(size_t(info.Width) * info.Height);
+    for (UINT y = 0; y < info.Height; ++y) {
+        const uint32_t* row = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(rect.pBits) + y * rect.Pitch);
+        std::copy(row, row + info.Width, &image.pixels[size_t(y) * info.Width]);
+    }
+    surface->UnlockRect();
+    return image;
+}
+
+// Mean colour of a picture over the block of texels that lands on screen pixel (x, y), when the
+// picture fills a screen of the given size exactly.
+uint32_t PictureColourAt(const PixelImage& picture, UINT x, UINT y, UINT screenWidth, UINT screenHeight)
+{
+    const UINT x0 = x * picture.width / screenWidth;
+    const UINT y0 = y * picture.height / screenHeight;
+    const UINT x1 = std::max(x0 + 1, (x + 1) * picture.width / screenWidth);
+    const UINT y1 = std::max(y0 + 1, (y + 1) * picture.height / screenHeight);
+    uint32_t sum[3] = {};
+    for (UINT py = y0; py < y1; ++py)
+        for (UINT px = x0; px < x1; ++px)
+            for (int c = 0; c < 3; ++c)
+                sum[c] += (picture.At(px, py) >> (8 * c)) & 0xFF;
+    const uint32_t n = (x1 - x0) * (y1 - y0);
+    return (sum[2] / n) << 16 | (sum[1] / n) << 8 | (sum[0] / n);
+}
+
+bool CloseColours(uint32_t a, uint32_t b, int tolerance)
+{
+    for (int c = 0; c < 3; ++c)
+        if (std::abs(int((a >> (8 * c)) & 0xFF) - int((b >> (8 * c)) & 0xFF)) > tolerance)
+            return false;
+    return true;
+}
+
+// The share of a grid of screen points, inside the one-pixel edge strips, whose colour matches
+// the picture stretched over the whole screen.
+double PictureMatch(const PixelImage& screen, const PixelImage& picture)
+{
+    int matched = 0;
+    int total = 0;
+    for (UINT y = 8; y < screen.height - 8; y += 16)
+        for (UINT x = 8; x < screen.width - 8; x += 16) {
+            ++total;
+            if (CloseColours(screen.Rgb(x, y), PictureColourAt(picture, x, y, screen.width, screen.height), 32))
+                ++matched;
+        }
+    return double(matched) / total;
+}
+
+class SlideScreenshots : public ::testing::Test {
+protected:
+    static constexpr UINT kWidth = 512; // 4:3 like the slide pictures, so the picture fills it
+    static constexpr UINT kHeight = 384;
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(testDevice.Ok()) << "no Direct3D 9 device could be made";
+        CurrentDevice = testDevice.device();
+        previousManager_ = CurrentDocResManager;
+        previousCache_ = CurrentResourceCache;
+        const std::vector<unsigned char> bytes =
+            ReadFileBytes(ProgramFolder() + L"..\\generated\\scene\\scene107.dds");
+        ASSERT_FALSE(bytes.empty()) << "generated\\scene\\scene107.dds is missing";
+        ASSERT_TRUE(LoadSceneDocument(bytes.data(), bytes.size(), doc)); // makes its manager current
+    }
+
+    void TearDown() override
+    {
+        doc.Destroy();
+        doc.resources.reset();
+        CurrentDocResManager = previousManager_;
+        CurrentResourceCache = previousCache_;
+        CurrentDevice = nullptr;
+    }
+
+    // One frame as the player draws it, with the fade quad fully clear.
+    void DrawFrame(MutableLight& light, DS_ScreenQuad& fade, float time)
+    {
+        IDirect3DDevice9* device = testDevice.device();
+        ASSERT_EQ(D3D_OK, device->BeginScene());
+        light.UpdateObjects(time);
+        light.Update(time);
+        light.BeginFrame();
+        light.DrawObjects();
+        light.EndFrame();
+        light.DrawFadeQuad(&fade);
+        device->EndScene();
+    }
+
+    TestDevice testDevice{kWidth, kHeight};
+    SceneDoc doc;
+
+private:
+    DS_DocResManager* previousManager_ = nullptr;
+    ResourceCacheHandle* previousCache_ = nullptr;
+};
+
+TEST_F(SlideScreenshots, EachSlideShowsItsPictureThroughItsLight)
+{
+    IDirect3DDevice9* device = testDevice.device();
+    ASSERT_EQ(std::size(kSlides), doc.slideCount);
+    for (uint32_t i = 0; i < doc.slideCount; ++i) {
+        const SlideRecord& slide = doc.slides[i];
+        const std::wstring name = L"slide_" + std::to_wstring(i) + L"_" + kSlides[i].title;
+        SCOPED_TRACE(std::string(name.begin(), name.end()));
+        EXPECT_EQ(kSlides[i].kind, slide.kind);
+
+        std::unique_ptr<MutableLight> light(CreateMutableLight(&slide));
+        ASSERT_NE(nullptr, light);
+        light->SetStretch(0);
+        DS_ScreenQuad fade;
+        fade.Create(0xFF000000u, MakeBackBufferQuad());
+        fade.SetVertexAlphas(0.0f, 0.0f, 0.0f, 0.0f);
+
+        // The first frame on a magenta back buffer, the second over the first.
+        device->Clear(0, nullptr, D3DCLEAR_TARGET, D3DCOLOR_XRGB(255, 0, 255), 1.0f, 0);
+        ASSERT_NO_FATAL_FAILURE(DrawFrame(*light, fade, 0.01f));
+        ASSERT_NO_FATAL_FAILURE(DrawFrame(*light, fade, 0.02f));
+        const PixelImage screen = ReadRenderTarget(device);
+        EXPECT_FALSE(SaveBackBufferPng(device, name).empty());
+
+        EXPECT_EQ(0u, screen.Count(kMagenta)) << "clear colour left";
+        size_t lit = 0;
+        for (uint32_t pixel : screen.pixels)
+            if (!CloseColours(pixel, 0, 16))
+                ++lit;
+        EXPECT_GT(lit, screen.pixels.size() / 4) << "mostly black";
+
+        // The slide's own picture fills the screen (its matches measure 0.93 to 1 here), and not
+        // the next slide's picture (up to 0.4, between the two night slides).
+        const PixelImage picture = DecodePicture(device, slide.picture);
+        ASSERT_GT(picture.width, 0u) << "the slide picture does not decode";
+        ASSERT_EQ(4 * picture.height, 3 * picture.width) << "not a 4:3 picture";
+        EXPECT_GE(PictureMatch(screen, picture), 0.85);
+        const PixelImage other = DecodePicture(device, doc.slides[(i + 1) % doc.slideCount].picture);
+        EXPECT_LT(PictureMatch(screen, other), 0.6);
+    }
+}
+
+} // namespace
