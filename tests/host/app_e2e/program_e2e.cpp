@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "host/app/BrowserCommand.h"
+#include "tests/support/TestPictures.h"
 #include "tools/docwriter/DocumentBuilder.h"
 
 namespace {
@@ -169,38 +170,6 @@ std::wstring PatchedCopy(const wchar_t* name, WORD id, const void* bytes, DWORD 
 std::wstring PatchedCopy(const wchar_t* name, WORD id, const std::vector<uint8_t>& bytes)
 {
     return PatchedCopy(name, id, bytes.data(), static_cast<DWORD>(bytes.size()));
-}
-
-// A 24-bit BMP file whose pixel (x, y), counted from the top left, is colour(x, y) (0xRRGGBB).
-template <typename Colour>
-std::vector<uint8_t> PaintedBmp(int width, int height, Colour colour)
-{
-    const int rowBytes = (width * 3 + 3) & ~3;
-    std::vector<uint8_t> bmp(54 + rowBytes * height, 0);
-    auto put32 = [&](size_t at, uint32_t v) { std::memcpy(&bmp[at], &v, 4); };
-    bmp[0] = 'B';
-    bmp[1] = 'M';
-    put32(2, static_cast<uint32_t>(bmp.size()));
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, static_cast<uint32_t>(width));
-    put32(22, static_cast<uint32_t>(height));
-    bmp[26] = 1;
-    bmp[28] = 24;
-    for (int y = 0; y < height; ++y)  // rows are stored bottom-up
-        for (int x = 0; x < width; ++x) {
-            const uint32_t rgb = colour(x, y);
-            uint8_t* p = &bmp[54 + (height - 1 - y) * rowBytes + x * 3];
-            p[0] = static_cast<uint8_t>(rgb);
-            p[1] = static_cast<uint8_t>(rgb >> 8);
-            p[2] = static_cast<uint8_t>(rgb >> 16);
-        }
-    return bmp;
-}
-
-std::vector<uint8_t> SolidBmp(int width, int height, uint32_t rgb)
-{
-    return PaintedBmp(width, height, [rgb](int, int) { return rgb; });
 }
 
 // The configuration picture of the dialog test, 120 x 120: a frame, a disc in the middle and a

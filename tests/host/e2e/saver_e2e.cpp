@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "SaverDriver.h"
+#include "tests/support/TestPictures.h"
 #include "tools/docwriter/DocumentBuilder.h"
 
 namespace {
@@ -17,30 +18,6 @@ constexpr DWORD kStartTime = 15000;
 // The tests that look at what the device shows run a copy of the program whose scene document
 // is built here: one picture slide of a single colour, so the centre of any window shows it.
 constexpr uint32_t kSlideColour = 0x2060A0;
-
-std::vector<uint8_t> SolidBmp(int width, int height, uint32_t rgb)
-{
-    const int rowBytes = (width * 3 + 3) & ~3;
-    std::vector<uint8_t> bmp(54 + rowBytes * height, 0);
-    auto put32 = [&](size_t at, uint32_t v) { std::memcpy(&bmp[at], &v, 4); };
-    bmp[0] = 'B';
-    bmp[1] = 'M';
-    put32(2, static_cast<uint32_t>(bmp.size()));
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, static_cast<uint32_t>(width));
-    put32(22, static_cast<uint32_t>(height));
-    bmp[26] = 1;
-    bmp[28] = 24;
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            uint8_t* p = &bmp[54 + y * rowBytes + x * 3];
-            p[0] = static_cast<uint8_t>(rgb);
-            p[1] = static_cast<uint8_t>(rgb >> 8);
-            p[2] = static_cast<uint8_t>(rgb >> 16);
-        }
-    return bmp;
-}
 
 std::vector<uint8_t> OneColourDocument()
 {

@@ -15,38 +15,12 @@
 #include "host/player/PlayerSettings.h"
 #include "host/player/ScenePlayer.h"
 #include "tests/support/DeviceFixture.h"
+#include "tests/support/TestPictures.h"
 #include "tools/docwriter/DocumentBuilder.h"
 
 namespace {
 
 // A 24-bit BMP of one colour.
-std::vector<uint8_t> SolidBmp(int width, int height, uint32_t rgb)
-{
-    const int rowBytes = (width * 3 + 3) & ~3;
-    const uint32_t imageSize = static_cast<uint32_t>(rowBytes * height);
-    std::vector<uint8_t> bmp(54 + imageSize, 0);
-    auto put16 = [&](size_t at, uint16_t v) { std::memcpy(&bmp[at], &v, 2); };
-    auto put32 = [&](size_t at, uint32_t v) { std::memcpy(&bmp[at], &v, 4); };
-    bmp[0] = 'B';
-    bmp[1] = 'M';
-    put32(2, static_cast<uint32_t>(bmp.size()));
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, static_cast<uint32_t>(width));
-    put32(22, static_cast<uint32_t>(height));
-    put16(26, 1);
-    put16(28, 24);
-    put32(34, imageSize);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            uint8_t* p = &bmp[54 + y * rowBytes + x * 3];
-            p[0] = static_cast<uint8_t>(rgb);
-            p[1] = static_cast<uint8_t>(rgb >> 8);
-            p[2] = static_cast<uint8_t>(rgb >> 16);
-        }
-    return bmp;
-}
-
 SlideSpec PictureSlide(uint32_t rgb, int width, int height)
 {
     SlideSpec slide;
