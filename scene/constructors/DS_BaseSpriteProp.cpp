@@ -70,10 +70,7 @@ bool DS_BaseSpriteProp::Write(DS_IOF_Virtual* archive)
 
 void DS_BaseSpriteProp::WriteRecord(DS_IOF_Virtual* archive)
 {
-    const std::wstring tag = kTag;
-    const uint32_t version = kVersion;
-    archive->WriteString(&tag);
-    archive->WriteULong(&version);
+    WriteRecordHeader(archive, kTag, kVersion);
     DS_ViewObjCtrl::WriteRecord(archive);
 
     WriteParamValue(*archive, count);
@@ -103,11 +100,7 @@ void DS_BaseSpriteProp::WriteRecord(DS_IOF_Virtual* archive)
 
 void DS_BaseSpriteProp::ReadWithHeader(DS_IOF_Virtual* archive)
 {
-    std::wstring tag;
-    uint32_t version = 0;
-    archive->ReadString(&tag);
-    archive->ReadULong(&version);
-    ReadFields(archive, version);
+    ReadFields(archive, ReadRecordHeader(archive));
 }
 
 void DS_BaseSpriteProp::ReadFields(DS_IOF_Virtual* archive, uint32_t version)

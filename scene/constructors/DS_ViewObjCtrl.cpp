@@ -27,6 +27,22 @@ void SyncEdge(MediaParamT<int>& edge, float fraction, float size)
 
 } // namespace
 
+void WriteRecordHeader(DS_IOF_Virtual* archive, const wchar_t* tag, uint32_t version)
+{
+    const std::wstring name = tag;
+    archive->WriteString(&name);
+    archive->WriteULong(&version);
+}
+
+uint32_t ReadRecordHeader(DS_IOF_Virtual* archive)
+{
+    std::wstring tag;
+    uint32_t version = 0;
+    archive->ReadString(&tag);
+    archive->ReadULong(&version);
+    return version;
+}
+
 DS_ViewObjCtrl::DS_ViewObjCtrl() : speed(50u)
 {
     BindEdgeListeners();
@@ -125,10 +141,7 @@ bool DS_ViewObjCtrl::Write(DS_IOF_Virtual* archive)
 
 void DS_ViewObjCtrl::WriteRecord(DS_IOF_Virtual* archive) const
 {
-    const std::wstring tag = kTag;
-    const uint32_t version = kVersion;
-    archive->WriteString(&tag);
-    archive->WriteULong(&version);
+    WriteRecordHeader(archive, kTag, kVersion);
     pixelRect.Write(*archive);
     archive->WriteFloat(&leftFraction);
     archive->WriteFloat(&rightFraction);
@@ -141,11 +154,7 @@ void DS_ViewObjCtrl::WriteRecord(DS_IOF_Virtual* archive) const
 
 void DS_ViewObjCtrl::ReadFields(DS_IOF_Virtual* archive)
 {
-    std::wstring tag;
-    uint32_t version = 0;
-    archive->ReadString(&tag);
-    archive->ReadULong(&version);
-    ReadBody(archive, version);
+    ReadBody(archive, ReadRecordHeader(archive));
 }
 
 void DS_ViewObjCtrl::ReadBody(DS_IOF_Virtual* archive, uint32_t version)

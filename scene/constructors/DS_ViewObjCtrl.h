@@ -16,6 +16,11 @@
 
 struct DS_Sprite;
 
+// Every record of the description family begins with its class's tag and version.
+void WriteRecordHeader(DS_IOF_Virtual* archive, const wchar_t* tag, uint32_t version);
+// Reads a record's tag and version and returns the version; the tag is not examined.
+uint32_t ReadRecordHeader(DS_IOF_Virtual* archive);
+
 struct ScenePoint {
     float x = 0.0f;
     float y = 0.0f;
