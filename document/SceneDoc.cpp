@@ -286,17 +286,17 @@ bool ReadSceneDocument(ResourceBuffer& buffer, SceneDoc& doc)
         if (!ReadSlide(buffer, doc.slides[i]))
             return false;
 
-    if (docVersion > 1) {
-        DocumentReader archive(&buffer);
-        ReadSoundList(&archive, doc.sounds);
-        for (DS_AudioFile* sound : doc.sounds)
-            sound->PrepareFile();
-    }
-
     // A new manager makes its own cache current; a read that fails gives the previous one back.
+    // A read that fails also leaves the sound list empty, whichever record was cut short.
     ResourceCacheHandle* previousCache = CurrentResourceCache;
     std::unique_ptr<DS_DocResManager> manager;
     try {
+        if (docVersion > 1) {
+            DocumentReader archive(&buffer);
+            ReadSoundList(&archive, doc.sounds);
+            for (DS_AudioFile* sound : doc.sounds)
+                sound->PrepareFile();
+        }
         if (docVersion > 2) {
             DocumentReader archive(&buffer);
             manager.reset(ReadDocResManager(&archive));
@@ -305,6 +305,9 @@ bool ReadSceneDocument(ResourceBuffer& buffer, SceneDoc& doc)
         }
     } catch (...) {
         CurrentResourceCache = previousCache;
+        for (DS_AudioFile* sound : doc.sounds)
+            delete sound;
+        doc.sounds.clear();
         throw;
     }
     // Nothing of the previous read uses its manager any more: its slides are gone.

@@ -378,6 +378,33 @@ TEST_F(SceneDocTest, FailedLoadKeepsTheLastManagerCurrent)
     EXPECT_EQ(cache, CurrentResourceCache);
 }
 
+TEST_F(SceneDocTest, AFailedLoadLeavesNoSounds)
+{
+    DocumentSpec spec;
+    spec.slides.resize(1);
+    spec.sounds = {{L"first", NamedBlob()}, {L"second", NamedBlob()}};
+    const Bytes whole = BuildDocument(spec);
+    DocumentSpec withoutManager = spec;
+    withoutManager.docVersion = 2;
+    withoutManager.trailer = false;
+    const Bytes soundsOnly = BuildDocument(withoutManager);
+    struct Case {
+        const char* what;
+        Bytes bytes;
+    } cases[] = {
+        {"second sound cut short", Bytes(soundsOnly.begin(), soundsOnly.end() - 2)},
+        {"manager record cut short", Bytes(whole.begin(), whole.end() - 8)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SceneDoc doc;
+        ASSERT_TRUE(Load(whole, doc));
+        ASSERT_EQ(2u, doc.sounds.size());
+        EXPECT_FALSE(Load(c.bytes, doc));
+        EXPECT_TRUE(doc.sounds.empty());
+    }
+}
+
 TEST(AudioFileTest, RecordBytesAndRoundTrip)
 {
     DS_AudioFile sound;
