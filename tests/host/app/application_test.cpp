@@ -54,6 +54,66 @@ void WriteValue(const wchar_t* name, const void* data, DWORD size, DWORD type = 
     RegCloseKey(key);
 }
 
+// An IDirect3D9 that only answers texture-format checks, as scripted, and records each one.
+struct FormatCheck {
+    UINT adapter;
+    D3DDEVTYPE type;
+    D3DFORMAT adapterFormat;
+    DWORD usage;
+    D3DRESOURCETYPE resource;
+    D3DFORMAT check;
+};
+
+class FormatCheckDirect3D final : public IDirect3D9 {
+public:
+    HRESULT answer = S_OK;
+    std::vector<FormatCheck> checks;
+
+    HRESULT WINAPI QueryInterface(REFIID, void** out) override { *out = nullptr; return E_NOINTERFACE; }
+    ULONG WINAPI AddRef() override { return ++refs_; }
+    ULONG WINAPI Release() override
+    {
+        const ULONG left = --refs_;
+        if (left == 0)
+            delete this;
+        return left;
+    }
+    HRESULT WINAPI RegisterSoftwareDevice(void*) override { return E_NOTIMPL; }
+    UINT WINAPI GetAdapterCount() override { return 0; }
+    HRESULT WINAPI GetAdapterIdentifier(UINT, DWORD, D3DADAPTER_IDENTIFIER9*) override { return E_NOTIMPL; }
+    UINT WINAPI GetAdapterModeCount(UINT, D3DFORMAT) override { return 0; }
+    HRESULT WINAPI EnumAdapterModes(UINT, D3DFORMAT, UINT, D3DDISPLAYMODE*) override { return E_NOTIMPL; }
+    HRESULT WINAPI GetAdapterDisplayMode(UINT, D3DDISPLAYMODE*) override { return E_NOTIMPL; }
+    HRESULT WINAPI CheckDeviceType(UINT, D3DDEVTYPE, D3DFORMAT, D3DFORMAT, BOOL) override { return E_NOTIMPL; }
+    HRESULT WINAPI CheckDeviceFormat(UINT adapter, D3DDEVTYPE type, D3DFORMAT adapterFormat, DWORD usage,
+                                     D3DRESOURCETYPE resource, D3DFORMAT check) override
+    {
+        checks.push_back(FormatCheck{adapter, type, adapterFormat, usage, resource, check});
+        return answer;
+    }
+    HRESULT WINAPI CheckDeviceMultiSampleType(UINT, D3DDEVTYPE, D3DFORMAT, BOOL, D3DMULTISAMPLE_TYPE,
+                                              DWORD*) override { return E_NOTIMPL; }
+    HRESULT WINAPI CheckDepthStencilMatch(UINT, D3DDEVTYPE, D3DFORMAT, D3DFORMAT, D3DFORMAT) override
+    {
+        return E_NOTIMPL;
+    }
+    HRESULT WINAPI CheckDeviceFormatConversion(UINT, D3DDEVTYPE, D3DFORMAT, D3DFORMAT) override
+    {
+        return E_NOTIMPL;
+    }
+    HRESULT WINAPI GetDeviceCaps(UINT, D3DDEVTYPE, D3DCAPS9*) override { return E_NOTIMPL; }
+    HMONITOR WINAPI GetAdapterMonitor(UINT) override { return nullptr; }
+    HRESULT WINAPI CreateDevice(UINT, D3DDEVTYPE, HWND, DWORD, D3DPRESENT_PARAMETERS*,
+                                IDirect3DDevice9** out) override
+    {
+        *out = nullptr;
+        return E_NOTIMPL;
+    }
+
+private:
+    ULONG refs_ = 1;
+};
+
 class ApplicationTest : public testing::Test {
 protected:
     void SetUp() override
@@ -243,6 +303,50 @@ TEST_F(ApplicationTest, DeviceCapsNeedBumpMappingAndSignedTextures)
         SUCCEEDED(app->d3d->CheckDeviceFormat(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, 0, D3DRTYPE_TEXTURE, D3DFMT_V8U8));
     EXPECT_EQ(app->AcceptDeviceCaps(&caps, D3DCREATE_SOFTWARE_VERTEXPROCESSING, D3DFMT_X8R8G8B8),
               bumpAndV8U8 ? S_OK : E_FAIL);
+}
+
+// The caps test asks for V8U8 textures on the probed adapter and device type, with the probed
+// back-buffer format as the adapter format; its answer decides, the behaviour flags do not.
+TEST_F(ApplicationTest, DeviceCapsAskForSignedTexturesInTheProbedFormat)
+{
+    auto* fake = new FormatCheckDirect3D;
+    app->d3d = ComRef<IDirect3D9>::Adopt(fake);
+
+    D3DCAPS9 caps = {};
+    caps.AdapterOrdinal = 2;
+    caps.DeviceType = D3DDEVTYPE_SW;
+    caps.TextureOpCaps = D3DTEXOPCAPS_BUMPENVMAP;
+
+    struct Case {
+        DWORD textureOps;
+        HRESULT answer;
+        DWORD flags;
+        HRESULT expected;
+        size_t checks;
+    };
+    const Case cases[] = {
+        {D3DTEXOPCAPS_BUMPENVMAP, S_OK, D3DCREATE_SOFTWARE_VERTEXPROCESSING, S_OK, 1},
+        {D3DTEXOPCAPS_BUMPENVMAP, S_OK, D3DCREATE_HARDWARE_VERTEXPROCESSING | D3DCREATE_PUREDEVICE, S_OK, 1},
+        {D3DTEXOPCAPS_BUMPENVMAP, D3DERR_NOTAVAILABLE, D3DCREATE_SOFTWARE_VERTEXPROCESSING, E_FAIL, 1},
+        {D3DTEXOPCAPS_MODULATE, S_OK, D3DCREATE_SOFTWARE_VERTEXPROCESSING, E_FAIL, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "ops " << c.textureOps << " answer " << c.answer << " flags " << c.flags);
+        fake->checks.clear();
+        fake->answer = c.answer;
+        caps.TextureOpCaps = c.textureOps;
+        EXPECT_EQ(app->AcceptDeviceCaps(&caps, c.flags, D3DFMT_R5G6B5), c.expected);
+        ASSERT_EQ(fake->checks.size(), c.checks);
+        if (c.checks == 0)
+            continue;
+        const FormatCheck& check = fake->checks[0];
+        EXPECT_EQ(check.adapter, 2u);
+        EXPECT_EQ(check.type, D3DDEVTYPE_SW);
+        EXPECT_EQ(check.adapterFormat, D3DFMT_R5G6B5);
+        EXPECT_EQ(check.usage, 0u);
+        EXPECT_EQ(check.resource, D3DRTYPE_TEXTURE);
+        EXPECT_EQ(check.check, D3DFMT_V8U8);
+    }
 }
 
 } // namespace

@@ -12,6 +12,7 @@
 
 #include "document/DocResManager.h"
 #include "document/ResourceCache.h"
+#include "host/player/PlayerLight.h"
 #include "host/player/PlayerSettings.h"
 #include "host/player/ScenePlayer.h"
 #include "tests/support/DeviceFixture.h"
@@ -35,6 +36,26 @@ SlideSpec PictureSlide(uint32_t rgb, int width, int height)
 
 std::vector<uint8_t> documentBytes;
 
+// A light that only writes down the calls it gets, and which quad it is asked to draw.
+std::vector<std::string> lightCalls;
+const DS_ScreenQuad* drawnFadeQuad = nullptr;
+
+class CallRecordingLight : public PlayerLight {
+public:
+    void SetStretch(int) override {}
+    void UpdateObjects(float) override { lightCalls.push_back("UpdateObjects"); }
+    void Update(float) override { lightCalls.push_back("Update"); }
+    void BeginFrame() override { lightCalls.push_back("BeginFrame"); }
+    void DrawObjects() override { lightCalls.push_back("DrawObjects"); }
+    void EndFrame() override { lightCalls.push_back("EndFrame"); }
+    void DrawFadeQuad(DS_ScreenQuad* quad) override
+    {
+        lightCalls.push_back("DrawFadeQuad");
+        drawnFadeQuad = quad;
+    }
+    void ReleaseDeviceResources() override {}
+};
+
 class PlayerDeviceTest : public DeviceTest {
 protected:
     void SetUp() override
@@ -50,6 +71,7 @@ protected:
     void TearDown() override
     {
         SetSceneDocumentSource(nullptr);
+        SetPlayerLightFactory(nullptr);
         CurrentResourceCache = nullptr;
         CurrentDocResManager = nullptr;
         RegDeleteTreeW(HKEY_CURRENT_USER, testKey_.c_str());
@@ -143,6 +165,35 @@ TEST_F(PlayerDeviceTest, StretchSettingTurnsLetterboxIntoStretch)
         EXPECT_TRUE(Near(image.Rgb(image.width / 2, image.height / 2), 0xC02010));
         player.ReleaseDeviceResources();
     }
+}
+
+TEST_F(PlayerDeviceTest, FrameDrawsTheLightInsideOneSceneAndNothingWhenTheSceneCannotBegin)
+{
+    DocumentSpec spec;
+    spec.slides = {PictureSlide(0xC02010, 64, 48)};
+    documentBytes = BuildDocument(spec);
+    SetPlayerLightFactory([](const SlideRecord*) -> std::unique_ptr<PlayerLight> {
+        return std::make_unique<CallRecordingLight>();
+    });
+
+    ScenePlayer player;
+    CurrentResourceCache = player.Cache();
+    player.Start(0.0f);
+    lightCalls.clear();
+    player.DrawFrame(1.0f);
+    const std::vector<std::string> wholeFrame = {"UpdateObjects", "Update",  "BeginFrame",
+                                                 "DrawObjects",   "EndFrame", "DrawFadeQuad"};
+    EXPECT_EQ(lightCalls, wholeFrame);
+    EXPECT_EQ(drawnFadeQuad, &player.FadeQuad());
+    // The frame ended its scene, so a new one can begin.
+    ASSERT_EQ(device()->BeginScene(), D3D_OK);
+
+    // Inside that scene the player's own BeginScene fails: the slide still advances, nothing is
+    // drawn, and the scene begun here is not ended by the player.
+    lightCalls.clear();
+    player.DrawFrame(2.0f);
+    EXPECT_EQ(lightCalls, (std::vector<std::string>{"UpdateObjects", "Update"}));
+    EXPECT_EQ(device()->EndScene(), D3D_OK);
 }
 
 } // namespace
