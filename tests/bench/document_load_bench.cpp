@@ -11,6 +11,7 @@
 #include "document/DocResManager.h"
 #include "document/SceneDoc.h"
 #include "tests/support/DeviceFixture.h"
+#include "tests/support/TestPictures.h"
 #include "tools/docwriter/DocumentBuilder.h"
 
 namespace {
@@ -20,19 +21,8 @@ using Bytes = std::vector<uint8_t>;
 // A PNG of noise, so that it hardly compresses.
 Bytes NoisePng(IDirect3DDevice9* device, UINT width, UINT height, unsigned seed)
 {
-    ComRef<IDirect3DTexture9> texture;
-    D3DXCreateTexture(device, width, height, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, texture.Out());
-    D3DLOCKED_RECT rect;
-    texture->LockRect(0, &rect, nullptr, 0);
     std::mt19937 random(seed);
-    for (UINT y = 0; y < height; ++y)
-        for (UINT x = 0; x < width; ++x)
-            reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(rect.pBits) + y * rect.Pitch)[x] = random() | 0xFF000000u;
-    texture->UnlockRect(0);
-    ComRef<ID3DXBuffer> file;
-    D3DXSaveTextureToFileInMemory(file.Out(), D3DXIFF_PNG, texture.Get(), nullptr);
-    const uint8_t* bytes = static_cast<const uint8_t*>(file->GetBufferPointer());
-    return Bytes(bytes, bytes + file->GetBufferSize());
+    return PaintedPng(device, width, height, [&](UINT, UINT) { return static_cast<uint32_t>(random()) | 0xFF000000u; });
 }
 
 double Seconds(LARGE_INTEGER from, LARGE_INTEGER to)

@@ -12,6 +12,7 @@
 #include "document/ResourceBuffer.h"
 #include "document/SceneDoc.h"
 #include "tests/support/DeviceFixture.h"
+#include "tests/support/TestPictures.h"
 #include "tools/docwriter/DocumentBuilder.h"
 
 namespace {
@@ -61,19 +62,9 @@ protected:
     // A PNG file of the given size, every pixel `argb`.
     Bytes Png(UINT width, UINT height, D3DCOLOR argb)
     {
-        ComRef<IDirect3DTexture9> texture;
-        EXPECT_EQ(D3D_OK, D3DXCreateTexture(device(), width, height, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED,
-                                            texture.Out()));
-        D3DLOCKED_RECT rect;
-        texture->LockRect(0, &rect, nullptr, 0);
-        for (UINT y = 0; y < height; ++y)
-            for (UINT x = 0; x < width; ++x)
-                reinterpret_cast<D3DCOLOR*>(static_cast<uint8_t*>(rect.pBits) + y * rect.Pitch)[x] = argb;
-        texture->UnlockRect(0);
-        ComRef<ID3DXBuffer> file;
-        EXPECT_EQ(D3D_OK, D3DXSaveTextureToFileInMemory(file.Out(), D3DXIFF_PNG, texture.Get(), nullptr));
-        const uint8_t* bytes = static_cast<const uint8_t*>(file->GetBufferPointer());
-        return Bytes(bytes, bytes + file->GetBufferSize());
+        const Bytes png = PaintedPng(device(), width, height, [argb](UINT, UINT) { return argb; });
+        EXPECT_FALSE(png.empty());
+        return png;
     }
 
     ResourceCacheHandle cache;

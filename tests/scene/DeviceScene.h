@@ -7,25 +7,14 @@
 #include <cstdint>
 
 #include "document/ComRef.h"
+#include "tests/support/TestPictures.h"
 #include "scene/render/QuadTemplate.h"
 #include "scene/render/SceneTransforms.h"
 
 // A managed 4 × 4 A8R8G8B8 texture of one colour 0xAARRGGBB.
 inline ComRef<IDirect3DTexture9> MakeSolidTexture(IDirect3DDevice9* device, uint32_t argb)
 {
-    ComRef<IDirect3DTexture9> texture;
-    if (FAILED(device->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, texture.Out(), nullptr)))
-        return texture;
-    D3DLOCKED_RECT rect;
-    if (SUCCEEDED(texture->LockRect(0, &rect, nullptr, 0))) {
-        for (int y = 0; y < 4; ++y) {
-            auto* row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(rect.pBits) + y * rect.Pitch);
-            for (int x = 0; x < 4; ++x)
-                row[x] = argb;
-        }
-        texture->UnlockRect(0);
-    }
-    return texture;
+    return SolidTexture(device, 4, 4, argb);
 }
 
 // Object space of pictureWidth × pictureHeight fitted onto the back buffer, as a light lays it out.

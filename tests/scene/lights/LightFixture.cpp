@@ -3,6 +3,7 @@
 #include <d3dx9.h>
 
 #include "document/ComRef.h"
+#include "tests/support/TestPictures.h"
 
 void LightTest::SetUp()
 {
@@ -23,20 +24,9 @@ void LightTest::TearDown()
 
 Bytes LightTest::Picture(UINT width, UINT height, D3DCOLOR top, D3DCOLOR bottom)
 {
-    ComRef<IDirect3DTexture9> texture;
-    EXPECT_EQ(D3D_OK, D3DXCreateTexture(device(), width, height, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED,
-                                        texture.Out()));
-    D3DLOCKED_RECT rect;
-    texture->LockRect(0, &rect, nullptr, 0);
-    for (UINT y = 0; y < height; ++y)
-        for (UINT x = 0; x < width; ++x)
-            reinterpret_cast<D3DCOLOR*>(static_cast<uint8_t*>(rect.pBits) + y * rect.Pitch)[x] =
-                y < height / 2 ? top : bottom;
-    texture->UnlockRect(0);
-    ComRef<ID3DXBuffer> file;
-    EXPECT_EQ(D3D_OK, D3DXSaveTextureToFileInMemory(file.Out(), D3DXIFF_PNG, texture.Get(), nullptr));
-    const uint8_t* bytes = static_cast<const uint8_t*>(file->GetBufferPointer());
-    return Bytes(bytes, bytes + file->GetBufferSize());
+    const Bytes png = PaintedPng(device(), width, height, [&](UINT, UINT y) { return y < height / 2 ? top : bottom; });
+    EXPECT_FALSE(png.empty());
+    return png;
 }
 
 std::unique_ptr<SlideRecord> LightTest::Slide(const Bytes& picture, int32_t kind)

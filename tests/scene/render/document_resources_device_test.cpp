@@ -12,6 +12,7 @@
 #include "scene/render/Meshes.h"
 #include "scene/render/PictureQuad.h"
 #include "tests/support/DeviceFixture.h"
+#include "tests/support/TestPictures.h"
 
 namespace {
 
@@ -23,30 +24,6 @@ const char kQuadMesh[] =
     "Mesh { 4; -1.0;-1.0;0.0;, -1.0;1.0;0.0;, 1.0;-1.0;0.0;, 1.0;1.0;0.0;;\n"
     "       2; 3;0,1,2;, 3;2,1,3;;\n"
     "       MeshTextureCoords { 4; 0.0;1.0;, 0.0;0.0;, 1.0;1.0;, 1.0;0.0;; } }\n";
-
-template <class T>
-ULONG RefCount(T* object)
-{
-    object->AddRef();
-    return object->Release();
-}
-
-ComRef<IDirect3DTexture9> SolidTexture(IDirect3DDevice9* device, UINT width, UINT height, uint32_t rgb)
-{
-    ComRef<IDirect3DTexture9> texture;
-    if (FAILED(device->CreateTexture(width, height, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, texture.Out(), nullptr)))
-        return texture;
-    D3DLOCKED_RECT locked;
-    if (FAILED(texture->LockRect(0, &locked, nullptr, 0)))
-        return nullptr;
-    for (UINT y = 0; y < height; ++y) {
-        auto* row = reinterpret_cast<uint32_t*>(static_cast<BYTE*>(locked.pBits) + y * locked.Pitch);
-        for (UINT x = 0; x < width; ++x)
-            row[x] = 0xFF000000u | rgb;
-    }
-    texture->UnlockRect(0);
-    return texture;
-}
 
 // Untextured-safe plain drawing: no depth, no lighting, no culling, colour from the texture.
 void SetPlainStates(IDirect3DDevice9* device)
@@ -136,8 +113,8 @@ TEST_F(DocumentResourcesTest, PictureQuadStartsWithAnEmptyAnimationOfAspectOne)
 // the picture covers exactly 64 × 48 at the top left, and frame 1 is never shown.
 TEST_F(DocumentResourcesTest, PictureQuadShowsFrameZeroAtTheAnimationsSize)
 {
-    ComRef<IDirect3DTexture9> red = SolidTexture(device(), 4, 4, 0xFF0000);
-    ComRef<IDirect3DTexture9> green = SolidTexture(device(), 4, 4, 0x00FF00);
+    ComRef<IDirect3DTexture9> red = SolidTexture(device(), 4, 4, 0xFFFF0000);
+    ComRef<IDirect3DTexture9> green = SolidTexture(device(), 4, 4, 0xFF00FF00);
     ASSERT_TRUE(red && green);
     const ULONG redAlone = RefCount(red.Get()), greenAlone = RefCount(green.Get());
 
@@ -178,9 +155,9 @@ TEST_F(DocumentResourcesTest, PictureQuadShowsFrameZeroAtTheAnimationsSize)
 
 TEST_F(DocumentResourcesTest, MeshElementTakesFrameZeroAndTheDocumentsMesh)
 {
-    ComRef<IDirect3DTexture9> red = SolidTexture(device(), 4, 4, 0xFF0000);
-    ComRef<IDirect3DTexture9> blue = SolidTexture(device(), 4, 4, 0x0000FF);
-    ComRef<IDirect3DTexture9> old = SolidTexture(device(), 4, 4, 0x000000);
+    ComRef<IDirect3DTexture9> red = SolidTexture(device(), 4, 4, 0xFFFF0000);
+    ComRef<IDirect3DTexture9> blue = SolidTexture(device(), 4, 4, 0xFF0000FF);
+    ComRef<IDirect3DTexture9> old = SolidTexture(device(), 4, 4, 0xFF000000);
     const ULONG oldAlone = RefCount(old.Get());
     const ResKey pictureKey = PutPicture(L"body.png", {red, blue});
     const ResKey meshKey = PutQuadMesh(L"body.x");
@@ -231,7 +208,7 @@ TEST_F(DocumentResourcesTest, MeshElementTakesFrameZeroAndTheDocumentsMesh)
 // before and tells the renderer not to draw.
 TEST_F(DocumentResourcesTest, MeshElementWithoutPictureOrMeshDrawsNothing)
 {
-    ComRef<IDirect3DTexture9> red = SolidTexture(device(), 4, 4, 0xFF0000);
+    ComRef<IDirect3DTexture9> red = SolidTexture(device(), 4, 4, 0xFFFF0000);
     DS_MeshElement element;
     element.SetTextureAndMesh(PutPicture(L"wings.png", {red}), PutQuadMesh(L"wings.x"));
     ASSERT_TRUE(element.Bind());
@@ -248,7 +225,7 @@ TEST_F(DocumentResourcesTest, MeshElementWithoutPictureOrMeshDrawsNothing)
 
 TEST_F(DocumentResourcesTest, MeshElementWithoutADocumentLoadsNothing)
 {
-    const ResKey pictureKey = PutPicture(L"body.png", {SolidTexture(device(), 4, 4, 0xFF0000)});
+    const ResKey pictureKey = PutPicture(L"body.png", {SolidTexture(device(), 4, 4, 0xFFFF0000)});
     const ResKey meshKey = PutQuadMesh(L"body.x");
     CurrentDocResManager = nullptr;
     DS_MeshElement element;
@@ -267,7 +244,7 @@ class LakeTextureTest : public DeviceTest {};
 // This test program carries "DDS" 2 (4 × 2, red 200 on top, green 200 below) as the lake does.
 TEST_F(LakeTextureTest, BumpMapIsTheProgramPictureAsSignedV8U8)
 {
-    ComRef<IDirect3DTexture9> bump = SolidTexture(device(), 4, 4, 0);
+    ComRef<IDirect3DTexture9> bump = SolidTexture(device(), 4, 4, 0xFF000000u);
     ComRef<IDirect3DTexture9> previous = bump;
 
     ASSERT_EQ(S_OK, LoadLakeBumpTexture(bump, 2));
@@ -293,7 +270,7 @@ TEST_F(LakeTextureTest, BumpMapIsTheProgramPictureAsSignedV8U8)
 
 TEST_F(LakeTextureTest, MissingBumpPictureLeavesNoBumpMap)
 {
-    ComRef<IDirect3DTexture9> bump = SolidTexture(device(), 4, 4, 0);
+    ComRef<IDirect3DTexture9> bump = SolidTexture(device(), 4, 4, 0xFF000000u);
     ComRef<IDirect3DTexture9> previous = bump;
     EXPECT_EQ(E_FAIL, LoadLakeBumpTexture(bump, 54));
     EXPECT_FALSE(bump);
@@ -303,8 +280,8 @@ TEST_F(LakeTextureTest, MissingBumpPictureLeavesNoBumpMap)
 // The reflection copy: 128 << shift texels a side, a full mip chain, level 0 the source's picture.
 TEST_F(LakeTextureTest, ReflectionIsASquareCopyOfThePicture)
 {
-    ComRef<IDirect3DTexture9> source = SolidTexture(device(), 64, 32, 0x30C050);
-    ComRef<IDirect3DTexture9> reflection = SolidTexture(device(), 4, 4, 0);
+    ComRef<IDirect3DTexture9> source = SolidTexture(device(), 64, 32, 0xFF30C050);
+    ComRef<IDirect3DTexture9> reflection = SolidTexture(device(), 4, 4, 0xFF000000u);
     ComRef<IDirect3DTexture9> previous = reflection;
 
     ResampleToSquareTexture(1, reflection, source.Get());
@@ -332,13 +309,13 @@ TEST_F(LakeTextureTest, ReflectionIsASquareCopyOfThePicture)
 
 TEST_F(LakeTextureTest, NoReflectionWithoutASourceOrForAShiftTheDeviceCannotMake)
 {
-    ComRef<IDirect3DTexture9> source = SolidTexture(device(), 8, 8, 0x808080);
+    ComRef<IDirect3DTexture9> source = SolidTexture(device(), 8, 8, 0xFF808080);
     for (int32_t shift : {-1, 31, 40, INT_MIN, INT_MAX}) {
-        ComRef<IDirect3DTexture9> reflection = SolidTexture(device(), 4, 4, 0);
+        ComRef<IDirect3DTexture9> reflection = SolidTexture(device(), 4, 4, 0xFF000000u);
         ResampleToSquareTexture(shift, reflection, source.Get());
         EXPECT_FALSE(reflection) << "shift " << shift;
     }
-    ComRef<IDirect3DTexture9> reflection = SolidTexture(device(), 4, 4, 0);
+    ComRef<IDirect3DTexture9> reflection = SolidTexture(device(), 4, 4, 0xFF000000u);
     ResampleToSquareTexture(1, reflection, nullptr);
     EXPECT_FALSE(reflection);
 }

@@ -9,16 +9,9 @@
 #include "scene/render/PictureQuad.h"
 #include "scene/render/ScreenPictureQuad.h"
 #include "tests/support/DeviceFixture.h"
+#include "tests/support/TestPictures.h"
 
 namespace {
-
-// The reference count of a COM object, read by adding and dropping one.
-template <class T>
-ULONG RefCount(T* object)
-{
-    object->AddRef();
-    return object->Release();
-}
 
 ComRef<IDirect3DTexture9> MakeTexture(IDirect3DDevice9* device)
 {

@@ -14,6 +14,7 @@
 #include "scene/render/ScreenPictureQuad.h"
 #include "scene/render/ScreenQuad.h"
 #include "tests/support/DeviceFixture.h"
+#include "tests/support/TestPictures.h"
 
 namespace {
 
@@ -144,19 +145,10 @@ TEST_F(ScreenQuadDeviceTest, ColourChangesReachTheDrawnQuad)
 TextureInfo MakeTwoToneTexture(IDirect3DDevice9* device, UINT width, UINT height, uint32_t top, uint32_t bottom)
 {
     TextureInfo info;
-    ComRef<IDirect3DTexture9> texture;
-    if (FAILED(device->CreateTexture(width, height, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, texture.Out(),
-                                     nullptr)))
+    ComRef<IDirect3DTexture9> texture = PaintedTexture(
+        device, width, height, [&](UINT, UINT y) { return 0xFF000000u | (y < height / 2 ? top : bottom); });
+    if (!texture)
         return info;
-    D3DLOCKED_RECT locked;
-    if (FAILED(texture->LockRect(0, &locked, nullptr, 0)))
-        return info;
-    for (UINT y = 0; y < height; ++y) {
-        auto* row = reinterpret_cast<uint32_t*>(static_cast<BYTE*>(locked.pBits) + y * locked.Pitch);
-        for (UINT x = 0; x < width; ++x)
-            row[x] = 0xFF000000u | (y < height / 2 ? top : bottom);
-    }
-    texture->UnlockRect(0);
     info.texture = texture;
     info.width = width;
     info.height = height;
