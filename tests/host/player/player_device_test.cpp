@@ -200,9 +200,9 @@ TEST_F(PlayerDeviceTest, FrameDrawsTheLightInsideOneSceneAndNothingWhenTheSceneC
 // its light left bound (this light releases nothing itself).
 TEST_F(PlayerDeviceTest, ReleaseUnbindsEveryStageTheStreamAndTheIndices)
 {
-    DocumentSpec spec;
-    spec.slides = {PictureSlide(0xC02010, 64, 48)};
-    documentBytes = BuildDocument(spec);
+    DocumentPlan plan;
+    plan.slides = {PictureSlide(0xC02010, 64, 48)};
+    documentBytes = BuildDocument(plan);
     SetPlayerLightFactory([](const SlideRecord*) -> std::unique_ptr<PlayerLight> {
         return std::make_unique<CallRecordingLight>();
     });
