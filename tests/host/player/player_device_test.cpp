@@ -99,6 +99,19 @@ protected:
         return image.Rgb(image.width / 2, image.height / 2);
     }
 
+    // A started player over a one-picture document whose light only records its calls.
+    void StartWithRecordingLight(ScenePlayer& player)
+    {
+        DocumentPlan plan;
+        plan.slides = {PictureSlide(0xC02010, 64, 48)};
+        documentBytes = BuildDocument(plan);
+        SetPlayerLightFactory([](const SlideRecord*) -> std::unique_ptr<PlayerLight> {
+            return std::make_unique<CallRecordingLight>();
+        });
+        CurrentResourceCache = player.Cache();
+        player.Start(0.0f);
+    }
+
     std::wstring testKey_;
 };
 
@@ -169,16 +182,8 @@ TEST_F(PlayerDeviceTest, StretchSettingTurnsLetterboxIntoStretch)
 
 TEST_F(PlayerDeviceTest, FrameDrawsTheLightInsideOneSceneAndNothingWhenTheSceneCannotBegin)
 {
-    DocumentPlan plan;
-    plan.slides = {PictureSlide(0xC02010, 64, 48)};
-    documentBytes = BuildDocument(plan);
-    SetPlayerLightFactory([](const SlideRecord*) -> std::unique_ptr<PlayerLight> {
-        return std::make_unique<CallRecordingLight>();
-    });
-
     ScenePlayer player;
-    CurrentResourceCache = player.Cache();
-    player.Start(0.0f);
+    StartWithRecordingLight(player);
     lightCalls.clear();
     player.DrawFrame(1.0f);
     const std::vector<std::string> wholeFrame = {"UpdateObjects", "Update",  "BeginFrame",
@@ -200,15 +205,8 @@ TEST_F(PlayerDeviceTest, FrameDrawsTheLightInsideOneSceneAndNothingWhenTheSceneC
 // its light left bound (this light releases nothing itself).
 TEST_F(PlayerDeviceTest, ReleaseUnbindsEveryStageTheStreamAndTheIndices)
 {
-    DocumentPlan plan;
-    plan.slides = {PictureSlide(0xC02010, 64, 48)};
-    documentBytes = BuildDocument(plan);
-    SetPlayerLightFactory([](const SlideRecord*) -> std::unique_ptr<PlayerLight> {
-        return std::make_unique<CallRecordingLight>();
-    });
     ScenePlayer player;
-    CurrentResourceCache = player.Cache();
-    player.Start(0.0f);
+    StartWithRecordingLight(player);
 
     ComRef<IDirect3DTexture9> texture = SolidTexture(device(), 4, 4, 0xFFFFFFFF);
     ComRef<IDirect3DVertexBuffer9> vertices;

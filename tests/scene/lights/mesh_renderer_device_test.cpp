@@ -24,15 +24,16 @@ protected:
         D3DXMatrixIdentity(&instance_.world);
     }
 
-    uint32_t DrawCentre(DS_MeshElement& e, bool pictureForm)
+    PixelImage Draw(DS_MeshElement& e, bool pictureForm)
     {
         device()->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
         device()->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000 | kBackground, 1.0f, 0);
         device()->BeginScene();
         DefaultDraw3DObject(&e, pictureForm);
         device()->EndScene();
-        return ReadBackBuffer().Rgb(64, 64);
+        return ReadBackBuffer();
     }
+    uint32_t DrawCentre(DS_MeshElement& e, bool pictureForm) { return Draw(e, pictureForm).Rgb(64, 64); }
 
     DS_Frame instance_;
 };
@@ -76,11 +77,7 @@ TEST_F(MeshRendererDeviceTest, InstancesArePlacedInPicturePixels)
         e.SetTexture(red.Get());
         D3DXMatrixTranslation(&instance_.world, 32.0f, 0.0f, 0.0f); // picture (40..56, 8..24)
         e.instances = {&instance_};
-        device()->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000 | kBackground, 1.0f, 0);
-        device()->BeginScene();
-        DefaultDraw3DObject(&e, pictureForm);
-        device()->EndScene();
-        const PixelImage image = ReadBackBuffer();
+        const PixelImage image = Draw(e, pictureForm);
         EXPECT_EQ(0xC02020u, image.Rgb(192, 64)) << pictureForm;
         EXPECT_EQ(kBackground, image.Rgb(80, 64)) << pictureForm;
         EXPECT_EQ(kBackground, image.Rgb(64, 64)) << pictureForm;
