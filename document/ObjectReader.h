@@ -21,6 +21,9 @@ class IOF_Virtual_Reader {
 public:
     // Reads the rest of one record (after its class name and version); the caller owns the result.
     virtual DS_ABObj_Constructor* Create(DS_IOF_Virtual* archive, uint32_t version) = 0;
+    // A description of the class with its defaults, as its default constructor makes it; the
+    // caller owns it. Lets a test go over every registered kind.
+    virtual DS_ABObj_Constructor* CreateDefault() = 0;
 
     static std::map<std::wstring, IOF_Virtual_Reader*>& GetReaderMap();
 
@@ -35,6 +38,7 @@ public:
     {
         return X::CreateFromStream(archive, version);
     }
+    DS_ABObj_Constructor* CreateDefault() override { return new X; }
 
     static IOF_Virtual_ReaderT& Instance()
     {

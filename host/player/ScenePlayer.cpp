@@ -7,6 +7,7 @@
 #include "host/player/PlayerSettings.h"
 #include "host/player/PlayerSound.h"
 #include "host/player/SlideTiming.h"
+#include "scene/render/DeviceBindings.h"
 
 namespace {
 
@@ -137,4 +138,6 @@ void ScenePlayer::ReleaseDeviceResources()
 {
     if (light_)
         light_->ReleaseDeviceResources();
+    // Whatever a light left bound (and the fade quad's stream) must not hold up the reset.
+    UnbindDrawingResources(kMaxTextureStages);
 }

@@ -40,7 +40,8 @@ public:
     void DrawFrame(float appTime);
     // A sound event: 1 (completion) plays the next track; every other code does nothing.
     void OnMediaEvent(int eventCode);
-    // Before a device reset and at shutdown: the light's default-pool resources.
+    // Before a device reset and at shutdown: the light's default-pool resources, then every
+    // stage texture, stream 0 and the indices are unbound.
     void ReleaseDeviceResources();
 
     ResourceCacheHandle* Cache() const { return cache_.get(); }

@@ -87,21 +87,7 @@ void DS_2D_Light::Layout(uint32_t width, uint32_t height)
     ScaleQuadToBackBuffer(letterboxed, w, h);
     SetViewMetrics(letterboxed, w, h, static_cast<int32_t>(picture.width), static_cast<int32_t>(picture.height));
 
-    transforms_ = SceneTransforms;
-    metrics_ = ViewMetrics;
-    laidOut_ = true;
-}
-
-void DS_2D_Light::InstallLayout() const
-{
-    if (!laidOut_)
-        return;
-    SceneTransforms = transforms_;
-    ViewMetrics = metrics_;
-    if (CurrentDevice) {
-        CurrentDevice->SetTransform(D3DTS_VIEW, &transforms_.view);
-        CurrentDevice->SetTransform(D3DTS_PROJECTION, &transforms_.projection);
-    }
+    layout.Capture();
 }
 
 void DS_2D_Light::DrawBackground()
@@ -150,10 +136,7 @@ bool DS_2D_Light::Write(DS_IOF_Virtual* archive)
 
 void DS_2D_Light::DrawSelection(OutlineQuad* quad, int selectionState, bool flag)
 {
-    IDirect3DTexture9* handles[5];
-    for (int i = 0; i < 5; ++i)
-        handles[i] = handleTextures[i].Get();
-    DefaultDrawSelection(quad, selectionState, handles, flag);
+    DefaultDrawSelection(quad, selectionState, handleTextures, flag);
 }
 
 void DS_2D_Light::Draw3DObject(DS_MeshElement* element)
@@ -204,15 +187,18 @@ void SetDefault2DStates()
 void DrawScreenQuadKeepBlend(DS_ScreenQuad* quad)
 {
     IDirect3DDevice9* device = CurrentDevice;
-    if (!device || !quad || !quad->HasGeometry())
+    if (!device)
         return;
     device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
     device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
     device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_DIFFUSE);
-    device->SetVertexShader(nullptr);
-    device->SetFVF(DX_V::SC::FVF);
-    device->SetStreamSource(0, quad->vertices.buffer.Get(), 0, DX_V::SC::Stride);
-    device->DrawPrimitive(quad->primitiveType, 0, quad->primitiveCount);
+    // A quad without a buffer is not drawn; the states afterwards are the same.
+    if (quad && quad->HasGeometry()) {
+        device->SetVertexShader(nullptr);
+        device->SetFVF(DX_V::SC::FVF);
+        device->SetStreamSource(0, quad->vertices.buffer.Get(), 0, DX_V::SC::Stride);
+        device->DrawPrimitive(quad->primitiveType, 0, quad->primitiveCount);
+    }
     device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
     device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
 }

@@ -18,6 +18,7 @@
 #include "document/ResourceCache.h"
 #include "document/ValueRecords.h"
 #include "scene/objects/DS_ABRender.h"
+#include "scene/render/LightLayout.h"
 #include "scene/render/PictureQuad.h"
 #include "scene/render/RenderTargetTexture.h"
 #include "scene/render/SceneTransforms.h"
@@ -46,11 +47,8 @@ public:
     // the file it names; an empty name or "[blank]" keeps the picture there is. Lays out again.
     void SetBackground(const NamedBlob& picture);
     // The picture's place, the bars, SceneTransforms and ViewMetrics for a width × height back
-    // buffer. The light keeps a copy of the two process-wide records (see InstallLayout).
+    // buffer; `layout` keeps a copy of the two process-wide records.
     void Layout(uint32_t width, uint32_t height);
-    // Makes this light's last layout the process-wide one again and puts its view and
-    // projection on the device. Nothing before the first layout.
-    void InstallLayout() const;
 
     // The picture with the states in force. A picture that has no texture (it could not be
     // made) is not drawn: the back buffer is cleared to black instead.
@@ -78,15 +76,12 @@ public:
     RenderTargetTexture target;
     uint32_t layoutWidth = 0;     // back-buffer size of the last layout
     uint32_t layoutHeight = 0;
+    LightLayout layout;           // SceneTransforms and ViewMetrics as the last layout left them
 
 private:
     // The picture quad's animation := a copy of the document's picture under backgroundKey
     // (empty without a document), then the quad takes its frame 0 and size.
     void TakePictureFromKey();
-
-    bool laidOut_ = false;
-    SceneTransformsRecord transforms_ = InitSceneTransforms();
-    ViewMetricsRecord metrics_;
 };
 
 // The base states of the picture mode (and part of those of the glyph-rain and glass-ball

@@ -3,6 +3,7 @@
 #include "document/SceneDoc.h"
 #include "scene/lights/MutableNone.h"
 #include "scene/objects/DS_ABObj.h"
+#include "scene/render/LightLayout.h"
 
 MutableLight::~MutableLight()
 {
@@ -12,6 +13,18 @@ MutableLight::~MutableLight()
 
 void MutableLight::SetStretch(int)
 {
+}
+
+void MutableLight::BeginFrame()
+{
+    // Ahead of the pass, which may redirect the frame into a render target.
+    InstallLayout();
+    BeginFramePass();
+}
+
+void MutableLight::InstallLayout() const
+{
+    PictureLayout().Install();
 }
 
 void MutableLight::AddSlideObjects(const SlideRecord& slide)

@@ -10,6 +10,11 @@
 //
 // Each mode holds its implementation in a typed owner of its own, declared in the mode class, so
 // C++ destroys the implementation before this base deletes the runtime objects.
+//
+// Layout: every light is laid out for its own device's back buffer, and its implementation keeps
+// that layout in a LightLayout (captured by each of its layout routines). A mode hands it out
+// through PictureLayout, and this base installs it itself, in UpdateObjects and in BeginFrame
+// ahead of the mode's first pass, so with several monitors each one is drawn with its own.
 #pragma once
 
 #include <vector>
@@ -17,6 +22,7 @@
 class DS_ABObj;
 class DS_ABRender;
 class DS_ScreenQuad;
+class LightLayout;
 struct SlideRecord;
 
 class MutableLight {
@@ -28,8 +34,8 @@ public:
 
     // Animates the light; `time` is the slide's speed factor times the application time.
     virtual void Update(float time) = 0;
-    // The first pass of a frame: the background picture, or the redirection into a render target.
-    virtual void BeginFrame() = 0;
+    // The first pass of a frame: installs the light's layout, then the mode's BeginFramePass.
+    void BeginFrame();
     // Every runtime object, drawn with the light's renderer.
     virtual void DrawObjects() = 0;
     // The player's fade quad (black, vertex alpha = fade level).
@@ -47,7 +53,8 @@ public:
     // Makes the slide's runtime objects and appends them; descriptions that make no object are
     // skipped. Every mode's constructor calls it as its last step.
     void AddSlideObjects(const SlideRecord& slide);
-    // DS_ABObj::Update(appTime) of every runtime object, in list order.
+    // Installs the light's layout, then DS_ABObj::Update(appTime) of every runtime object, in
+    // list order.
     void UpdateObjects(float appTime);
     // DS_ABObj::Render(renderer) of every runtime object, in list order, so later objects of the
     // slide's list are drawn over earlier ones.
@@ -59,10 +66,14 @@ public:
 protected:
     MutableLight() = default;
 
-    // Makes this light's picture layout the process-wide one (SceneTransforms, ViewMetrics).
-    // With several monitors each light was laid out for its own back buffer, so it installs its
-    // layout before its objects move and before its frame is drawn.
-    virtual void InstallLayout() {}
+    // The mode's first pass, with its layout already installed: the background picture, or the
+    // redirection of the frame into a render target.
+    virtual void BeginFramePass() = 0;
+    // The layout the light's implementation captured when it last laid the picture out.
+    virtual const LightLayout& PictureLayout() const = 0;
+
+private:
+    void InstallLayout() const;
 };
 
 // A new light mode for the slide, owned by the caller. A null slide gives the picture mode with

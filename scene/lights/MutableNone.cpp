@@ -2,6 +2,7 @@
 
 #include "document/ResourceCache.h"
 #include "document/SceneDoc.h"
+#include "scene/render/DeviceBindings.h"
 
 MutableNone::MutableNone(const SlideRecord& slide) : implementation(DS_2D_Light::Create())
 {
@@ -19,9 +20,8 @@ void MutableNone::Update(float)
 {
 }
 
-void MutableNone::BeginFrame()
+void MutableNone::BeginFramePass()
 {
-    InstallLayout();
     implementation->DrawBackground();
 }
 
@@ -48,6 +48,8 @@ void MutableNone::SetStretch(int stretch)
 
 void MutableNone::ReleaseDeviceResources()
 {
+    // The picture, the sprites and the meshes are drawn through stage 0 and stream 0.
+    UnbindDrawingResources(1);
     implementation->target.Release();
 }
 
@@ -56,7 +58,7 @@ void MutableNone::RestoreRenderStates()
     SetDefault2DStates();
 }
 
-void MutableNone::InstallLayout()
+const LightLayout& MutableNone::PictureLayout() const
 {
-    implementation->InstallLayout();
+    return implementation->layout;
 }

@@ -16,7 +16,6 @@ public:
     ~MutableNone() override;
 
     void Update(float time) override;
-    void BeginFrame() override;
     void DrawObjects() override;
     void DrawFadeQuad(DS_ScreenQuad* fadeQuad) override;
     void EndFrame() override;
@@ -27,7 +26,8 @@ public:
     DS_2D_Light* light() const { return implementation.get(); }
 
 protected:
-    void InstallLayout() override;
+    void BeginFramePass() override;
+    const LightLayout& PictureLayout() const override;
 
 private:
     std::unique_ptr<DS_2D_Light> implementation;

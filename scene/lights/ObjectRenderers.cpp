@@ -152,7 +152,7 @@ int SelectionPulseAlpha(int selectionState, bool flag, float t)
     return static_cast<int>(207.0f * s * s + 48.0f);
 }
 
-void DefaultDrawSelection(OutlineQuad* q, int selectionState, IDirect3DTexture9* const* handles, bool flag)
+void DefaultDrawSelection(OutlineQuad* q, int selectionState, const ComRef<IDirect3DTexture9>* handles, bool flag)
 {
     IDirect3DDevice9* device = CurrentDevice;
     if (!device || !q)
@@ -189,13 +189,13 @@ void DefaultDrawSelection(OutlineQuad* q, int selectionState, IDirect3DTexture9*
 
     if (q->vertices.buffer) {
         if (selectionState == 0) {
-            device->SetTexture(0, handles ? handles[4] : nullptr);
+            device->SetTexture(0, handles ? handles[4].Get() : nullptr);
             device->DrawPrimitive(D3DPT_POINTLIST, 0, 4);
         } else {
             // Handles 0 to 3 on the top-left, top-right, bottom-right and bottom-left corners.
             const UINT corner[4] = {1, 3, 2, 0};
             for (int i = 0; i < 4; ++i) {
-                device->SetTexture(0, handles ? handles[i] : nullptr);
+                device->SetTexture(0, handles ? handles[i].Get() : nullptr);
                 device->DrawPrimitive(D3DPT_POINTLIST, corner[i], 1);
             }
         }

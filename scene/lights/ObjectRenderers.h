@@ -14,6 +14,7 @@
 
 #include <d3d9.h>
 
+#include "document/ComRef.h"
 #include "scene/objects/DS_ABRender.h"
 
 class DS_SpriteArrayObj;
@@ -32,13 +33,34 @@ void DefaultDraw3DObject(DS_MeshElement* element, bool alphaOnly = false);
 void DefaultDraw3DArray(DS_MeshElement* leaves);
 
 // The selection outline (state 0) and the corner handles, as 60-pixel point sprites whose
-// alpha pulses with the wall clock. handles[0..4]: the four corner handles, then the outline's.
-void DefaultDrawSelection(OutlineQuad* quad, int selectionState, IDirect3DTexture9* const* handles, bool flag);
+// alpha pulses with the wall clock. handles[0..4], the light's own counted handle pictures (or
+// null): the four corner handles, then the outline's.
+void DefaultDrawSelection(OutlineQuad* quad, int selectionState, const ComRef<IDirect3DTexture9>* handles,
+                          bool flag);
 
 // The handles' alpha at pulse time t seconds.
 int SelectionPulseAlpha(int selectionState, bool flag, float t);
 
-// A renderer over the default routines for the light implementation T that owns it.
+// A renderer over the default routines for the light implementation T that owns it. T holds its
+// selection-handle pictures as `ComRef<IDirect3DTexture9> handleTextures[5]`. The light owns its
+// renderer through one owning pointer, made in its constructor with itself as the owner:
+//
+//     std::unique_ptr<DS_ABRender> renderer;
+//     renderer = std::make_unique<DS_ABRenderImpl<MyLight>>(this);
+//
+// Variants. A light that draws some kind of object its own way names its renderer, derives it
+// from DS_ABRenderImpl<T> and overrides only the operations that differ, in the light's own pair
+// of files; the rest stay the defaults:
+//
+//     class DS_LakeRender : public DS_ABRenderImpl<FakeLake2D> {
+//     public:
+//         using DS_ABRenderImpl<FakeLake2D>::DS_ABRenderImpl;
+//         void Draw3DArray(DS_MeshElement* leaves) override; // the default, then its own epilogue
+//     };
+//
+// Do not write explicit specialisations of DS_ABRenderImpl<T> members: one that is not declared
+// before the class is first used is silently passed over there, and the light draws with the
+// default instead.
 template <class T>
 class DS_ABRenderImpl : public DS_ABRender {
 public:

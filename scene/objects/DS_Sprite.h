@@ -6,6 +6,7 @@
 #pragma once
 
 #include <d3d9.h>
+#include <d3dx9math.h>
 
 #include <cstdint>
 
@@ -25,7 +26,7 @@ struct DS_Sprite {
     float swayFactor = 0.0f;
     SpriteVec3 position;
     float scale = 1.0f;
-    float spin[4][4] = {{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}};
+    D3DXMATRIX spin{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}; // a per-frame turn of the axes (fog)
     float halfWidth = 0.0f;
     float halfHeight = 0.0f;
     float textureAspect = 1.0f; // height / width of one texture frame

@@ -7,6 +7,7 @@
 
 #include <d3dx9.h>
 
+#include <memory>
 #include <vector>
 
 class DS_Frame;
@@ -60,3 +61,22 @@ public:
     bool cullCounterClockwise = true;
     ChildList children; // owned through DeleteTree, in insertion order
 };
+
+// Deletes a whole frame tree: its children and everything below them (DeleteTree), then the
+// root, through its own type F (a mesh frame is deleted as the mesh it is).
+template <class F>
+struct FrameTreeDeleter {
+    void operator()(F* root) const
+    {
+        if (!root)
+            return;
+        root->DeleteTree();
+        delete root;
+    }
+};
+
+// The owner of one frame tree. A frame's destructor leaves its children alone, so a runtime
+// object that owns frame trees (a flock's butterflies, the leaves' mesh frame and its leaves)
+// holds each root through this pointer and the whole tree goes with the object.
+template <class F = DS_Frame>
+using FrameTreePtr = std::unique_ptr<F, FrameTreeDeleter<F>>;

@@ -73,21 +73,24 @@ void DS_ScreenQuad::Upload()
 namespace {
 
 // Blending on, stage 0 colour and alpha from the vertices, one draw, then back to the texture
-// and blending off.
+// and blending off. A mesh without geometry skips only the draw: the states afterwards are the
+// same either way.
 template <class V>
 void DrawBlendedVertexColours(const DS_SimpleMesh<V>& mesh)
 {
     IDirect3DDevice9* device = CurrentDevice;
-    if (!device || !mesh.HasGeometry())
+    if (!device)
         return;
     device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
     device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
     device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_DIFFUSE);
 
-    device->SetVertexShader(nullptr);
-    device->SetFVF(V::FVF);
-    device->SetStreamSource(0, mesh.vertices.buffer.Get(), 0, V::Stride);
-    device->DrawPrimitive(mesh.primitiveType, 0, mesh.primitiveCount);
+    if (mesh.HasGeometry()) {
+        device->SetVertexShader(nullptr);
+        device->SetFVF(V::FVF);
+        device->SetStreamSource(0, mesh.vertices.buffer.Get(), 0, V::Stride);
+        device->DrawPrimitive(mesh.primitiveType, 0, mesh.primitiveCount);
+    }
 
     device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
     device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);

@@ -43,7 +43,8 @@ private:
 
 // Draws the quad with its vertex colours and alphas, blending on; afterwards blending is off and
 // stage 0 takes colour and alpha from the texture again. The colour and alpha operations and the
-// blend factors stay as the caller set them. Does nothing for a quad without a buffer.
+// blend factors stay as the caller set them. A quad without a buffer is not drawn, but leaves
+// the same states.
 void DrawScreenQuad(const DS_ScreenQuad& quad);
 
 // The selection outline: black at alpha 136, in world units.

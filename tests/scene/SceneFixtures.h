@@ -10,6 +10,7 @@
 #include "document/ResourceBuffer.h"
 #include "scene/constructors/DS_BaseSpriteProp.h"
 #include "scene/constructors/ObjectSpace.h"
+#include "scene/constructors/SceneReaders.h"
 
 // Gives object space a size for one test and puts the old one back.
 class ObjectSpaceScope {
@@ -74,9 +75,11 @@ public:
     }
 };
 
-// Reads one record from `bytes` through the reader registry; `rest` gets the bytes left.
+// Reads one record from `bytes` through the reader registry, with every kind registered as the
+// program registers them (and the plain kind); `rest` gets the bytes left.
 inline DS_ABObj_Constructor* ReadRecord(const std::vector<uint8_t>& bytes, size_t* rest = nullptr)
 {
+    RegisterSceneReaders();
     RegisterReader<PlainSpriteKind>();
     ResourceBuffer buffer(bytes.data(), bytes.size());
     DocumentReader reader(&buffer);

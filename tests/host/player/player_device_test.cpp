@@ -99,6 +99,19 @@ protected:
         return image.Rgb(image.width / 2, image.height / 2);
     }
 
+    // A started player over a one-picture document whose light only records its calls.
+    void StartWithRecordingLight(ScenePlayer& player)
+    {
+        DocumentPlan plan;
+        plan.slides = {PictureSlide(0xC02010, 64, 48)};
+        documentBytes = BuildDocument(plan);
+        SetPlayerLightFactory([](const SlideRecord*) -> std::unique_ptr<PlayerLight> {
+            return std::make_unique<CallRecordingLight>();
+        });
+        CurrentResourceCache = player.Cache();
+        player.Start(0.0f);
+    }
+
     std::wstring testKey_;
 };
 
@@ -169,16 +182,8 @@ TEST_F(PlayerDeviceTest, StretchSettingTurnsLetterboxIntoStretch)
 
 TEST_F(PlayerDeviceTest, FrameDrawsTheLightInsideOneSceneAndNothingWhenTheSceneCannotBegin)
 {
-    DocumentPlan plan;
-    plan.slides = {PictureSlide(0xC02010, 64, 48)};
-    documentBytes = BuildDocument(plan);
-    SetPlayerLightFactory([](const SlideRecord*) -> std::unique_ptr<PlayerLight> {
-        return std::make_unique<CallRecordingLight>();
-    });
-
     ScenePlayer player;
-    CurrentResourceCache = player.Cache();
-    player.Start(0.0f);
+    StartWithRecordingLight(player);
     lightCalls.clear();
     player.DrawFrame(1.0f);
     const std::vector<std::string> wholeFrame = {"UpdateObjects", "Update",  "BeginFrame",
@@ -194,6 +199,38 @@ TEST_F(PlayerDeviceTest, FrameDrawsTheLightInsideOneSceneAndNothingWhenTheSceneC
     player.DrawFrame(2.0f);
     EXPECT_EQ(lightCalls, (std::vector<std::string>{"UpdateObjects", "Update"}));
     EXPECT_EQ(device()->EndScene(), D3D_OK);
+}
+
+// Before a reset the player unbinds every stage texture, the stream and the indices, whatever
+// its light left bound (this light releases nothing itself).
+TEST_F(PlayerDeviceTest, ReleaseUnbindsEveryStageTheStreamAndTheIndices)
+{
+    ScenePlayer player;
+    StartWithRecordingLight(player);
+
+    ComRef<IDirect3DTexture9> texture = SolidTexture(device(), 4, 4, 0xFFFFFFFF);
+    ComRef<IDirect3DVertexBuffer9> vertices;
+    ASSERT_EQ(device()->CreateVertexBuffer(64, 0, 0, D3DPOOL_MANAGED, vertices.Out(), nullptr), D3D_OK);
+    ComRef<IDirect3DIndexBuffer9> indices;
+    ASSERT_EQ(device()->CreateIndexBuffer(12, 0, D3DFMT_INDEX16, D3DPOOL_MANAGED, indices.Out(), nullptr), D3D_OK);
+    for (DWORD stage = 0; stage < 8; ++stage)
+        device()->SetTexture(stage, texture.Get());
+    device()->SetStreamSource(0, vertices.Get(), 0, 16);
+    device()->SetIndices(indices.Get());
+
+    player.ReleaseDeviceResources();
+    for (DWORD stage = 0; stage < 8; ++stage) {
+        ComRef<IDirect3DBaseTexture9> bound;
+        device()->GetTexture(stage, bound.Out());
+        EXPECT_FALSE(bound) << "stage " << stage;
+    }
+    ComRef<IDirect3DVertexBuffer9> stream;
+    UINT offset = 0, stride = 0;
+    device()->GetStreamSource(0, stream.Out(), &offset, &stride);
+    EXPECT_FALSE(stream);
+    ComRef<IDirect3DIndexBuffer9> boundIndices;
+    device()->GetIndices(boundIndices.Out());
+    EXPECT_FALSE(boundIndices);
 }
 
 } // namespace

@@ -10,28 +10,6 @@ namespace {
 
 constexpr uint32_t kBackground = 0x404040;
 
-// A mesh element holding one quad at picture pixels (8, 8)–(24, 24), wound clockwise on the
-// screen (y runs down), or counter-clockwise when `reversed`.
-void MakeQuadElement(IDirect3DDevice9* device, DS_MeshElement& e, bool reversed)
-{
-    ASSERT_EQ(D3D_OK, MakeVertexBuffer(4, e.vertices, D3DUSAGE_WRITEONLY, D3DPOOL_MANAGED));
-    WriteVertices(e.vertices, [](DX_V::PNT* v, uint32_t) {
-        const float p[4][2] = {{8, 8}, {24, 8}, {8, 24}, {24, 24}};
-        for (int i = 0; i < 4; ++i)
-            v[i] = {p[i][0], p[i][1], 0.0f, 0.0f, 0.0f, -1.0f, 0.5f, 0.5f};
-    });
-    ASSERT_EQ(D3D_OK, device->CreateIndexBuffer(12, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_MANAGED,
-                                                e.indexBuffer.Out(), nullptr));
-    const uint16_t clockwise[6] = {0, 1, 2, 2, 1, 3};
-    const uint16_t anticlockwise[6] = {0, 2, 1, 2, 3, 1};
-    void* bits = nullptr;
-    ASSERT_EQ(D3D_OK, e.indexBuffer->Lock(0, 0, &bits, 0));
-    memcpy(bits, reversed ? anticlockwise : clockwise, sizeof clockwise);
-    e.indexBuffer->Unlock();
-    e.primitiveType = D3DPT_TRIANGLELIST;
-    e.triangleCount = 2;
-}
-
 class MeshRendererDeviceTest : public DeviceTest {
 protected:
     void SetUp() override
@@ -46,15 +24,16 @@ protected:
         D3DXMatrixIdentity(&instance_.world);
     }
 
-    uint32_t DrawCentre(DS_MeshElement& e, bool pictureForm)
+    PixelImage Draw(DS_MeshElement& e, bool pictureForm)
     {
         device()->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
         device()->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000 | kBackground, 1.0f, 0);
         device()->BeginScene();
         DefaultDraw3DObject(&e, pictureForm);
         device()->EndScene();
-        return ReadBackBuffer().Rgb(64, 64);
+        return ReadBackBuffer();
     }
+    uint32_t DrawCentre(DS_MeshElement& e, bool pictureForm) { return Draw(e, pictureForm).Rgb(64, 64); }
 
     DS_Frame instance_;
 };
@@ -84,6 +63,24 @@ TEST_F(MeshRendererDeviceTest, CullFlagChoosesTheFirstPassAndTheDefaultDrawsBoth
         instance_.cullCounterClockwise = c.cullFlag;
         e.instances = {&instance_};
         EXPECT_EQ(DrawCentre(e, c.pictureForm), c.visible ? 0xC02020u : kBackground) << c.name;
+    }
+}
+
+// An instance's world is its own transform followed by the picture world: an instance moved by
+// 32 picture pixels lands 128 screen pixels to the right (the reverse order would move it 32).
+TEST_F(MeshRendererDeviceTest, InstancesArePlacedInPicturePixels)
+{
+    ComRef<IDirect3DTexture9> red = MakeSolidTexture(device(), 0xFFC02020);
+    for (bool pictureForm : {true, false}) {
+        DS_MeshElement e;
+        MakeQuadElement(device(), e, false);
+        e.SetTexture(red.Get());
+        D3DXMatrixTranslation(&instance_.world, 32.0f, 0.0f, 0.0f); // picture (40..56, 8..24)
+        e.instances = {&instance_};
+        const PixelImage image = Draw(e, pictureForm);
+        EXPECT_EQ(0xC02020u, image.Rgb(192, 64)) << pictureForm;
+        EXPECT_EQ(kBackground, image.Rgb(80, 64)) << pictureForm;
+        EXPECT_EQ(kBackground, image.Rgb(64, 64)) << pictureForm;
     }
 }
 

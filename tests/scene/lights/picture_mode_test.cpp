@@ -150,6 +150,25 @@ TEST_F(PictureModeTest, FadeQuadDarkensByItsAlphaAndLeavesBlendingOn)
     }
 }
 
+// A fade quad without a buffer draws nothing, and the next frame still starts blended.
+TEST_F(PictureModeTest, FadeQuadWithoutABufferStillLeavesBlendingOn)
+{
+    DS_ScreenQuad empty;
+    for (DS_ScreenQuad* quad : {&empty, static_cast<DS_ScreenQuad*>(nullptr)}) {
+        device()->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+        device()->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_CURRENT);
+        device()->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_CURRENT);
+        DrawScreenQuadKeepBlend(quad);
+        DWORD blend = 0, colourArg = 0, alphaArg = 0;
+        device()->GetRenderState(D3DRS_ALPHABLENDENABLE, &blend);
+        device()->GetTextureStageState(0, D3DTSS_COLORARG1, &colourArg);
+        device()->GetTextureStageState(0, D3DTSS_ALPHAARG1, &alphaArg);
+        EXPECT_EQ(static_cast<DWORD>(TRUE), blend) << (quad ? "empty quad" : "no quad");
+        EXPECT_EQ(static_cast<DWORD>(D3DTA_TEXTURE), colourArg);
+        EXPECT_EQ(static_cast<DWORD>(D3DTA_TEXTURE), alphaArg);
+    }
+}
+
 TEST_F(PictureModeTest, DefaultStatesSetTheirTableAndLeaveTheRest)
 {
     IDirect3DDevice9* d = device();

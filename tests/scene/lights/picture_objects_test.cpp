@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
 
 #include "scene/constructors/DS_BaseSpriteProp.h"
 #include "scene/lights/MutableNone.h"
@@ -18,6 +19,17 @@ public:
 
     DS_BaseSpriteProp* Clone() const override { return new ParkedSpriteKind(*this); }
     void InitSprite(DS_Sprite* sprite) override { sprite->position = at; }
+    bool Write(DS_IOF_Virtual*) override { return true; }
+};
+
+// A sprite kind that writes down the right edge of its view rectangle, in picture pixels, each
+// time its sprite moves: the edge follows the object space of the light that is laid out.
+class EdgeRecordingKind : public DS_BaseSpriteProp {
+public:
+    float* rightEdgeSeen = nullptr;
+
+    DS_BaseSpriteProp* Clone() const override { return new EdgeRecordingKind(*this); }
+    void UpdateSprite(DS_Sprite*) override { *rightEdgeSeen = RightEdge(); }
     bool Write(DS_IOF_Virtual*) override { return true; }
 };
 
@@ -66,6 +78,64 @@ TEST_F(PictureObjectsTest, SpritesAreDrawnOverThePictureInSlideOrder)
     EXPECT_EQ(0x00FF00u, image.Rgb(200, 96));  // the third over the second
     EXPECT_EQ(0x3080C0u, image.Rgb(128, 96));  // the picture between them
     EXPECT_EQ(0x3080C0u, image.Rgb(64, 40));   // and above them
+}
+
+// With several monitors each light's objects move in the object space of its own picture, even
+// when another light was laid out after it.
+TEST_F(PictureObjectsTest, ObjectsMoveInTheirOwnLightsObjectSpace)
+{
+    float wideSeen = 0.0f, tallSeen = 0.0f;
+    auto wideSlide = Slide(Picture(64, 32, 0xFF3080C0));
+    auto* wideSprite = new EdgeRecordingKind;
+    wideSprite->count.value = 1;
+    wideSprite->rightEdgeSeen = &wideSeen;
+    wideSlide->objects.push_back(wideSprite);
+    auto tallSlide = Slide(Picture(32, 64, 0xFF3080C0));
+    auto* tallSprite = new EdgeRecordingKind;
+    tallSprite->count.value = 1;
+    tallSprite->rightEdgeSeen = &tallSeen;
+    tallSlide->objects.push_back(tallSprite);
+
+    std::unique_ptr<MutableLight> wide(CreateMutableLight(wideSlide.get()));
+    wide->SetStretch(0);
+    std::unique_ptr<MutableLight> tall(CreateMutableLight(tallSlide.get()));
+    tall->SetStretch(0);
+
+    for (int frame = 0; frame < 2; ++frame) {
+        wide->UpdateObjects(0.1f * (frame + 1));
+        tall->UpdateObjects(0.1f * (frame + 1));
+        EXPECT_EQ(64.0f, wideSeen) << frame;
+        EXPECT_EQ(32.0f, tallSeen) << frame;
+    }
+}
+
+// Before a reset the light lets go of what its frame left bound: the picture's and the sprites'
+// texture on stage 0, the vertex stream and the sprites' indices.
+TEST_F(PictureObjectsTest, ReleaseUnbindsTheStageTextureStreamAndIndices)
+{
+    const ResKey red(L"red.png", 1);
+    PutPicture(red, 0xFFFF0000);
+    auto slide = Slide(Picture(64, 48, 0xFF3080C0));
+    slide->objects.push_back(Sprite(16, 24, 8, red));
+    std::unique_ptr<MutableLight> light(CreateMutableLight(slide.get()));
+    light->SetStretch(0);
+    DrawTwoFrames(*light);
+
+    auto bound = [this](const char* what) {
+        ComRef<IDirect3DBaseTexture9> texture;
+        device()->GetTexture(0, texture.Out());
+        ComRef<IDirect3DVertexBuffer9> stream;
+        UINT offset = 0, stride = 0;
+        device()->GetStreamSource(0, stream.Out(), &offset, &stride);
+        ComRef<IDirect3DIndexBuffer9> indices;
+        device()->GetIndices(indices.Out());
+        return std::string(texture ? "texture " : "") + (stream ? "stream " : "") + (indices ? "indices " : "") +
+               what;
+    };
+    ASSERT_EQ("texture stream indices drawn", bound("drawn"));
+    light->ReleaseDeviceResources();
+    EXPECT_EQ("released", bound("released"));
+    EXPECT_EQ(D3D_OK, test_device().Reset(kWidth, kHeight));
 }
 
 } // namespace

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
 #include <memory>
 
 #include "../DeviceScene.h"
 #include "../SceneFixtures.h"
 #include "tests/support/DeviceFixture.h"
+#include "document/CurrentDevice.h"
 #include "scene/lights/ObjectRenderers.h"
 #include "scene/objects/DS_SpriteArrayObj.h"
 
@@ -33,9 +35,22 @@ void SetSentinels(IDirect3DDevice9* device)
     device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_ADD);
 }
 
-// A light implementation as the renderer template sees it.
+// A light implementation as the renderer template sees it: counted handle pictures.
 struct TestLight {
-    IDirect3DTexture9* handleTextures[5] = {};
+    ComRef<IDirect3DTexture9> handleTextures[5];
+};
+
+// A renderer variant written the way the lights write theirs: named, derived from the default
+// renderer of its light, overriding only what it draws differently. Here the leaves are drawn
+// as by default and then WORLD is put back to the identity.
+class TestLightRender : public DS_ABRenderImpl<TestLight> {
+public:
+    using DS_ABRenderImpl<TestLight>::DS_ABRenderImpl;
+    void Draw3DArray(DS_MeshElement* leaves) override
+    {
+        DefaultDraw3DArray(leaves);
+        CurrentDevice->SetTransform(D3DTS_WORLD, &SceneTransforms.identity);
+    }
 };
 
 class RendererDeviceTest : public DeviceTest {
@@ -50,7 +65,15 @@ protected:
     // A one-sprite array: a 40 × 40 quad at the middle of object space.
     std::unique_ptr<DS_SpriteArrayObj> MakeArray(uint32_t argb, int blendMode, uint32_t secondArgb = 0)
     {
-        texture_ = MakeSolidTexture(device(), argb);
+        return MakeArrayOver(MakeSolidTexture(device(), argb), blendMode, secondArgb);
+    }
+
+    // The same over a texture of the test's own.
+    std::unique_ptr<DS_SpriteArrayObj> MakeArrayOver(ComRef<IDirect3DTexture9> texture, int blendMode,
+                                                     uint32_t secondArgb = 0,
+                                                     const std::function<void(PlainSpriteKind&)>& adjust = nullptr)
+    {
+        texture_ = texture;
         const ResKey key(L"sprite.png", 1);
         TextureAnim& anim = current_.manager.data().textureAnims[key];
         anim.frames = {texture_};
@@ -60,6 +83,8 @@ protected:
         d->pictureKey = key;
         d->size.value = 40;
         d->blendMode.value = blendMode;
+        if (adjust)
+            adjust(*d);
         if (secondArgb) {
             second_ = MakeSolidTexture(device(), secondArgb);
             const ResKey overlay(L"overlay.png", 2);
@@ -117,6 +142,44 @@ TEST_F(RendererDeviceTest, SpriteArraysBlendByModeAndSecondTexture)
         EXPECT_EQ(kBackground, image.Rgb(128, 139)) << c.name;
     }
     SaveBackBufferPng(device(), L"sprite_array_mode1_second");
+}
+
+// Each sprite is drawn through a quad of its own: three sprites of one array, three squares.
+TEST_F(RendererDeviceTest, EverySpriteOfAnArrayIsDrawnAtItsOwnPlace)
+{
+    std::unique_ptr<DS_SpriteArrayObj> s =
+        MakeArrayOver(MakeSolidTexture(device(), 0xFF0000FF), 0, 0, [](PlainSpriteKind& d) {
+            d.count.value = 3;
+            d.size.value = 16;
+        });
+    const float xs[3] = {20.0f, 64.0f, 108.0f}; // object pixels; × 2 on the back buffer
+    int i = 0;
+    for (const auto& sprite : s->sprites)
+        sprite->position = SpriteVec3{xs[i++], 48.0f, 0.0f};
+    s->Update(0.02f);
+    const PixelImage image = DrawOverBackground(s.get());
+    for (float x : xs)
+        EXPECT_EQ(0x0000FFu, image.Rgb(static_cast<UINT>(2 * x), 96)) << "sprite at x " << x;
+    EXPECT_EQ(kBackground, image.Rgb(84, 96));
+    EXPECT_EQ(kBackground, image.Rgb(172, 96));
+}
+
+// A two-frame horizontal strip (red, then green) at 10 frames per second shows its second frame
+// once more than 0.1 s of application time has passed.
+TEST_F(RendererDeviceTest, StripShowsItsNextFrameAfterTheStripTime)
+{
+    ComRef<IDirect3DTexture9> strip =
+        PaintedTexture(device(), 8, 4, [](UINT x, UINT) { return x < 4 ? 0xFFFF0000u : 0xFF00FF00u; });
+    std::unique_ptr<DS_SpriteArrayObj> s = MakeArrayOver(strip, 0, 0, [](PlainSpriteKind& d) {
+        d.stripOn = true;
+        d.stripFrameCount = 2;
+        d.stripRate = 10.0f;
+    });
+    EXPECT_EQ(0xFF0000u, DrawOverBackground(s.get()).Rgb(kWidth / 2, kHeight / 2)) << "at 0.01 s";
+    s->Update(0.05f);
+    EXPECT_EQ(0xFF0000u, DrawOverBackground(s.get()).Rgb(kWidth / 2, kHeight / 2)) << "at 0.05 s";
+    s->Update(0.15f);
+    EXPECT_EQ(0x00FF00u, DrawOverBackground(s.get()).Rgb(kWidth / 2, kHeight / 2)) << "at 0.15 s";
 }
 
 TEST_F(RendererDeviceTest, SpriteRendererStateContract)
@@ -190,6 +253,41 @@ TEST_F(RendererDeviceTest, SelectionLeavesPointSpritesOnAndZOff)
         EXPECT_EQ(D3DTA_DIFFUSE, StageState(device(), D3DTSS_COLORARG2)) << state;
         EXPECT_EQ(D3DTA_DIFFUSE, StageState(device(), D3DTSS_ALPHAARG2)) << state;
     }
+}
+
+// The renderer-variant pattern: the light holds its named renderer through one owning pointer;
+// the overridden operation runs in place of the default, the others stay the defaults, and the
+// selection draws with the owner's counted handle pictures.
+TEST_F(RendererDeviceTest, NamedRendererOverridesOnlyWhatItRedefines)
+{
+    for (int i = 0; i < 5; ++i)
+        light_.handleTextures[i] = MakeSolidTexture(device(), 0xFF000000u | (0x10u * (i + 1)));
+    std::unique_ptr<DS_ABRender> renderer = std::make_unique<TestLightRender>(&light_);
+
+    // One leaf away from the origin: the default routine leaves WORLD on it.
+    DS_MeshElement leaves;
+    MakeQuadElement(device(), leaves, false);
+    D3DXMatrixTranslation(&leaves.AddChild()->world, 5.0f, 0.0f, 0.0f);
+    device()->BeginScene();
+    renderer->Draw3DArray(&leaves);
+    device()->EndScene();
+    D3DXMATRIX world;
+    device()->GetTransform(D3DTS_WORLD, &world);
+    EXPECT_TRUE(world == SceneTransforms.identity) << "the override ran";
+    EXPECT_EQ(FALSE, RenderState(device(), D3DRS_ALPHABLENDENABLE)) << "after the default routine";
+    leaves.DeleteTree();
+
+    // Selection state 1 draws the four corner handles, the last one handles[3].
+    OutlineQuad outline;
+    QuadTemplate q;
+    SetQuadCorners(q, 10.0f, 10.0f, 50.0f, 40.0f);
+    ASSERT_EQ(D3D_OK, MakeOutlineQuad(outline, q));
+    device()->BeginScene();
+    renderer->DrawSelection(&outline, 1, false);
+    device()->EndScene();
+    ComRef<IDirect3DBaseTexture9> bound;
+    device()->GetTexture(0, bound.Out());
+    EXPECT_EQ(static_cast<IDirect3DBaseTexture9*>(light_.handleTextures[3].Get()), bound.Get());
 }
 
 TEST(SelectionPulse, AlphaBounds)

@@ -65,6 +65,7 @@ protected:
     {
         saved_ = CurrentDevice;
         CurrentDevice = nullptr; // textures stay null; everything else is real
+        RegisterSceneReaders();
         RegisterReader<PlainSpriteKind>();
     }
     void TearDown() override { CurrentDevice = saved_; }

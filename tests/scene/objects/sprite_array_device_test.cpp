@@ -59,6 +59,19 @@ TEST_F(SpriteArrayDeviceTest, CountChangesRebuildTheBuffersAndKeepTheSprites)
     EXPECT_EQ(d->initCalls, 7);
 }
 
+// After a smaller count the sprites beyond it are no longer drawn but keep moving, so they are
+// where they should be when the count grows again.
+TEST_F(SpriteArrayDeviceTest, SpritesBeyondTheCountKeepMoving)
+{
+    auto* d = new PlainSpriteKind;
+    d->count.value = 5;
+    DS_SpriteArrayObj s(d);
+    d->count.SetValue(3, nullptr);
+    ASSERT_EQ(s.QuadCount(), 3u);
+    s.Update(0.1f);
+    EXPECT_EQ(d->updateCalls, 5);
+}
+
 TEST_F(SpriteArrayDeviceTest, CountIsCappedAtWhatSixteenBitIndicesReach)
 {
     auto* d = new PlainSpriteKind;

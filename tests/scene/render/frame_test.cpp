@@ -1,11 +1,12 @@
 // The frame tree: world = own transform then the parent's, depth-first updates, ownership of
-// animations and children.
+// animations and children, and the owner of a whole tree.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "scene/render/Frame.h"
+#include "scene/render/Meshes.h"
 
 namespace {
 
@@ -171,6 +172,25 @@ TEST(FrameTest, DestructorDeletesTheAnimationButNotTheChildren)
     EXPECT_EQ(1, destroyed);
     delete child;
     EXPECT_EQ(2, destroyed);
+}
+
+// The owner a flock or the leaves hold their trees by: the whole tree goes with it, the root
+// deleted as what it is (a mesh frame whose leaves are its children).
+TEST(FrameTest, TreeOwnerDeletesEveryFrameAndAnimationOnce)
+{
+    int destroyed = 0;
+    {
+        FrameTreePtr<> butterfly(new DS_Frame);
+        butterfly->SetAnimation(new RecordingAnimation("body", nullptr, &destroyed));
+        butterfly->AddChild()->SetAnimation(new RecordingAnimation("left wing", nullptr, &destroyed));
+        butterfly->AddChild()->SetAnimation(new RecordingAnimation("right wing", nullptr, &destroyed));
+
+        FrameTreePtr<DS_MeshElement> leaves(new DS_MeshElement);
+        DS_Frame* leaf = leaves->AddChild();
+        leaf->SetAnimation(new RecordingAnimation("leaf", nullptr, &destroyed));
+        leaf->AddChild()->SetAnimation(new RecordingAnimation("below a leaf", nullptr, &destroyed));
+    }
+    EXPECT_EQ(5, destroyed);
 }
 
 TEST(FrameTest, SetAnimationDeletesTheOneItReplaces)

@@ -111,24 +111,33 @@ TEST(PictureCameraTest, RebuildsIdentityViewAndProjection)
     EXPECT_FLOAT_EQ(-2.0f / 720.0f, t.projection._22);
 }
 
-TEST(PictureCameraTest, ProcessWideTransformsStartAsIdentity)
+// The process-wide records start as these initial values; other tests lay lights out and change
+// the records themselves, so the initial values are checked where they are made.
+TEST(PictureCameraTest, TransformsStartAsIdentity)
 {
     D3DXMATRIX identity;
     D3DXMatrixIdentity(&identity);
-    EXPECT_TRUE(SceneTransforms.pictureWorld == identity);
+    const SceneTransformsRecord initial = InitSceneTransforms();
+    EXPECT_TRUE(initial.pictureWorld == identity);
+    EXPECT_TRUE(initial.identity == identity);
+    EXPECT_TRUE(initial.view == identity);
+    EXPECT_TRUE(initial.projection == identity);
 }
 
 TEST(ViewMetricsTest, StartsWithTheInitialTemplate)
 {
     const QuadTemplate initial = InitialQuadTemplate();
+    const ViewMetricsRecord metrics;
     for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(initial.v[i].x, ViewMetrics.screenQuad.v[i].x);
-        EXPECT_EQ(initial.v[i].z, ViewMetrics.screenQuad.v[i].z);
-        EXPECT_EQ(initial.v[i].u, ViewMetrics.screenQuad.v[i].u);
-        EXPECT_EQ(initial.v[i].v, ViewMetrics.screenQuad.v[i].v);
+        EXPECT_EQ(initial.v[i].x, metrics.screenQuad.v[i].x);
+        EXPECT_EQ(initial.v[i].y, metrics.screenQuad.v[i].y);
+        EXPECT_EQ(initial.v[i].z, metrics.screenQuad.v[i].z);
+        EXPECT_EQ(initial.v[i].u, metrics.screenQuad.v[i].u);
+        EXPECT_EQ(initial.v[i].v, metrics.screenQuad.v[i].v);
     }
-    EXPECT_EQ(0, ViewMetrics.Width);
-    EXPECT_EQ(0, ViewMetrics.Height);
+    EXPECT_EQ(1.0f, metrics.aspectCorrection);
+    EXPECT_EQ(0, metrics.Width);
+    EXPECT_EQ(0, metrics.Height);
 }
 
 TEST(ViewMetricsTest, LayoutOfTheBackBufferSizeHasUnitFactors)

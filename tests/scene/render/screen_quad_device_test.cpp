@@ -96,16 +96,31 @@ TEST_F(ScreenQuadDeviceTest, DrawLeavesBlendingOffAndStageZeroOnTheTexture)
     EXPECT_EQ(DX_V::SC::FVF, fvf);
 }
 
-TEST_F(ScreenQuadDeviceTest, QuadWithoutABufferDrawsNothingAndChangesNoState)
+// A quad without a buffer is not drawn, but the states it promises afterwards still hold.
+TEST_F(ScreenQuadDeviceTest, QuadWithoutABufferDrawsNothingAndLeavesTheSameStates)
 {
-    DS_ScreenQuad quad; // never created
-    device()->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-    device()->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000 | kMagenta, 1.0f, 0);
-    device()->BeginScene();
-    DrawScreenQuad(quad);
-    device()->EndScene();
-    EXPECT_EQ(static_cast<DWORD>(TRUE), RenderState(device(), D3DRS_ALPHABLENDENABLE));
-    EXPECT_EQ(ReadBackBuffer().pixels.size(), ReadBackBuffer().Count(kMagenta));
+    DS_ScreenQuad screen; // never created
+    OutlineQuad outline;
+    struct Case {
+        const char* name;
+        void (*draw)(const DS_ScreenQuad&, const OutlineQuad&);
+    } cases[] = {
+        {"screen quad", [](const DS_ScreenQuad& q, const OutlineQuad&) { DrawScreenQuad(q); }},
+        {"outline quad", [](const DS_ScreenQuad&, const OutlineQuad& q) { DrawOutlineQuad(q); }},
+    };
+    for (const Case& c : cases) {
+        device()->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+        device()->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_CURRENT);
+        device()->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_CURRENT);
+        device()->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000 | kMagenta, 1.0f, 0);
+        device()->BeginScene();
+        c.draw(screen, outline);
+        device()->EndScene();
+        EXPECT_EQ(static_cast<DWORD>(FALSE), RenderState(device(), D3DRS_ALPHABLENDENABLE)) << c.name;
+        EXPECT_EQ(static_cast<DWORD>(D3DTA_TEXTURE), StageState(device(), D3DTSS_COLORARG1)) << c.name;
+        EXPECT_EQ(static_cast<DWORD>(D3DTA_TEXTURE), StageState(device(), D3DTSS_ALPHAARG1)) << c.name;
+        EXPECT_EQ(ReadBackBuffer().pixels.size(), ReadBackBuffer().Count(kMagenta)) << c.name;
+    }
 }
 
 TEST_F(ScreenQuadDeviceTest, VertexAlphaBlendsOverTheTarget)
