@@ -321,14 +321,14 @@ TEST_F(SaverEndToEnd, ACopyWithAnotherDocumentCarriesTheNewBytes)
     DeleteFileW(copy.c_str());
 }
 
-// --- On a screen smaller than 640 x 400 (run by small_screen.sh) --------------------------------
+// --- On a screen smaller than 640 x 400 (run by private_screen.sh) ------------------------------
 
 class SmallScreen : public testing::Test {
 protected:
     void SetUp() override
     {
         if (!SmallScreenRun())
-            GTEST_SKIP() << "needs a screen smaller than 640 x 400 (small_screen.sh)";
+            GTEST_SKIP() << "needs a screen smaller than 640 x 400 (private_screen.sh)";
     }
 };
 
