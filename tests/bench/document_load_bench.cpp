@@ -43,8 +43,8 @@ int main()
     }
     CurrentDevice = testDevice.device();
 
-    DocumentSpec spec;
-    spec.slides.push_back(SlideSpec{});
+    DocumentPlan plan;
+    plan.slides.push_back(SlidePlan{});
     std::vector<Bytes> pictures;
     size_t pictureBytes = 0;
     for (unsigned i = 0; i < 4; ++i) {
@@ -52,9 +52,9 @@ int main()
         pictureBytes += pictures.back().size();
         ResourceRef ref(100 + int32_t(i), L"lw_no_such_res.dll"); // the embedded copy is decoded
         ref.data = pictures.back();
-        spec.manager.textureSources[ref.GetKey()] = {ref};
+        plan.manager.textureSources[ref.GetKey()] = {ref};
     }
-    const Bytes document = BuildDocument(spec);
+    const Bytes document = BuildDocument(plan);
 
     constexpr int kRounds = 20;
     LARGE_INTEGER t0, t1, t2;

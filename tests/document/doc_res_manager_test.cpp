@@ -23,11 +23,11 @@ class DocResManagerTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_EQ(nullptr, CurrentDevice); }
 
-    // Reads a manager record (after its tag and version) written from `spec`; `sentinel` follows it.
-    std::unique_ptr<DS_DocResManager> Read(const ManagerSpec& spec, size_t* left = nullptr)
+    // Reads a manager record (after its tag and version) written from `plan`; `sentinel` follows it.
+    std::unique_ptr<DS_DocResManager> Read(const ManagerPlan& plan, size_t* left = nullptr)
     {
         DocumentWriter w;
-        WriteManager(w, spec);
+        WriteManager(w, plan);
         w.UInt(0x5E5E5E5E);
         bytes = w.bytes;
         ResourceBuffer buffer(bytes.data(), bytes.size());
@@ -56,19 +56,19 @@ TEST_F(DocResManagerTest, MakesItsCacheCurrentAndLetsGoOfIt)
 TEST_F(DocResManagerTest, RecordVersionsAndEntries)
 {
     const ResKey file(L"C:\\p\\a.png", 1000), anim(L"anim.png", 3), single(L"one.png", 4), mesh(L"m.x", 5);
-    ManagerSpec spec;
-    spec.textureSources[file] = {Embedded(L"C:\\p\\a.png", {1, 2, 3})};
-    spec.textureSources[anim] = {Embedded(L"f0", {1}), Embedded(L"f1", {2}), Embedded(L"f2", {3})};
-    spec.textureSources[single] = {Embedded(L"s", {4})};
-    spec.frameDurations[single] = {0.5f, 0.25f};
-    spec.meshSources[mesh] = {Embedded(L"m.x", {9})};
-    spec.meshSources[file] = {Embedded(L"other", {8})};
+    ManagerPlan plan;
+    plan.textureSources[file] = {Embedded(L"C:\\p\\a.png", {1, 2, 3})};
+    plan.textureSources[anim] = {Embedded(L"f0", {1}), Embedded(L"f1", {2}), Embedded(L"f2", {3})};
+    plan.textureSources[single] = {Embedded(L"s", {4})};
+    plan.frameDurations[single] = {0.5f, 0.25f};
+    plan.meshSources[mesh] = {Embedded(L"m.x", {9})};
+    plan.meshSources[file] = {Embedded(L"other", {8})};
 
     for (uint32_t version : {1u, 2u, 3u}) {
         SCOPED_TRACE(version);
-        spec.version = version;
+        plan.version = version;
         size_t left = 0;
-        auto manager = Read(spec, &left);
+        auto manager = Read(plan, &left);
         EXPECT_EQ(4u, left);
         DocResData& data = manager->data();
         EXPECT_TRUE(data.savedTextureSources.empty());
@@ -115,22 +115,22 @@ TEST_F(DocResManagerTest, DurationsOfMultiFramePicturesAndDuplicateKeys)
 TEST_F(DocResManagerTest, WriteRoundTripsThroughPrepareSave)
 {
     const ResKey lib(L"common_res.dll", 10), anim(L"anim.png", 3), mesh(L"m.x", 5);
-    ManagerSpec spec;
+    ManagerPlan plan;
     ResourceRef copy(10, L"common_res.dll");
     copy.data = {0xAA, 0xBB};
-    spec.textureSources[lib] = {copy};
-    spec.textureSources[anim] = {Embedded(L"f0", {1}), Embedded(L"f1", {2})};
-    spec.frameDurations[anim] = {0.5f, 1.5f};
-    spec.meshSources[mesh] = {Embedded(L"m.x", {9, 9})};
-    auto manager = Read(spec);
+    plan.textureSources[lib] = {copy};
+    plan.textureSources[anim] = {Embedded(L"f0", {1}), Embedded(L"f1", {2})};
+    plan.frameDurations[anim] = {0.5f, 1.5f};
+    plan.meshSources[mesh] = {Embedded(L"m.x", {9, 9})};
+    auto manager = Read(plan);
 
-    for (const auto& entry : spec.textureSources)
+    for (const auto& entry : plan.textureSources)
         ASSERT_TRUE(manager->PrepareSave(entry.first));
     EXPECT_TRUE(manager->PrepareSave(ResKey()));
     DocumentWriter written;
     ASSERT_TRUE(manager->Write(&written));
     DocumentWriter expected;
-    WriteManager(expected, spec);
+    WriteManager(expected, plan);
     EXPECT_EQ(expected.bytes, written.bytes);
 
     // The texture map entry of the notes' example: 90 bytes.

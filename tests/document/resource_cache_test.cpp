@@ -174,14 +174,14 @@ TEST_F(ResourceCacheTest, AMissingLibraryIsLookedForAgain)
 
 TEST_F(ResourceCacheTest, AReloadReleasesThePreviousDocumentsPictures)
 {
-    DocumentSpec spec;
-    spec.slides.push_back(SlideSpec{});
+    DocumentPlan plan;
+    plan.slides.push_back(SlidePlan{});
     ResourceRef picture;
     picture.name = L"C:\\pictures\\p.png";
     picture.data = Png(8, 8, 0xFFFFFFFF);
     const ResKey key(picture.name, 1);
-    spec.manager.textureSources[key] = {picture};
-    const Bytes bytes = BuildDocument(spec);
+    plan.manager.textureSources[key] = {picture};
+    const Bytes bytes = BuildDocument(plan);
 
     SceneDoc doc;
     ASSERT_TRUE(LoadSceneDocument(bytes.data(), bytes.size(), doc));
@@ -310,14 +310,14 @@ TEST_F(ResourceCacheTest, CopiesAndBackBuffer)
 TEST_F(ResourceCacheTest, ManagerBuildsPicturesMeshesAndEffectsOnTheDevice)
 {
     const ResKey file(L"C:\\pictures\\a.png", 5), lib(std::wstring(kTestLibrary), 12);
-    ManagerSpec spec;
+    ManagerPlan plan;
     ResourceRef embedded;
     embedded.name = file.name;
     embedded.data = Png(20, 10, 0xFF808080);
-    spec.textureSources[file] = {embedded};
-    spec.textureSources[lib] = {ResourceRef(12, kTestLibrary)};
+    plan.textureSources[file] = {embedded};
+    plan.textureSources[lib] = {ResourceRef(12, kTestLibrary)};
     DocumentWriter w;
-    WriteManager(w, spec);
+    WriteManager(w, plan);
     ResourceBuffer buffer(w.bytes.data(), w.bytes.size());
     DocumentReader archive(&buffer);
     std::unique_ptr<DS_DocResManager> manager(ReadDocResManager(&archive));

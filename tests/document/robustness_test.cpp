@@ -30,10 +30,10 @@ std::wstring ExistingSoundPath()
 
 Bytes RepresentativeDocument()
 {
-    DocumentSpec spec;
+    DocumentPlan plan;
     for (int round = 0; round < 2; ++round) {
         for (int32_t kind = 0; kind <= 6; ++kind) {
-            SlideSpec slide;
+            SlidePlan slide;
             slide.kind = kind;
             slide.title = L"Slide " + std::to_wstring(kind);
             slide.paramVersion = round == 0 ? 2 : 1;
@@ -52,13 +52,13 @@ Bytes RepresentativeDocument()
             slide.params.legacyPictures.resize(2);
             slide.params.legacyPictures[0].data = {7, 7, 7};
             slide.params.fireKeys[0] = ResKey(L"common_res.dll", 7);
-            spec.slides.push_back(slide);
+            plan.slides.push_back(slide);
         }
     }
     NamedBlob sound;
     sound.name = ExistingSoundPath();
     sound.data = {'R', 'I', 'F', 'F', 0, 0};
-    spec.sounds = {{L"first", sound}, {L"second", NamedBlob()}};
+    plan.sounds = {{L"first", sound}, {L"second", NamedBlob()}};
 
     const ResKey file(L"C:\\pictures\\a.png", 1234567), lib(L"common_res.dll", 12), anim(L"anim.png", 2);
     ResourceRef embedded;
@@ -66,13 +66,13 @@ Bytes RepresentativeDocument()
     embedded.data = Bytes(64, 0x42);
     ResourceRef copy(12, L"common_res.dll");
     copy.data = Bytes(16, 0x24);
-    spec.manager.version = 3;
-    spec.manager.textureSources[file] = {embedded};
-    spec.manager.textureSources[lib] = {copy};
-    spec.manager.textureSources[anim] = {embedded, embedded, copy};
-    spec.manager.frameDurations[anim] = {0.1f, 0.2f, 0.3f};
-    spec.manager.meshSources[ResKey(L"common_res.dll", 68)] = {ResourceRef(68, L"common_res.dll")};
-    return BuildDocument(spec);
+    plan.manager.version = 3;
+    plan.manager.textureSources[file] = {embedded};
+    plan.manager.textureSources[lib] = {copy};
+    plan.manager.textureSources[anim] = {embedded, embedded, copy};
+    plan.manager.frameDurations[anim] = {0.1f, 0.2f, 0.3f};
+    plan.manager.meshSources[ResKey(L"common_res.dll", 68)] = {ResourceRef(68, L"common_res.dll")};
+    return BuildDocument(plan);
 }
 
 enum class Outcome { Loaded, DocumentError, Other };

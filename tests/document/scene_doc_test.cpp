@@ -64,15 +64,15 @@ protected:
 
 TEST_F(SceneDocTest, MinimalDocumentHasItsKnownLayoutAndLoads)
 {
-    DocumentSpec spec;
-    spec.slides.push_back(SlideSpec{});
-    const Bytes bytes = BuildDocument(spec);
+    DocumentPlan plan;
+    plan.slides.push_back(SlidePlan{});
+    const Bytes bytes = BuildDocument(plan);
     EXPECT_EQ(466u, bytes.size());
 
     for (bool trailer : {true, false}) {
-        spec.trailer = trailer;
+        plan.trailer = trailer;
         SceneDoc doc;
-        ASSERT_TRUE(Load(BuildDocument(spec), doc));
+        ASSERT_TRUE(Load(BuildDocument(plan), doc));
         ASSERT_EQ(1u, doc.slideCount);
         const SlideRecord& slide = doc.slides[0];
         EXPECT_EQ(0, slide.kind);
@@ -91,10 +91,10 @@ TEST_F(SceneDocTest, MinimalDocumentHasItsKnownLayoutAndLoads)
 TEST_F(SceneDocTest, WrongHeaderOrMissingDocumentFails)
 {
     for (const wchar_t* header : {L"ZEL v 3.0.1", L"ZEL v 3.0.0 ", L"zel v 3.0.0", L"", L"ZEL v 3.0."}) {
-        DocumentSpec spec;
-        spec.header = header;
+        DocumentPlan plan;
+        plan.header = header;
         SceneDoc doc;
-        EXPECT_FALSE(Load(BuildDocument(spec), doc)) << std::wstring(header).size();
+        EXPECT_FALSE(Load(BuildDocument(plan), doc)) << std::wstring(header).size();
     }
     SceneDoc doc;
     EXPECT_FALSE(Load(Bytes(), doc));
@@ -119,13 +119,13 @@ TEST_F(SceneDocTest, DocumentVersionSelectsSoundListAndManager)
     const ResKey key(L"C:\\pics\\p.png", 77);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.docVersion);
-        DocumentSpec spec;
-        spec.docVersion = 3; // write everything, then claim the version under test
-        spec.sounds.push_back({L"t", NamedBlob()});
+        DocumentPlan plan;
+        plan.docVersion = 3; // write everything, then claim the version under test
+        plan.sounds.push_back({L"t", NamedBlob()});
         ResourceRef ref;
         ref.name = key.name;
-        spec.manager.textureSources[key] = {ref};
-        Bytes bytes = BuildDocument(spec);
+        plan.manager.textureSources[key] = {ref};
+        Bytes bytes = BuildDocument(plan);
         // The document block's version sits after the header (26 bytes) and 4 + 76 bytes.
         std::memcpy(&bytes[26 + 80], &c.docVersion, 4);
 
@@ -139,10 +139,10 @@ TEST_F(SceneDocTest, DocumentVersionSelectsSoundListAndManager)
 
 TEST_F(SceneDocTest, SlideCountZeroStillReadsTheRest)
 {
-    DocumentSpec spec;
-    spec.sounds.push_back({L"only", NamedBlob()});
+    DocumentPlan plan;
+    plan.sounds.push_back({L"only", NamedBlob()});
     SceneDoc doc;
-    ASSERT_TRUE(Load(BuildDocument(spec), doc));
+    ASSERT_TRUE(Load(BuildDocument(plan), doc));
     EXPECT_EQ(0u, doc.slideCount);
     EXPECT_EQ(nullptr, doc.slides.get());
     ASSERT_EQ(1u, doc.sounds.size());
@@ -153,7 +153,7 @@ TEST_F(SceneDocTest, KindOutsideTheRangeConsumesTheListAndStops)
 {
     for (int32_t kind : {7, -1, 1000}) {
         SCOPED_TRACE(kind);
-        SlideSpec slide;
+        SlidePlan slide;
         slide.kind = kind;
         slide.objectCount = 1;
         slide.objectBytes = ObjectBytes({new TestCounted});
@@ -168,11 +168,11 @@ TEST_F(SceneDocTest, KindOutsideTheRangeConsumesTheListAndStops)
     }
     EXPECT_EQ(0, TestCounted::alive);
 
-    DocumentSpec spec;
-    spec.slides.resize(2);
-    spec.slides[1].kind = 7;
+    DocumentPlan plan;
+    plan.slides.resize(2);
+    plan.slides[1].kind = 7;
     SceneDoc doc;
-    EXPECT_FALSE(Load(BuildDocument(spec), doc));
+    EXPECT_FALSE(Load(BuildDocument(plan), doc));
 }
 
 TEST_F(SceneDocTest, EmptyTimeTextsCarryTheTextBeforeThem)
@@ -190,7 +190,7 @@ TEST_F(SceneDocTest, EmptyTimeTextsCarryTheTextBeforeThem)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.in << " " << c.out << " " << c.holdSeconds);
-        SlideSpec slide;
+        SlidePlan slide;
         slide.title = c.title;
         slide.fadeIn = c.fadeIn;
         slide.fadeOut = c.fadeOut;
@@ -222,13 +222,13 @@ TEST_F(SceneDocTest, KindParameterBlocks)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "kind " << c.kind << " pv " << c.paramVersion);
-        SlideSpec slide;
+        SlidePlan slide;
         slide.kind = c.kind;
         slide.paramVersion = c.paramVersion;
         slide.params.speed = 33;
         DocumentWriter w, plain;
         WriteSlide(w, slide);
-        SlideSpec noParams = slide;
+        SlidePlan noParams = slide;
         noParams.kind = 0;
         WriteSlide(plain, noParams);
         EXPECT_EQ(c.bytes, w.bytes.size() - plain.bytes.size());
@@ -255,7 +255,7 @@ TEST_F(SceneDocTest, KindParameterBlocks)
 
 TEST_F(SceneDocTest, KindParameterValuesLandInTheirFields)
 {
-    SlideSpec lake, fire, glass, aqua, glyphs;
+    SlidePlan lake, fire, glass, aqua, glyphs;
     lake.kind = 2;
     lake.params.amount = -3;
     lake.params.colours[0] = 0x112233;
@@ -282,10 +282,10 @@ TEST_F(SceneDocTest, KindParameterValuesLandInTheirFields)
     glyphs.params.auxValue = 8;
     glyphs.params.options[1] = -1;
 
-    DocumentSpec spec;
-    spec.slides = {lake, fire, glass, aqua, glyphs};
+    DocumentPlan plan;
+    plan.slides = {lake, fire, glass, aqua, glyphs};
     SceneDoc doc;
-    ASSERT_TRUE(Load(BuildDocument(spec), doc));
+    ASSERT_TRUE(Load(BuildDocument(plan), doc));
     ASSERT_EQ(5u, doc.slideCount);
     const SlideRecord* s = doc.slides.get();
     EXPECT_EQ(-3, s[0].amount);
@@ -310,29 +310,29 @@ TEST_F(SceneDocTest, KindParameterValuesLandInTheirFields)
 
 TEST_F(SceneDocTest, OtherListFormatsReadNoListAndTheLegacyFormatNeedsItsReader)
 {
-    SlideSpec slide;
+    SlidePlan slide;
     slide.listFormat = 1;
-    DocumentSpec spec;
-    spec.slides = {slide};
+    DocumentPlan plan;
+    plan.slides = {slide};
     SceneDoc doc;
-    EXPECT_TRUE(Load(BuildDocument(spec), doc));
+    EXPECT_TRUE(Load(BuildDocument(plan), doc));
 
-    spec.slides[0].listFormat = 2;
-    spec.slides[0].objectBytes = {0, 0, 0, 0};
-    EXPECT_FALSE(Load(BuildDocument(spec), doc));
+    plan.slides[0].listFormat = 2;
+    plan.slides[0].objectBytes = {0, 0, 0, 0};
+    EXPECT_FALSE(Load(BuildDocument(plan), doc));
     SetLegacyObjectListReader([](ResourceBuffer& buffer, SlideRecord& s) { buffer.ReadValue(s.legacyObjectCount); });
-    EXPECT_TRUE(Load(BuildDocument(spec), doc));
+    EXPECT_TRUE(Load(BuildDocument(plan), doc));
     SetLegacyObjectListReader(nullptr);
 }
 
 TEST_F(SceneDocTest, ReloadReplacesEverything)
 {
-    DocumentSpec big;
+    DocumentPlan big;
     big.slides.resize(2);
     big.slides[1].objectCount = 2;
     big.slides[1].objectBytes = ObjectBytes({new TestCounted, new TestCounted});
     big.sounds = {{L"a", NamedBlob()}, {L"b", NamedBlob()}};
-    DocumentSpec small;
+    DocumentPlan small;
     small.slides.resize(1);
     small.slides[0].kind = 4;
 
@@ -351,14 +351,14 @@ TEST_F(SceneDocTest, ReloadReplacesEverything)
 
 TEST_F(SceneDocTest, FailedLoadKeepsTheLastManagerCurrent)
 {
-    DocumentSpec good;
+    DocumentPlan good;
     good.slides.resize(1);
     SceneDoc doc;
     ASSERT_TRUE(Load(BuildDocument(good), doc));
     DS_DocResManager* manager = CurrentDocResManager;
     ResourceCacheHandle* cache = CurrentResourceCache;
 
-    DocumentSpec bad;
+    DocumentPlan bad;
     bad.slides.resize(3);
     bad.slides[0].hold = L"21";
     bad.slides[1].kind = 9;
@@ -380,11 +380,11 @@ TEST_F(SceneDocTest, FailedLoadKeepsTheLastManagerCurrent)
 
 TEST_F(SceneDocTest, AFailedLoadLeavesNoSounds)
 {
-    DocumentSpec spec;
-    spec.slides.resize(1);
-    spec.sounds = {{L"first", NamedBlob()}, {L"second", NamedBlob()}};
-    const Bytes whole = BuildDocument(spec);
-    DocumentSpec withoutManager = spec;
+    DocumentPlan plan;
+    plan.slides.resize(1);
+    plan.sounds = {{L"first", NamedBlob()}, {L"second", NamedBlob()}};
+    const Bytes whole = BuildDocument(plan);
+    DocumentPlan withoutManager = plan;
     withoutManager.docVersion = 2;
     withoutManager.trailer = false;
     const Bytes soundsOnly = BuildDocument(withoutManager);
@@ -479,14 +479,14 @@ TEST(AudioFileTest, PrepareFile)
 
 TEST_F(SceneDocTest, LoadingPreparesEverySound)
 {
-    DocumentSpec spec;
-    spec.docVersion = 2;
+    DocumentPlan plan;
+    plan.docVersion = 2;
     NamedBlob file;
     file.name = L"C:\\nowhere\\lw_loaded.wav";
     file.data = {'R', 'I', 'F', 'F'};
-    spec.sounds = {{L"one", file}, {L"two", NamedBlob()}};
+    plan.sounds = {{L"one", file}, {L"two", NamedBlob()}};
     SceneDoc doc;
-    ASSERT_TRUE(Load(BuildDocument(spec), doc));
+    ASSERT_TRUE(Load(BuildDocument(plan), doc));
     ASSERT_EQ(2u, doc.sounds.size());
     const std::wstring copy = TempFolder() + L"lw_loaded.wav";
     EXPECT_EQ(copy, doc.sounds.front()->file.name);

@@ -25,7 +25,7 @@ TEST(DefaultShow, NamesTheFirstMissingContentFile)
     const ContentReader withoutReef = [](const std::wstring& name, std::vector<uint8_t>& bytes) {
         return name != L"reef.png" && name != L"night_water.wav" && FakeContent(name, bytes);
     };
-    DocumentSpec show;
+    DocumentPlan show;
     std::wstring missing;
     EXPECT_FALSE(BuildDefaultShow(withoutReef, show, missing));
     EXPECT_EQ(L"reef.png", missing);
@@ -60,7 +60,7 @@ public:
 TEST(DefaultShow, AppendedObjectsLoadIntoTheirSlide)
 {
     RegisterReader<ShowMarker>();
-    DocumentSpec show;
+    DocumentPlan show;
     std::wstring missing;
     ASSERT_TRUE(BuildDefaultShow(FakeContent, show, missing));
     ShowMarker first, second;
@@ -69,7 +69,7 @@ TEST(DefaultShow, AppendedObjectsLoadIntoTheirSlide)
     AppendObject(show.slides[3], first);
     AppendObject(show.slides[3], second);
     // Without bytes the tracks are not written out to the temporary folder.
-    for (SoundSpec& sound : show.sounds)
+    for (SoundPlan& sound : show.sounds)
         sound.file.ReleaseBytes();
 
     const std::vector<uint8_t> bytes = BuildDocument(show);

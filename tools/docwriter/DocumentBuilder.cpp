@@ -73,7 +73,7 @@ void WriteKindParams(DocumentWriter& w, int32_t kind, uint32_t paramVersion, con
     }
 }
 
-void WriteSlide(DocumentWriter& w, const SlideSpec& slide)
+void WriteSlide(DocumentWriter& w, const SlidePlan& slide)
 {
     w.VersionBlock(docguid::kSlide, 1);
     w.Int(slide.kind);
@@ -90,7 +90,7 @@ void WriteSlide(DocumentWriter& w, const SlideSpec& slide)
     WriteKindParams(w, slide.kind, slide.paramVersion, slide.params);
 }
 
-void WriteSound(DocumentWriter& w, const SoundSpec& sound)
+void WriteSound(DocumentWriter& w, const SoundPlan& sound)
 {
     w.String(L"DS_AudioFile");
     w.UInt(1);
@@ -113,7 +113,7 @@ void WriteRefMap(DocumentWriter& w, const RefMap& map)
 
 } // namespace
 
-void WriteManager(DocumentWriter& w, const ManagerSpec& manager)
+void WriteManager(DocumentWriter& w, const ManagerPlan& manager)
 {
     w.String(L"DS_DocResManager");
     w.UInt(manager.version);
@@ -129,17 +129,17 @@ void WriteManager(DocumentWriter& w, const ManagerSpec& manager)
         WriteRefMap(w, manager.meshSources);
 }
 
-std::vector<uint8_t> BuildDocument(const DocumentSpec& doc)
+std::vector<uint8_t> BuildDocument(const DocumentPlan& doc)
 {
     DocumentWriter w;
     w.String(doc.header);
     w.VersionBlock(docguid::kDocument, static_cast<int32_t>(doc.docVersion));
     w.UInt(static_cast<uint32_t>(doc.slides.size()));
-    for (const SlideSpec& slide : doc.slides)
+    for (const SlidePlan& slide : doc.slides)
         WriteSlide(w, slide);
     if (doc.docVersion > 1) {
         w.UInt(static_cast<uint32_t>(doc.sounds.size()));
-        for (const SoundSpec& sound : doc.sounds)
+        for (const SoundPlan& sound : doc.sounds)
             WriteSound(w, sound);
     }
     if (doc.docVersion > 2)

@@ -1,7 +1,7 @@
 // Builds whole scene documents, or their parts, from plain descriptions:
 //
-//     DocumentSpec doc;
-//     doc.slides.push_back(SlideSpec{});          // one picture-only slide
+//     DocumentPlan doc;
+//     doc.slides.push_back(SlidePlan{});          // one picture-only slide
 //     std::vector<uint8_t> bytes = BuildDocument(doc);
 #pragma once
 
@@ -36,7 +36,7 @@ struct KindParams {
     ResKey fireKeys[4];                    // fire, parameter version 2 and later
 };
 
-struct SlideSpec {
+struct SlidePlan {
     int32_t kind = 0;
     std::wstring title;
     NamedBlob picture;
@@ -52,7 +52,7 @@ struct SlideSpec {
     KindParams params;
 };
 
-struct SoundSpec {
+struct SoundPlan {
     std::wstring title;
     NamedBlob file;
 };
@@ -60,24 +60,24 @@ struct SoundSpec {
 using RefMap = std::map<ResKey, std::vector<ResourceRef>>;
 using DurationMap = std::map<ResKey, std::vector<float>>;
 
-struct ManagerSpec {
+struct ManagerPlan {
     uint32_t version = 2;
     RefMap textureSources;
     DurationMap frameDurations;
     RefMap meshSources; // written unless version is 1
 };
 
-struct DocumentSpec {
+struct DocumentPlan {
     std::wstring header = L"ZEL v 3.0.0";
     uint32_t docVersion = 3;
-    std::vector<SlideSpec> slides;
-    std::vector<SoundSpec> sounds;   // docVersion > 1
-    ManagerSpec manager;             // docVersion > 2
+    std::vector<SlidePlan> slides;
+    std::vector<SoundPlan> sounds;   // docVersion > 1
+    ManagerPlan manager;             // docVersion > 2
     bool trailer = true;             // four zero bytes at the end
 };
 
 void WriteKindParams(DocumentWriter& w, int32_t kind, uint32_t paramVersion, const KindParams& p);
-void WriteSlide(DocumentWriter& w, const SlideSpec& slide);
-void WriteSound(DocumentWriter& w, const SoundSpec& sound);
-void WriteManager(DocumentWriter& w, const ManagerSpec& manager);
-std::vector<uint8_t> BuildDocument(const DocumentSpec& doc);
+void WriteSlide(DocumentWriter& w, const SlidePlan& slide);
+void WriteSound(DocumentWriter& w, const SoundPlan& sound);
+void WriteManager(DocumentWriter& w, const ManagerPlan& manager);
+std::vector<uint8_t> BuildDocument(const DocumentPlan& doc);

@@ -44,10 +44,10 @@ private:
     std::wstring& missing_;
 };
 
-SlideSpec Slide(int32_t kind, const wchar_t* title, NamedBlob picture, int fadeIn, int hold,
+SlidePlan Slide(int32_t kind, const wchar_t* title, NamedBlob picture, int fadeIn, int hold,
                 int fadeOut)
 {
-    SlideSpec slide;
+    SlidePlan slide;
     slide.kind = kind;
     slide.title = title;
     slide.picture = std::move(picture);
@@ -64,7 +64,7 @@ SlideSpec Slide(int32_t kind, const wchar_t* title, NamedBlob picture, int fadeI
 
 // Kind 0: a summer meadow in full daylight, the picture alone.
 // Objects: butterflies over the flowers, swaying grass and flowers along the bottom edge.
-SlideSpec Meadow(Content& content)
+SlidePlan Meadow(Content& content)
 {
     return Slide(kSlidePicture, L"Summer meadow", content.Picture(L"meadow.png"), 3, 15, 3);
 }
@@ -72,9 +72,9 @@ SlideSpec Meadow(Content& content)
 // Kind 6: a small island in a bright sea, inside a glass ball on a wooden stand that sways
 // slowly left and right over an evening gradient.
 // Objects: gulls over the sea (drawn into the ball with the scene).
-SlideSpec GlassBall(Content& content)
+SlidePlan GlassBall(Content& content)
 {
-    SlideSpec slide = Slide(kSlideGlassBall, L"Island in a glass ball",
+    SlidePlan slide = Slide(kSlideGlassBall, L"Island in a glass ball",
                             content.Picture(L"island.png"), 3, 18, 3);
     KindParams& p = slide.params;
     p.refs[0] = content.Ref(L"ball_highlight.png"); // overlay 0: highlight and glass rim
@@ -98,18 +98,18 @@ SlideSpec GlassBall(Content& content)
 
 // Kind 1: a coral reef under water, wavering as if seen through the water.
 // Objects: shoals of fish, rising bubbles, light rays from the surface.
-SlideSpec Reef(Content& content)
+SlidePlan Reef(Content& content)
 {
-    SlideSpec slide = Slide(kSlideUnderwater, L"Coral reef", content.Picture(L"reef.png"), 3, 18, 3);
+    SlidePlan slide = Slide(kSlideUnderwater, L"Coral reef", content.Picture(L"reef.png"), 3, 18, 3);
     slide.params.speed = 40; // a little slower than normal: calm water
     return slide;
 }
 
 // Kind 4: a pond seen from above, pebbles and lily pads under a surface where drops fall.
 // Objects: fish gliding under the surface, leaves drifting down onto it.
-SlideSpec Pond(Content& content)
+SlidePlan Pond(Content& content)
 {
-    SlideSpec slide = Slide(kSlideRings, L"Pond in the rain", content.Picture(L"pond.png"), 3, 16, 3);
+    SlidePlan slide = Slide(kSlideRings, L"Pond in the rain", content.Picture(L"pond.png"), 3, 16, 3);
     uint32_t* l = slide.params.levels;
     l[0] = 0;  // row density: square cells
     l[1] = 40; // height scale 1.8
@@ -127,9 +127,9 @@ SlideSpec Pond(Content& content)
 // mirrored and rippling. The picture's water line lies at 70 % of its height, so a squeeze of
 // 0.30 (amount 40) lays the reflection exactly over its water.
 // Objects: fireflies or sparkles over the water, a few birds against the sky.
-SlideSpec Lake(Content& content)
+SlidePlan Lake(Content& content)
 {
-    SlideSpec slide = Slide(kSlideLake, L"Lake at dusk", content.Picture(L"background.png"), 3, 16, 3);
+    SlidePlan slide = Slide(kSlideLake, L"Lake at dusk", content.Picture(L"background.png"), 3, 16, 3);
     KindParams& p = slide.params;
     p.amount = 40;
     p.speed = 30;                     // slow ripples
@@ -147,9 +147,9 @@ SlideSpec Lake(Content& content)
 // Kind 3: a starry night in a forest clearing, a row of flames along the bottom with heat
 // haze above them.
 // Objects: sparks rising from the fire, drifting smoke.
-SlideSpec Fire(Content& content)
+SlidePlan Fire(Content& content)
 {
-    SlideSpec slide = Slide(kSlideFire, L"Night by the fire", content.Picture(L"night_fire.png"), 3, 14, 3);
+    SlidePlan slide = Slide(kSlideFire, L"Night by the fire", content.Picture(L"night_fire.png"), 3, 14, 3);
     KindParams& p = slide.params;
     p.amount = 40; // the flames sit low: from 55 % of the picture down past its bottom edge
     p.speed = 50;
@@ -167,9 +167,9 @@ SlideSpec Fire(Content& content)
 
 // Kind 5: northern lights over snowy mountains, with pale green glyphs raining over them.
 // Objects: none planned; the glyphs are the light's own.
-SlideSpec Glyphs(Content& content)
+SlidePlan Glyphs(Content& content)
 {
-    SlideSpec slide = Slide(kSlideGlyphs, L"Northern lights", content.Picture(L"aurora.png"), 2, 12, 3);
+    SlidePlan slide = Slide(kSlideGlyphs, L"Northern lights", content.Picture(L"aurora.png"), 2, 12, 3);
     KindParams& p = slide.params;
     p.refs[0] = content.Ref(L"glyphs.png"); // 32 x 448: 16 glyphs of 28 rows
     p.levels[0] = 16; // glyph size in picture pixels: a 65 x 49 grid
@@ -193,7 +193,7 @@ const LibraryCopy kLibraryCopies[5] = {
     {62, L"haze_bump.png"},   // heat-haze bump map
 };
 
-void AppendObject(SlideSpec& slide, DS_IOF_Item& description)
+void AppendObject(SlidePlan& slide, DS_IOF_Item& description)
 {
     DocumentWriter w;
     description.Write(&w);
@@ -201,11 +201,11 @@ void AppendObject(SlideSpec& slide, DS_IOF_Item& description)
     ++slide.objectCount;
 }
 
-bool BuildDefaultShow(const ContentReader& read, DocumentSpec& show, std::wstring& missing)
+bool BuildDefaultShow(const ContentReader& read, DocumentPlan& show, std::wstring& missing)
 {
     missing.clear();
     Content content(read, missing);
-    show = DocumentSpec{};
+    show = DocumentPlan{};
     show.docVersion = 3;
 
     // From day to night: meadow, island, reef, pond, lake at dusk, fire, northern lights.
@@ -221,7 +221,7 @@ bool BuildDefaultShow(const ContentReader& read, DocumentSpec& show, std::wstrin
     // each load writes them to the temporary folder and plays the copies.
     for (const auto& [title, file] : {std::pair{L"Evening pad", L"evening_pad.wav"},
                                       std::pair{L"Night water", L"night_water.wav"}}) {
-        SoundSpec sound;
+        SoundPlan sound;
         sound.title = title;
         sound.file.name = std::wstring(L"sounds\\") + file;
         content.Load(file, sound.file.data);

@@ -28,8 +28,8 @@ constexpr const wchar_t* kLibraryName = L"common_res.dll";
 
 // Appends one object description's record to a slide's object list (list format 3). The
 // object kinds' issues add their descriptions to the slides through this (see DefaultShow.cpp).
-void AppendObject(SlideSpec& slide, DS_IOF_Item& description);
+void AppendObject(SlidePlan& slide, DS_IOF_Item& description);
 
 // Builds the whole show. Fails (false, with the missing file's name in `missing`) when a content
 // file cannot be read.
-bool BuildDefaultShow(const ContentReader& read, DocumentSpec& show, std::wstring& missing);
+bool BuildDefaultShow(const ContentReader& read, DocumentPlan& show, std::wstring& missing);

@@ -60,7 +60,7 @@ int main()
         return false;
     };
 
-    DocumentSpec show;
+    DocumentPlan show;
     std::wstring missing;
     if (!BuildDefaultShow(read, show, missing)) {
         std::fprintf(stderr, "lw_scenegen: content file %ls not found\n", missing.c_str());

@@ -18,9 +18,9 @@ TEST(EmbeddedDocument, IsTheMinimalDocumentTheBuilderWrites)
     const uint8_t* bytes = static_cast<const uint8_t*>(LockResource(LoadResource(self, info)));
     const std::vector<uint8_t> embedded(bytes, bytes + SizeofResource(self, info));
 
-    DocumentSpec spec;
-    spec.slides.push_back(SlideSpec{});
-    const std::vector<uint8_t> built = BuildDocument(spec);
+    DocumentPlan plan;
+    plan.slides.push_back(SlidePlan{});
+    const std::vector<uint8_t> built = BuildDocument(plan);
     ASSERT_EQ(built.size(), embedded.size());
     for (size_t i = 0; i < built.size(); ++i)
         ASSERT_EQ(built[i], embedded[i]) << "at byte " << i;

@@ -257,10 +257,10 @@ TEST_F(ApplicationTest, AnyExceptionOfTheStartBecomesTheDocumentError)
 
 TEST_F(ApplicationTest, SelectingAUnitMakesItsPlayerCacheAndManagerCurrent)
 {
-    DocumentSpec spec;
-    spec.slides.push_back(SlideSpec{});
+    DocumentPlan plan;
+    plan.slides.push_back(SlidePlan{});
     static std::vector<uint8_t> bytes;
-    bytes = BuildDocument(spec);
+    bytes = BuildDocument(plan);
     SetSceneDocumentSource([](SceneDoc& doc) { LoadSceneDocument(bytes.data(), bytes.size(), doc); });
 
     for (int unit : {0, 1}) {

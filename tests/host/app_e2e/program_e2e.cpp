@@ -289,9 +289,9 @@ int WhitePixels(HWND window)
     return white;
 }
 
-SlideSpec PictureSlide(uint32_t rgb, int width, int height)
+SlidePlan PictureSlide(uint32_t rgb, int width, int height)
 {
-    SlideSpec slide;
+    SlidePlan slide;
     slide.picture.name = L"picture.bmp";
     slide.picture.data = SolidBmp(width, height, rgb);
     slide.fadeIn = L"1";
@@ -304,9 +304,9 @@ TEST(ProgramEndToEnd, TestModeShowsTheFirstPictureThenBlackThenTheSecond)
 {
     constexpr uint32_t kFirst = 0xC02010;
     constexpr uint32_t kSecond = 0x1040C0;
-    DocumentSpec spec;
-    spec.slides = {PictureSlide(kFirst, 64, 48), PictureSlide(kSecond, 64, 48)};
-    const std::vector<uint8_t> bytes = BuildDocument(spec);
+    DocumentPlan plan;
+    plan.slides = {PictureSlide(kFirst, 64, 48), PictureSlide(kSecond, 64, 48)};
+    const std::vector<uint8_t> bytes = BuildDocument(plan);
     const std::wstring copy = PatchedCopy(L"lw-two-slides.scr", 107, bytes.data(), static_cast<DWORD>(bytes.size()));
     ASSERT_FALSE(copy.empty());
 
@@ -358,9 +358,9 @@ void SetStretchPicture(const DWORD* value)
 TEST(ProgramEndToEnd, StretchPictureChangesLetterboxToStretch)
 {
     constexpr uint32_t kColour = 0x30A040;
-    DocumentSpec spec;
-    spec.slides = {PictureSlide(kColour, 32, 64)};  // a tall picture: letterboxed it leaves bars at the sides
-    const std::vector<uint8_t> bytes = BuildDocument(spec);
+    DocumentPlan plan;
+    plan.slides = {PictureSlide(kColour, 32, 64)};  // a tall picture: letterboxed it leaves bars at the sides
+    const std::vector<uint8_t> bytes = BuildDocument(plan);
     const std::wstring copy = PatchedCopy(L"lw-stretch.scr", 107, bytes.data(), static_cast<DWORD>(bytes.size()));
     ASSERT_FALSE(copy.empty());
 

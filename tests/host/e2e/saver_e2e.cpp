@@ -21,11 +21,11 @@ constexpr uint32_t kSlideColour = 0x2060A0;
 
 std::vector<uint8_t> OneColourDocument()
 {
-    SlideSpec slide;
+    SlidePlan slide;
     slide.picture.name = L"one-colour.bmp";
     slide.picture.data = SolidBmp(64, 48, kSlideColour);
     slide.fadeIn = L"0";  // a lone slide never fades out or switches
-    DocumentSpec doc;
+    DocumentPlan doc;
     doc.slides.push_back(slide);
     return BuildDocument(doc);
 }

@@ -22,9 +22,9 @@
 namespace {
 
 // A 24-bit BMP of one colour.
-SlideSpec PictureSlide(uint32_t rgb, int width, int height)
+SlidePlan PictureSlide(uint32_t rgb, int width, int height)
 {
-    SlideSpec slide;
+    SlidePlan slide;
     slide.kind = 0;
     slide.picture.name = L"picture.bmp";
     slide.picture.data = SolidBmp(width, height, rgb);
@@ -112,9 +112,9 @@ bool Near(uint32_t rgb, uint32_t expected, int tolerance = 3)
 
 TEST_F(PlayerDeviceTest, TwoPictureSlidesFadeThroughBlack)
 {
-    DocumentSpec spec;
-    spec.slides = {PictureSlide(0xC02010, 64, 48), PictureSlide(0x1040C0, 64, 48)};
-    documentBytes = BuildDocument(spec);
+    DocumentPlan plan;
+    plan.slides = {PictureSlide(0xC02010, 64, 48), PictureSlide(0x1040C0, 64, 48)};
+    documentBytes = BuildDocument(plan);
 
     ScenePlayer player;
     CurrentResourceCache = player.Cache();
@@ -143,9 +143,9 @@ TEST_F(PlayerDeviceTest, TwoPictureSlidesFadeThroughBlack)
 
 TEST_F(PlayerDeviceTest, StretchSettingTurnsLetterboxIntoStretch)
 {
-    DocumentSpec spec;
-    spec.slides = {PictureSlide(0xC02010, 64, 64)};  // square picture on a 4:3 back buffer
-    documentBytes = BuildDocument(spec);
+    DocumentPlan plan;
+    plan.slides = {PictureSlide(0xC02010, 64, 64)};  // square picture on a 4:3 back buffer
+    documentBytes = BuildDocument(plan);
 
     for (DWORD stretch : {0u, 1u}) {
         SCOPED_TRACE(testing::Message() << "StretchPicture " << stretch);
@@ -169,9 +169,9 @@ TEST_F(PlayerDeviceTest, StretchSettingTurnsLetterboxIntoStretch)
 
 TEST_F(PlayerDeviceTest, FrameDrawsTheLightInsideOneSceneAndNothingWhenTheSceneCannotBegin)
 {
-    DocumentSpec spec;
-    spec.slides = {PictureSlide(0xC02010, 64, 48)};
-    documentBytes = BuildDocument(spec);
+    DocumentPlan plan;
+    plan.slides = {PictureSlide(0xC02010, 64, 48)};
+    documentBytes = BuildDocument(plan);
     SetPlayerLightFactory([](const SlideRecord*) -> std::unique_ptr<PlayerLight> {
         return std::make_unique<CallRecordingLight>();
     });

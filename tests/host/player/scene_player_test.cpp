@@ -76,9 +76,9 @@ void RecordVolume(bool muted)
 
 std::vector<uint8_t> documentBytes;
 
-SlideSpec Slide(int32_t kind, const wchar_t* fadeIn, const wchar_t* hold, const wchar_t* fadeOut, uint32_t speed = 50)
+SlidePlan Slide(int32_t kind, const wchar_t* fadeIn, const wchar_t* hold, const wchar_t* fadeOut, uint32_t speed = 50)
 {
-    SlideSpec slide;
+    SlidePlan slide;
     slide.kind = kind;
     slide.fadeIn = fadeIn;
     slide.hold = hold;
@@ -87,9 +87,9 @@ SlideSpec Slide(int32_t kind, const wchar_t* fadeIn, const wchar_t* hold, const 
     return slide;
 }
 
-SoundSpec Sound(const wchar_t* title)
+SoundPlan Sound(const wchar_t* title)
 {
-    SoundSpec sound;
+    SoundPlan sound;
     sound.title = title;
     sound.file.name = std::wstring(L"C:\\no-such-folder\\") + title + L".wav";
     return sound;
@@ -128,7 +128,7 @@ protected:
         ForgetStretchPictureSetting();
     }
 
-    static void UseDocument(const DocumentSpec& spec) { documentBytes = BuildDocument(spec); }
+    static void UseDocument(const DocumentPlan& plan) { documentBytes = BuildDocument(plan); }
 
     static void SetValue(const wchar_t* name, DWORD value)
     {
@@ -151,9 +151,9 @@ protected:
 
 TEST_F(ScenePlayerTest, TwoSlidesFadeHoldAndSwitchThroughBlack)
 {
-    DocumentSpec spec;
-    spec.slides = {Slide(0, L"2", L"5", L"3"), Slide(1, L"0", L"4", L"1")};
-    UseDocument(spec);
+    DocumentPlan plan;
+    plan.slides = {Slide(0, L"2", L"5", L"3"), Slide(1, L"0", L"4", L"1")};
+    UseDocument(plan);
 
     ScenePlayer player;
     player.Start(0.0f);
@@ -186,9 +186,9 @@ TEST_F(ScenePlayerTest, TwoSlidesFadeHoldAndSwitchThroughBlack)
 
 TEST_F(ScenePlayerTest, OneSlideNeverSwitchesNorFades)
 {
-    DocumentSpec spec;
-    spec.slides = {Slide(2, L"2", L"5", L"3")};
-    UseDocument(spec);
+    DocumentPlan plan;
+    plan.slides = {Slide(2, L"2", L"5", L"3")};
+    UseDocument(plan);
 
     ScenePlayer player;
     player.Start(0.0f);
@@ -208,9 +208,9 @@ TEST_F(ScenePlayerTest, LightTimeFollowsTheSlideSpeedObjectsGetPlainTime)
     };
     for (const SpeedCase& c : {SpeedCase{50, 3.0f}, SpeedCase{100, 6.0f}, SpeedCase{0, 0.0f}, SpeedCase{1, 0.06f}}) {
         SCOPED_TRACE(testing::Message() << "speed " << c.speed);
-        DocumentSpec spec;
-        spec.slides = {Slide(kSlideLake, L"1", L"10", L"1", c.speed)}; // a kind that stores its speed
-        UseDocument(spec);
+        DocumentPlan plan;
+        plan.slides = {Slide(kSlideLake, L"1", L"10", L"1", c.speed)}; // a kind that stores its speed
+        UseDocument(plan);
         ScenePlayer player;
         player.Start(0.0f);
         player.Advance(3.0f);
@@ -221,9 +221,9 @@ TEST_F(ScenePlayerTest, LightTimeFollowsTheSlideSpeedObjectsGetPlainTime)
 
 TEST_F(ScenePlayerTest, PictureSlideKeepsTheDefaultSpeedOfOne)
 {
-    DocumentSpec spec;
-    spec.slides = {Slide(kSlidePicture, L"1", L"10", L"1", 100)};
-    UseDocument(spec);
+    DocumentPlan plan;
+    plan.slides = {Slide(kSlidePicture, L"1", L"10", L"1", 100)};
+    UseDocument(plan);
     ScenePlayer player;
     player.Start(0.0f);
     player.Advance(3.0f);
@@ -232,8 +232,8 @@ TEST_F(ScenePlayerTest, PictureSlideKeepsTheDefaultSpeedOfOne)
 
 TEST_F(ScenePlayerTest, EmptyDocumentGetsOneLightWithoutSlide)
 {
-    DocumentSpec spec;
-    UseDocument(spec);
+    DocumentPlan plan;
+    UseDocument(plan);
     ScenePlayer player;
     player.Start(0.0f);
     EXPECT_EQ(lightLog.kinds, std::vector<int>{-1});
@@ -245,9 +245,9 @@ TEST_F(ScenePlayerTest, EmptyDocumentGetsOneLightWithoutSlide)
 TEST_F(ScenePlayerTest, StretchSettingIsReadOnceAndGivenToEveryLight)
 {
     SetValue(kStretchPictureValue, 0);
-    DocumentSpec spec;
-    spec.slides = {Slide(0, L"0", L"1", L"0"), Slide(0, L"0", L"1", L"0")};
-    UseDocument(spec);
+    DocumentPlan plan;
+    plan.slides = {Slide(0, L"0", L"1", L"0"), Slide(0, L"0", L"1", L"0")};
+    UseDocument(plan);
 
     ScenePlayer player;
     player.Start(0.0f);
@@ -260,9 +260,9 @@ TEST_F(ScenePlayerTest, StretchSettingIsReadOnceAndGivenToEveryLight)
 
 TEST_F(ScenePlayerTest, FrameDrawsNothingWithoutDeviceButStillAdvances)
 {
-    DocumentSpec spec;
-    spec.slides = {Slide(0, L"0", L"1", L"0"), Slide(0, L"0", L"1", L"0")};
-    UseDocument(spec);
+    DocumentPlan plan;
+    plan.slides = {Slide(0, L"0", L"1", L"0"), Slide(0, L"0", L"1", L"0")};
+    UseDocument(plan);
     ScenePlayer player;
     player.Start(0.0f);
     player.DrawFrame(1.5f);
@@ -272,10 +272,10 @@ TEST_F(ScenePlayerTest, FrameDrawsNothingWithoutDeviceButStillAdvances)
 
 TEST_F(ScenePlayerTest, PlaylistLoopsOnCompletionEventsOnly)
 {
-    DocumentSpec spec;
-    spec.slides = {Slide(0, L"1", L"1", L"1")};
-    spec.sounds = {Sound(L"A"), Sound(L"B"), Sound(L"C")};
-    UseDocument(spec);
+    DocumentPlan plan;
+    plan.slides = {Slide(0, L"1", L"1", L"1")};
+    plan.sounds = {Sound(L"A"), Sound(L"B"), Sound(L"C")};
+    UseDocument(plan);
 
     ScenePlayer player;
     player.Start(0.0f);
@@ -289,9 +289,9 @@ TEST_F(ScenePlayerTest, PlaylistLoopsOnCompletionEventsOnly)
 
 TEST_F(ScenePlayerTest, EveryStepReadsVolumeAndMuteAfterThePlay)
 {
-    DocumentSpec spec;
-    spec.sounds = {Sound(L"only")};
-    UseDocument(spec);
+    DocumentPlan plan;
+    plan.sounds = {Sound(L"only")};
+    UseDocument(plan);
 
     ScenePlayer player;
     player.Start(0.0f);
@@ -306,9 +306,9 @@ TEST_F(ScenePlayerTest, EveryStepReadsVolumeAndMuteAfterThePlay)
 
 TEST_F(ScenePlayerTest, EmptySoundListPlaysNothingEver)
 {
-    DocumentSpec spec;
-    spec.slides = {Slide(0, L"1", L"1", L"1")};
-    UseDocument(spec);
+    DocumentPlan plan;
+    plan.slides = {Slide(0, L"1", L"1", L"1")};
+    UseDocument(plan);
     ScenePlayer player;
     player.Start(0.0f);
     player.OnMediaEvent(1);
@@ -318,10 +318,10 @@ TEST_F(ScenePlayerTest, EmptySoundListPlaysNothingEver)
 
 TEST_F(ScenePlayerTest, RestartGoesBackToTheFirstSlideAndTrack)
 {
-    DocumentSpec spec;
-    spec.slides = {Slide(3, L"1", L"1", L"1"), Slide(4, L"1", L"1", L"1")};
-    spec.sounds = {Sound(L"A"), Sound(L"B")};
-    UseDocument(spec);
+    DocumentPlan plan;
+    plan.slides = {Slide(3, L"1", L"1", L"1"), Slide(4, L"1", L"1", L"1")};
+    plan.sounds = {Sound(L"A"), Sound(L"B")};
+    UseDocument(plan);
 
     ScenePlayer player;
     player.Start(0.0f);
@@ -343,10 +343,10 @@ TEST_F(ScenePlayerTest, RestartGoesBackToTheFirstSlideAndTrack)
 
 TEST_F(ScenePlayerTest, FailedLoadLeavesNoLightAndAQuietPlayer)
 {
-    DocumentSpec spec;
-    spec.slides = {Slide(0, L"1", L"1", L"1"), Slide(0, L"1", L"1", L"1")};
-    spec.sounds = {Sound(L"A")};
-    UseDocument(spec);
+    DocumentPlan plan;
+    plan.slides = {Slide(0, L"1", L"1", L"1"), Slide(0, L"1", L"1", L"1")};
+    plan.sounds = {Sound(L"A")};
+    UseDocument(plan);
     ScenePlayer player;
     player.Start(0.0f);
 
@@ -372,9 +372,9 @@ TEST_F(ScenePlayerTest, FailedLoadLeavesNoLightAndAQuietPlayer)
 TEST_F(ScenePlayerTest, ALightThatCannotBeMadeMeansNoLightCalls)
 {
     SetPlayerLightFactory([](const SlideRecord*) -> std::unique_ptr<PlayerLight> { return nullptr; });
-    DocumentSpec spec;
-    spec.slides = {Slide(0, L"0", L"1", L"0"), Slide(0, L"0", L"1", L"0")};
-    UseDocument(spec);
+    DocumentPlan plan;
+    plan.slides = {Slide(0, L"0", L"1", L"0"), Slide(0, L"0", L"1", L"0")};
+    UseDocument(plan);
     ScenePlayer player;
     player.Start(0.0f);
     player.DrawFrame(0.5f);

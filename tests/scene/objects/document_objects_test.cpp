@@ -84,8 +84,8 @@ TEST_F(DocumentObjectsTest, SlideDescriptionsBecomeSpriteArraysWithTheDocumentsP
     modern.pictureKey = animated;
     modern.count.value = 3;
 
-    DocumentSpec doc;
-    SlideSpec slide;
+    DocumentPlan doc;
+    SlidePlan slide;
     slide.objectCount = 2;
     slide.objectBytes = RecordOf(modern);
     const std::vector<uint8_t> legacy =
