@@ -16,19 +16,11 @@
 #include <vector>
 
 #include "host/app/BrowserCommand.h"
+#include "tests/support/BuiltProgram.h"
 #include "tests/support/TestPictures.h"
 #include "tools/docwriter/DocumentBuilder.h"
 
 namespace {
-
-std::wstring BesideThisProgram(const wchar_t* name)
-{
-    wchar_t path[MAX_PATH];
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path);
-    folder.resize(folder.find_last_of(L"\\/") + 1);
-    return folder + name;
-}
 
 std::wstring TempPath(const wchar_t* name)
 {
@@ -115,14 +107,7 @@ std::wstring WindowText(HWND window)
 
 std::wstring ProgramTitle()
 {
-    HMODULE module = LoadLibraryExW(BesideThisProgram(L"lanternwork.scr").c_str(), nullptr,
-                                    LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-    wchar_t text[200] = {};
-    if (module) {
-        LoadStringW(module, 1000, text, 200);
-        FreeLibrary(module);
-    }
-    return text;
+    return ProgramString(1000);
 }
 
 bool ValueExists(const wchar_t* path, const wchar_t* name)
@@ -431,18 +416,6 @@ long long UserDword(const std::wstring& path, const wchar_t* name)
     return found ? static_cast<long long>(value) : -1;
 }
 
-std::wstring ProgramString(UINT id)
-{
-    HMODULE module = LoadLibraryExW(BesideThisProgram(L"lanternwork.scr").c_str(), nullptr,
-                                    LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-    wchar_t text[600] = {};
-    if (module) {
-        LoadStringW(module, id, text, 600);
-        FreeLibrary(module);
-    }
-    return text;
-}
-
 // The items of a combo box in another process.
 std::vector<std::wstring> ComboItems(HWND combo)
 {
@@ -476,26 +449,29 @@ bool Eventually(Condition condition)
     return condition();
 }
 
-// One run of "/c": opens the display options from dialog 106, lets `edit` change them, presses
-// OK there, then `settingsButton` in dialog 106, and waits for the program to end.
+// One run of "/c": opens the display options (captioned `caption`) from dialog 106, lets `edit`
+// look and change them, presses OK there, then `settingsButton` in dialog 106, and waits for the
+// program to end.
 template <class Edit>
-void EditDisplayOptions(Edit edit, int settingsButton)
+void EditDisplayOptions(const wchar_t* caption, Edit edit, int settingsButton)
 {
     Saver saver(BesideThisProgram(L"lanternwork.scr"), L"/c");
     ASSERT_TRUE(saver.Started());
     HWND settings = saver.FindWindowOfClass(L"#32770", ProgramTitle().c_str());
     ASSERT_NE(settings, nullptr) << "dialog 106 did not appear";
     PostMessageW(GetDlgItem(settings, 1006), BM_CLICK, 0, 0);
-    HWND options = saver.FindWindowOfClass(L"#32770", L"Opciones de configuraci\u00f3n");
-    ASSERT_NE(options, nullptr) << "dialog 200 did not appear";
+    HWND options = saver.FindWindowOfClass(L"#32770", caption);
+    ASSERT_NE(options, nullptr) << "the display options did not appear";
 
     edit(options);
 
     PostMessageW(GetDlgItem(options, IDOK), BM_CLICK, 0, 0);
-    EXPECT_TRUE(Eventually([&] { return !IsWindow(options); })) << "dialog 200 stayed open";
+    EXPECT_TRUE(Eventually([&] { return !IsWindow(options); })) << "the display options stayed open";
     PostMessageW(GetDlgItem(settings, settingsButton), BM_CLICK, 0, 0);
     EXPECT_TRUE(saver.WaitForExit(10000)) << "dialog 106 did not close";
 }
+
+constexpr wchar_t kSingleAdapterCaption[] = L"Opciones de configuraci\u00f3n";
 
 // Chooses an item of the mode list as a user does: the selection moves, the dialog hears of it.
 void ChooseMode(HWND options, int item)
@@ -519,7 +495,7 @@ TEST(ProgramEndToEnd, DisplayOptionsAreStoredByOkOfTheConfigurationAndNotByItsCa
         std::to_wstring(width) + L" by " + std::to_wstring(height) + L", 32 bit color";
 
     EditDisplayOptions(
-        [&](HWND options) {
+        kSingleAdapterCaption, [&](HWND options) {
             EXPECT_EQ(WindowText(GetDlgItem(options, 2002)), adapter.DeviceString);
             EXPECT_EQ(WindowText(GetDlgItem(options, 2003)), ProgramString(2210));
             const std::vector<std::wstring> modes = ComboItems(GetDlgItem(options, 2011));
@@ -543,7 +519,7 @@ TEST(ProgramEndToEnd, DisplayOptionsAreStoredByOkOfTheConfigurationAndNotByItsCa
 
     // The opposite edits, accepted in dialog 200 but cancelled in dialog 106, store nothing.
     EditDisplayOptions(
-        [&](HWND options) {
+        kSingleAdapterCaption, [&](HWND options) {
             HWND disable = GetDlgItem(options, 2005);
             ASSERT_TRUE(ButtonChecked(disable)) << "the stored setting was not shown";
             ChooseMode(options, 0);
@@ -576,44 +552,38 @@ TEST_F(TwoScreens, DisplayOptionsShowATabPerMonitorAndStoreTheOrderFlag)
     RegDeleteTreeW(HKEY_CURRENT_USER, key.c_str());
     ASSERT_EQ(GetSystemMetrics(SM_CMONITORS), 2) << "Wine shows one monitor on these X screens";
 
-    Saver saver(BesideThisProgram(L"lanternwork.scr"), L"/c");
-    ASSERT_TRUE(saver.Started());
-    HWND settings = saver.FindWindowOfClass(L"#32770", ProgramTitle().c_str());
-    ASSERT_NE(settings, nullptr) << "dialog 106 did not appear";
-    PostMessageW(GetDlgItem(settings, 1006), BM_CLICK, 0, 0);
-    HWND options = saver.FindWindowOfClass(L"#32770", L"Display Settings");
-    ASSERT_NE(options, nullptr) << "dialog 201 did not appear";
+    EditDisplayOptions(
+        L"Display Settings",
+        [&](HWND options) {
+            HWND tabs = GetDlgItem(options, 2000);
+            DWORD_PTR count = 0;
+            SendMessageTimeoutW(tabs, TCM_GETITEMCOUNT, 0, 0, SMTO_ABORTIFHUNG, 2000, &count);
+            EXPECT_EQ(count, 2u);
+            EXPECT_EQ(WindowText(GetDlgItem(options, 2003)), ProgramString(2210));
 
-    HWND tabs = GetDlgItem(options, 2000);
-    DWORD_PTR count = 0;
-    SendMessageTimeoutW(tabs, TCM_GETITEMCOUNT, 0, 0, SMTO_ABORTIFHUNG, 2000, &count);
-    EXPECT_EQ(count, 2u);
-    EXPECT_EQ(WindowText(GetDlgItem(options, 2003)), ProgramString(2210));
+            // The arrow key moves to the second monitor's tab, whose page is then filled in again
+            // (both adapters have the same name here, so the name is blanked first). Xvfb puts
+            // both screens at (0, 0), so the second monitor's rectangle is found to lie on the
+            // first and no adapter is matched to it: its page offers nothing to choose, which is
+            // not checked here.
+            SendMessageTimeoutW(GetDlgItem(options, 2002), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""),
+                                SMTO_ABORTIFHUNG, 2000, nullptr);
+            PostMessageW(tabs, WM_KEYDOWN, VK_RIGHT, 0);
+            EXPECT_TRUE(Eventually([&] {
+                DWORD_PTR selected = 0;
+                SendMessageTimeoutW(tabs, TCM_GETCURSEL, 0, 0, SMTO_ABORTIFHUNG, 2000, &selected);
+                return selected == 1;
+            }));
+            DISPLAY_DEVICEW second = {};
+            second.cb = sizeof(second);
+            ASSERT_TRUE(EnumDisplayDevicesW(nullptr, 1, &second, 0));
+            EXPECT_TRUE(Eventually([&] { return WindowText(GetDlgItem(options, 2002)) == second.DeviceString; }));
 
-    // The arrow key moves to the second monitor's tab, whose page is then filled in again (both
-    // adapters have the same name here, so the name is blanked first). Xvfb puts both screens at
-    // (0, 0), so the second monitor's rectangle is found to lie on the first and no adapter is
-    // matched to it: its page offers nothing to choose, which is not checked here.
-    SendMessageTimeoutW(GetDlgItem(options, 2002), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""), SMTO_ABORTIFHUNG,
-                        2000, nullptr);
-    PostMessageW(tabs, WM_KEYDOWN, VK_RIGHT, 0);
-    EXPECT_TRUE(Eventually([&] {
-        DWORD_PTR selected = 0;
-        SendMessageTimeoutW(tabs, TCM_GETCURSEL, 0, 0, SMTO_ABORTIFHUNG, 2000, &selected);
-        return selected == 1;
-    }));
-    DISPLAY_DEVICEW second = {};
-    second.cb = sizeof(second);
-    ASSERT_TRUE(EnumDisplayDevicesW(nullptr, 1, &second, 0));
-    EXPECT_TRUE(Eventually([&] { return WindowText(GetDlgItem(options, 2002)) == second.DeviceString; }));
-
-    HWND reverse = GetDlgItem(options, 2015);
-    PostMessageW(reverse, BM_CLICK, 0, 0);
-    EXPECT_TRUE(Eventually([&] { return ButtonChecked(reverse); }));
-    PostMessageW(GetDlgItem(options, IDOK), BM_CLICK, 0, 0);
-    EXPECT_TRUE(Eventually([&] { return !IsWindow(options); })) << "dialog 201 stayed open";
-    PostMessageW(GetDlgItem(settings, IDOK), BM_CLICK, 0, 0);
-    EXPECT_TRUE(saver.WaitForExit(10000)) << "dialog 106 did not close";
+            HWND reverse = GetDlgItem(options, 2015);
+            PostMessageW(reverse, BM_CLICK, 0, 0);
+            EXPECT_TRUE(Eventually([&] { return ButtonChecked(reverse); }));
+        },
+        IDOK);
     EXPECT_EQ(UserDword(key, L"AllScreensSame"), 1);
 }
 

@@ -13,6 +13,7 @@
 
 #include "host/framework/D3DScreensaver.h"
 #include "host/framework/DisplayOptions.h"
+#include "tests/support/BuiltProgram.h"
 
 namespace {
 
@@ -33,13 +34,14 @@ SaverAdapter AdapterWith(const AdapterState& s)
     return a;
 }
 
-struct HelpCase {
+// An adapter's state and the text it gets.
+struct TextCase {
     const char* what;
     AdapterState state;
     UINT text;
 };
 
-const HelpCase kHelpCases[] = {
+const TextCase kHelpCases[] = {
     {"HAL, disabled, no SW", {true, true, false, false, true}, 2209},
     {"HAL, disabled, SW not compatible", {true, true, true, false, true}, 2208},
     {"HAL, disabled, SW compatible", {true, true, true, true, true}, 2207},
@@ -56,7 +58,7 @@ const HelpCase kHelpCases[] = {
 
 TEST(DisplayOptionsRules, HelpTextFollowsTheAdapter)
 {
-    for (const HelpCase& c : kHelpCases) {
+    for (const TextCase& c : kHelpCases) {
         SCOPED_TRACE(c.what);
         const SaverAdapter adapter = AdapterWith(c.state);
         EXPECT_EQ(HelpTextId(true, &adapter), c.text);
@@ -65,13 +67,7 @@ TEST(DisplayOptionsRules, HelpTextFollowsTheAdapter)
     EXPECT_EQ(HelpTextId(true, nullptr), 2206u);
 }
 
-struct StatusCase {
-    const char* what;
-    AdapterState state;
-    UINT text;
-};
-
-const StatusCase kStatusCases[] = {
+const TextCase kStatusCases[] = {
     {"HAL compatible", {true, true, false, false, false}, 2210},
     {"HAL compatible but disabled, SW compatible", {true, true, true, true, true}, 2211},
     {"HAL compatible but disabled, no SW", {true, true, false, false, true}, 2212},
@@ -83,7 +79,7 @@ const StatusCase kStatusCases[] = {
 
 TEST(DisplayOptionsRules, StatusTextIsHardwareSoftwareOrNothing)
 {
-    for (const StatusCase& c : kStatusCases) {
+    for (const TextCase& c : kStatusCases) {
         SCOPED_TRACE(c.what);
         const SaverAdapter adapter = AdapterWith(c.state);
         EXPECT_EQ(StatusTextId(&adapter), c.text);
@@ -102,14 +98,6 @@ TEST(DisplayOptionsRules, ModeBitsAre32ForTheRgbFormatsElse16)
 }
 
 // --- Dialogs -------------------------------------------------------------------------------------
-
-std::wstring BesideThisProgram(const wchar_t* name)
-{
-    wchar_t path[MAX_PATH];
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring p(path);
-    return p.substr(0, p.find_last_of(L"\\/") + 1) + name;
-}
 
 std::wstring TextOf(HWND window)
 {
@@ -247,8 +235,7 @@ class DisplayOptionsDialog : public testing::Test {
 protected:
     void SetUp() override
     {
-        module_ = LoadLibraryExW(BesideThisProgram(L"lanternwork.scr").c_str(), nullptr,
-                                 LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+        module_ = LoadBuiltProgram();
         ASSERT_NE(module_, nullptr) << "lanternwork.scr not found beside the test";
         INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_TAB_CLASSES};
         InitCommonControlsEx(&controls);
@@ -294,12 +281,6 @@ protected:
         ASSERT_NE(dialog_, nullptr);
     }
 
-    std::wstring String(UINT id) const
-    {
-        wchar_t text[600] = {};
-        LoadStringW(module_, id, text, 600);
-        return text;
-    }
     std::wstring Text(int id) const { return TextOf(GetDlgItem(dialog_, id)); }
     bool Enabled(int id) const { return IsWindowEnabled(GetDlgItem(dialog_, id)) != FALSE; }
     bool Checked(int id) const { return IsDlgButtonChecked(dialog_, id) == BST_CHECKED; }
@@ -386,7 +367,7 @@ TEST_F(DisplayOptionsDialog, HardwarePageShowsItsAdapterStatusAndModes)
     Open(kMultiAdapterDialogId);
 
     EXPECT_EQ(Text(C::kAdapterName), L"First Adapter");
-    EXPECT_EQ(Text(C::kRenderingStatus), String(2210));
+    EXPECT_EQ(Text(C::kRenderingStatus), ProgramString(2210));
     EXPECT_TRUE(Enabled(C::kDisableHardware));
     EXPECT_FALSE(Checked(C::kDisableHardware));
     EXPECT_TRUE(Checked(C::kShowSaver));
@@ -406,7 +387,7 @@ TEST_F(DisplayOptionsDialog, SoftwareOnlyPageOffersNoHardwareSwitch)
     ChooseTab(1);
 
     EXPECT_EQ(Text(C::kAdapterName), L"Second Adapter");
-    EXPECT_EQ(Text(C::kRenderingStatus), String(2211));
+    EXPECT_EQ(Text(C::kRenderingStatus), ProgramString(2211));
     EXPECT_FALSE(Enabled(C::kDisableHardware));
     EXPECT_FALSE(Checked(C::kDisableHardware)) << "unchecked although the record has it set";
     EXPECT_TRUE(Checked(C::kShowSaver));
@@ -421,7 +402,7 @@ TEST_F(DisplayOptionsDialog, MonitorWithoutAnAdapterShowsNothingToChooseAndIgnor
     ChooseTab(2);
 
     EXPECT_EQ(Text(C::kAdapterName), L"Spare Adapter");
-    EXPECT_EQ(Text(C::kRenderingStatus), String(2212));
+    EXPECT_EQ(Text(C::kRenderingStatus), ProgramString(2212));
     EXPECT_FALSE(Enabled(C::kDisableHardware));
     EXPECT_TRUE(Checked(C::kLeaveBlack));
     EXPECT_FALSE(Enabled(C::kUsageGroup) || Enabled(C::kShowSaver) || Enabled(C::kLeaveBlack));
@@ -455,7 +436,7 @@ TEST_F(DisplayOptionsDialog, DisablingTheHardwareRefreshesThePage)
     Click(C::kDisableHardware);
 
     EXPECT_EQ(Adapter(0).disableHardware, 1);
-    EXPECT_EQ(Text(C::kRenderingStatus), String(2212)) << "no software device to fall back on";
+    EXPECT_EQ(Text(C::kRenderingStatus), ProgramString(2212)) << "no software device to fall back on";
     EXPECT_TRUE(Checked(C::kDisableHardware));
     EXPECT_TRUE(Checked(C::kLeaveBlack));
     EXPECT_FALSE(Enabled(C::kShowSaver) || Enabled(C::kLeaveBlack));
@@ -520,18 +501,18 @@ TEST_F(DisplayOptionsDialog, HelpExplainsTheAdapterUnderItsName)
     ModalSeen box = Help();
     ASSERT_TRUE(box.found);
     EXPECT_EQ(box.caption, L"First Adapter");
-    EXPECT_NE(std::find(box.statics.begin(), box.statics.end(), String(2200)), box.statics.end());
+    EXPECT_NE(std::find(box.statics.begin(), box.statics.end(), ProgramString(2200)), box.statics.end());
 
     Click(C::kDisableHardware);
     box = Help();
     ASSERT_TRUE(box.found);
-    EXPECT_NE(std::find(box.statics.begin(), box.statics.end(), String(2209)), box.statics.end());
+    EXPECT_NE(std::find(box.statics.begin(), box.statics.end(), ProgramString(2209)), box.statics.end());
 
     ChooseTab(2);
     box = Help();
     ASSERT_TRUE(box.found);
     EXPECT_EQ(box.caption, L"Spare Adapter");
-    EXPECT_NE(std::find(box.statics.begin(), box.statics.end(), String(2206)), box.statics.end());
+    EXPECT_NE(std::find(box.statics.begin(), box.statics.end(), ProgramString(2206)), box.statics.end());
 }
 
 TEST_F(DisplayOptionsDialog, SinglePageActsOnTheFirstMonitor)
@@ -539,7 +520,7 @@ TEST_F(DisplayOptionsDialog, SinglePageActsOnTheFirstMonitor)
     saver_.adapterCount = 1;
     Open(kSingleAdapterDialogId);
     EXPECT_EQ(Text(C::kAdapterName), L"First Adapter");
-    EXPECT_EQ(Text(C::kRenderingStatus), String(2210));
+    EXPECT_EQ(Text(C::kRenderingStatus), ProgramString(2210));
     EXPECT_EQ(ModeItems().front(), L"Autom\u00e1tico");
     EXPECT_EQ(ModeItems().at(1), L"640 by 480, 32 bit color");
     ChooseMode(3);
