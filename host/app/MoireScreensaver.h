@@ -47,7 +47,3 @@ INT_PTR HandleSettingsDialogMessage(CMoireScreensaver& app, HWND dialog, UINT me
 INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 // Draws resource "DDS" 120 of the program at (12, 12) of the dialog's client area, natural size.
 void DrawDialogPicture(HWND dialog);
-
-// Called by the display-options button of dialog 106; the display-settings dialogs fill it in.
-using DisplayOptionsHook = void (*)(CD3DScreensaver& saver, HWND owner);
-void SetDisplayOptionsHook(DisplayOptionsHook hook);

@@ -17,14 +17,7 @@ constexpr int kWebSiteButton = 1017;
 constexpr int kPictureLeft = 12;
 constexpr int kPictureTop = 12;
 
-DisplayOptionsHook displayOptions = nullptr;
-
 } // namespace
-
-void SetDisplayOptionsHook(DisplayOptionsHook hook)
-{
-    displayOptions = hook;
-}
 
 void DrawDialogPicture(HWND dialog)
 {
@@ -93,8 +86,7 @@ INT_PTR HandleSettingsDialogMessage(CMoireScreensaver& app, HWND dialog, UINT me
             EndDialog(dialog, IDCANCEL);
             break;
         case kDisplayOptionsButton:
-            if (displayOptions)
-                displayOptions(app, dialog);
+            app.ShowDisplayOptions(dialog);
             break;
         case kWebSiteButton:
             OpenInBrowser(kWebSiteAddress);

@@ -102,6 +102,15 @@ public:
     void LoadMonitorSettings(HKEY settingsKey);
     void StoreMonitorSettings(HKEY settingsKey);
 
+    // --- Display-settings dialogs -----------------------------------------------------------------
+    // Opens dialog 200 (fewer than two adapters) or 201 (a tab per monitor) over `owner` and
+    // returns how it ended (IDOK or IDCANCEL). The edits go straight into the adapter records and
+    // the all-screens-same flag; Cancel puts back what they held when the dialog opened.
+    INT_PTR ShowDisplayOptions(HWND owner);
+    void HandleDisplayOptionsMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+    // Shows the page of the monitor whose tab has the focus (monitor 0 in dialog 200).
+    void FillMonitorTab(HWND dialog);
+
     // --- Error state -----------------------------------------------------------------------------
     void SetError(HRESULT code);
     HRESULT ReportError(HRESULT code);
@@ -162,3 +171,5 @@ protected:
 LRESULT CALLBACK SaverWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // A dialog procedure forwarding to CD3DScreensaver::HandleExtraDialogMessage.
 INT_PTR CALLBACK ExtraDialogThunk(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// The procedure of dialogs 200 and 201, forwarding to CD3DScreensaver::HandleDisplayOptionsMessage.
+INT_PTR CALLBACK DisplayOptionsDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

@@ -1,10 +1,12 @@
-// The built screensaver, started with a switch: its configuration dialog, its slide show on a
-// scene document of the test's own, the stretch setting, and a damaged scene document shown as
-// the error state.
+// The built screensaver, started with a switch: its configuration dialog with the display
+// options, its slide show on a scene document of the test's own, the stretch setting, and a
+// damaged scene document shown as the error state.
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <commctrl.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -14,19 +16,11 @@
 #include <vector>
 
 #include "host/app/BrowserCommand.h"
+#include "tests/support/BuiltProgram.h"
 #include "tests/support/TestPictures.h"
 #include "tools/docwriter/DocumentBuilder.h"
 
 namespace {
-
-std::wstring BesideThisProgram(const wchar_t* name)
-{
-    wchar_t path[MAX_PATH];
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path);
-    folder.resize(folder.find_last_of(L"\\/") + 1);
-    return folder + name;
-}
 
 std::wstring TempPath(const wchar_t* name)
 {
@@ -63,15 +57,17 @@ public:
     bool Running() const { return WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT; }
     bool WaitForExit(DWORD ms) const { return WaitForSingleObject(process_.hProcess, ms) == WAIT_OBJECT_0; }
 
-    // A visible top-level window of the program with the given class, waited for up to 20 s.
-    HWND FindWindowOfClass(const wchar_t* className) const
+    // A visible top-level window of the program with the given class (and caption, when one is
+    // given), waited for up to 20 s.
+    HWND FindWindowOfClass(const wchar_t* className, const wchar_t* caption = nullptr) const
     {
         for (int i = 0; i < 200; ++i) {
             struct Search {
                 DWORD process;
                 const wchar_t* className;
+                const wchar_t* caption;
                 HWND found;
-            } search{process_.dwProcessId, className, nullptr};
+            } search{process_.dwProcessId, className, caption, nullptr};
             EnumWindows(
                 [](HWND window, LPARAM param) -> BOOL {
                     auto* s = reinterpret_cast<Search*>(param);
@@ -79,7 +75,11 @@ public:
                     GetWindowThreadProcessId(window, &owner);
                     wchar_t name[64] = {};
                     GetClassNameW(window, name, 64);
-                    if (owner == s->process && IsWindowVisible(window) && lstrcmpW(name, s->className) == 0) {
+                    wchar_t text[128] = {};
+                    if (s->caption)
+                        GetWindowTextW(window, text, 128);
+                    if (owner == s->process && IsWindowVisible(window) && lstrcmpW(name, s->className) == 0 &&
+                        (!s->caption || lstrcmpW(text, s->caption) == 0)) {
                         s->found = window;
                         return FALSE;
                     }
@@ -107,14 +107,7 @@ std::wstring WindowText(HWND window)
 
 std::wstring ProgramTitle()
 {
-    HMODULE module = LoadLibraryExW(BesideThisProgram(L"lanternwork.scr").c_str(), nullptr,
-                                    LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-    wchar_t text[200] = {};
-    if (module) {
-        LoadStringW(module, 1000, text, 200);
-        FreeLibrary(module);
-    }
-    return text;
+    return ProgramString(1000);
 }
 
 bool ValueExists(const wchar_t* path, const wchar_t* name)
@@ -406,6 +399,192 @@ TEST(ProgramEndToEnd, DamagedSceneDocumentShowsTheErrorBoxAndKeepsRunning)
         EXPECT_TRUE(saver.Running()) << "the saver ended instead of showing its error";
     }
     DeleteFileW(copy.c_str());
+}
+
+// --- The display options of the configuration dialog -------------------------------------------
+
+// A REG_DWORD under HKEY_CURRENT_USER, or -1 when it is missing.
+long long UserDword(const std::wstring& path, const wchar_t* name)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return -1;
+    DWORD value = 0, size = sizeof(value), type = 0;
+    const bool found = RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) ==
+                           ERROR_SUCCESS && type == REG_DWORD;
+    RegCloseKey(key);
+    return found ? static_cast<long long>(value) : -1;
+}
+
+// The items of a combo box in another process.
+std::vector<std::wstring> ComboItems(HWND combo)
+{
+    std::vector<std::wstring> items;
+    DWORD_PTR count = 0;
+    SendMessageTimeoutW(combo, CB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 2000, &count);
+    for (DWORD_PTR i = 0; i < count && i < 200; ++i) {
+        wchar_t text[128] = {};
+        SendMessageTimeoutW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, nullptr);
+        items.push_back(text);
+    }
+    return items;
+}
+
+bool ButtonChecked(HWND button)
+{
+    DWORD_PTR state = 0;
+    SendMessageTimeoutW(button, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 2000, &state);
+    return state == BST_CHECKED;
+}
+
+// Waits up to 10 s for a condition.
+template <class Condition>
+bool Eventually(Condition condition)
+{
+    for (int i = 0; i < 100; ++i) {
+        if (condition())
+            return true;
+        Sleep(100);
+    }
+    return condition();
+}
+
+// One run of "/c": opens the display options (captioned `caption`) from dialog 106, lets `edit`
+// look and change them, presses OK there, then `settingsButton` in dialog 106, and waits for the
+// program to end.
+template <class Edit>
+void EditDisplayOptions(const wchar_t* caption, Edit edit, int settingsButton)
+{
+    Saver saver(BesideThisProgram(L"lanternwork.scr"), L"/c");
+    ASSERT_TRUE(saver.Started());
+    HWND settings = saver.FindWindowOfClass(L"#32770", ProgramTitle().c_str());
+    ASSERT_NE(settings, nullptr) << "dialog 106 did not appear";
+    PostMessageW(GetDlgItem(settings, 1006), BM_CLICK, 0, 0);
+    HWND options = saver.FindWindowOfClass(L"#32770", caption);
+    ASSERT_NE(options, nullptr) << "the display options did not appear";
+
+    edit(options);
+
+    PostMessageW(GetDlgItem(options, IDOK), BM_CLICK, 0, 0);
+    EXPECT_TRUE(Eventually([&] { return !IsWindow(options); })) << "the display options stayed open";
+    PostMessageW(GetDlgItem(settings, settingsButton), BM_CLICK, 0, 0);
+    EXPECT_TRUE(saver.WaitForExit(10000)) << "dialog 106 did not close";
+}
+
+constexpr wchar_t kSingleAdapterCaption[] = L"Opciones de configuraci\u00f3n";
+
+// Chooses an item of the mode list as a user does: the selection moves, the dialog hears of it.
+void ChooseMode(HWND options, int item)
+{
+    HWND list = GetDlgItem(options, 2011);
+    SendMessageTimeoutW(list, CB_SETCURSEL, item, 0, SMTO_ABORTIFHUNG, 2000, nullptr);
+    PostMessageW(options, WM_COMMAND, MAKEWPARAM(2011, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+}
+
+TEST(ProgramEndToEnd, DisplayOptionsAreStoredByOkOfTheConfigurationAndNotByItsCancel)
+{
+    const std::wstring key = L"Software\\Quorvane\\Lanternwork\\Screensaver\\";
+    const std::wstring screen = key + L"Screen 1";
+    RegDeleteTreeW(HKEY_CURRENT_USER, key.c_str());
+
+    DISPLAY_DEVICEW adapter = {};
+    adapter.cb = sizeof(adapter);
+    ASSERT_TRUE(EnumDisplayDevicesW(nullptr, 0, &adapter, 0));
+    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    const std::wstring desktopMode =
+        std::to_wstring(width) + L" by " + std::to_wstring(height) + L", 32 bit color";
+
+    EditDisplayOptions(
+        kSingleAdapterCaption, [&](HWND options) {
+            EXPECT_EQ(WindowText(GetDlgItem(options, 2002)), adapter.DeviceString);
+            EXPECT_EQ(WindowText(GetDlgItem(options, 2003)), ProgramString(2210));
+            const std::vector<std::wstring> modes = ComboItems(GetDlgItem(options, 2011));
+            ASSERT_FALSE(modes.empty());
+            EXPECT_EQ(modes.front(), L"Autom\u00e1tico");
+            const auto listed = std::find(modes.begin(), modes.end(), desktopMode);
+            ASSERT_NE(listed, modes.end()) << "the desktop's mode is not listed";
+            ChooseMode(options, static_cast<int>(listed - modes.begin()));
+
+            HWND disable = GetDlgItem(options, 2005);
+            PostMessageW(disable, BM_CLICK, 0, 0);
+            EXPECT_TRUE(Eventually([&] { return ButtonChecked(disable); }));
+            EXPECT_TRUE(Eventually([&] { return WindowText(GetDlgItem(options, 2003)) != ProgramString(2210); }))
+                << "the status did not follow the switched-off hardware";
+        },
+        IDOK);
+    EXPECT_EQ(UserDword(screen, L"Width"), width);
+    EXPECT_EQ(UserDword(screen, L"Height"), height);
+    EXPECT_EQ(UserDword(screen, L"Format"), 22);  // D3DFMT_X8R8G8B8
+    EXPECT_EQ(UserDword(screen, L"Disable Hardware"), 1);
+
+    // The opposite edits, accepted in dialog 200 but cancelled in dialog 106, store nothing.
+    EditDisplayOptions(
+        kSingleAdapterCaption, [&](HWND options) {
+            HWND disable = GetDlgItem(options, 2005);
+            ASSERT_TRUE(ButtonChecked(disable)) << "the stored setting was not shown";
+            ChooseMode(options, 0);
+            PostMessageW(disable, BM_CLICK, 0, 0);
+            EXPECT_TRUE(Eventually([&] { return !ButtonChecked(disable); }));
+        },
+        IDCANCEL);
+    EXPECT_EQ(UserDword(screen, L"Width"), width);
+    EXPECT_EQ(UserDword(screen, L"Height"), height);
+    EXPECT_EQ(UserDword(screen, L"Format"), 22);
+    EXPECT_EQ(UserDword(screen, L"Disable Hardware"), 1);
+
+    RegDeleteTreeW(HKEY_CURRENT_USER, key.c_str());
+}
+
+// --- On two monitors (run by private_screen.sh) ------------------------------------------------
+
+class TwoScreens : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!std::getenv("LW_E2E_TWO_SCREENS"))
+            GTEST_SKIP() << "needs two X screens under Xinerama (private_screen.sh)";
+    }
+};
+
+TEST_F(TwoScreens, DisplayOptionsShowATabPerMonitorAndStoreTheOrderFlag)
+{
+    const std::wstring key = L"Software\\Quorvane\\Lanternwork\\Screensaver\\";
+    RegDeleteTreeW(HKEY_CURRENT_USER, key.c_str());
+    ASSERT_EQ(GetSystemMetrics(SM_CMONITORS), 2) << "Wine shows one monitor on these X screens";
+
+    EditDisplayOptions(
+        L"Display Settings",
+        [&](HWND options) {
+            HWND tabs = GetDlgItem(options, 2000);
+            DWORD_PTR count = 0;
+            SendMessageTimeoutW(tabs, TCM_GETITEMCOUNT, 0, 0, SMTO_ABORTIFHUNG, 2000, &count);
+            EXPECT_EQ(count, 2u);
+            EXPECT_EQ(WindowText(GetDlgItem(options, 2003)), ProgramString(2210));
+
+            // The arrow key moves to the second monitor's tab, whose page is then filled in again
+            // (both adapters have the same name here, so the name is blanked first). Xvfb puts
+            // both screens at (0, 0), so the second monitor's rectangle is found to lie on the
+            // first and no adapter is matched to it: its page offers nothing to choose, which is
+            // not checked here.
+            SendMessageTimeoutW(GetDlgItem(options, 2002), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""),
+                                SMTO_ABORTIFHUNG, 2000, nullptr);
+            PostMessageW(tabs, WM_KEYDOWN, VK_RIGHT, 0);
+            EXPECT_TRUE(Eventually([&] {
+                DWORD_PTR selected = 0;
+                SendMessageTimeoutW(tabs, TCM_GETCURSEL, 0, 0, SMTO_ABORTIFHUNG, 2000, &selected);
+                return selected == 1;
+            }));
+            DISPLAY_DEVICEW second = {};
+            second.cb = sizeof(second);
+            ASSERT_TRUE(EnumDisplayDevicesW(nullptr, 1, &second, 0));
+            EXPECT_TRUE(Eventually([&] { return WindowText(GetDlgItem(options, 2002)) == second.DeviceString; }));
+
+            HWND reverse = GetDlgItem(options, 2015);
+            PostMessageW(reverse, BM_CLICK, 0, 0);
+            EXPECT_TRUE(Eventually([&] { return ButtonChecked(reverse); }));
+        },
+        IDOK);
+    EXPECT_EQ(UserDword(key, L"AllScreensSame"), 1);
 }
 
 } // namespace

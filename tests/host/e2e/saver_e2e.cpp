@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "SaverDriver.h"
+#include "tests/support/BuiltProgram.h"
 #include "tests/support/TestPictures.h"
 #include "tools/docwriter/DocumentBuilder.h"
 
@@ -40,18 +41,6 @@ const std::wstring& OneColourProgram()
                    : std::wstring();
     }();
     return path;
-}
-
-std::wstring ProgramString(UINT id)
-{
-    HMODULE module = LoadLibraryExW(BesideTestProgram(L"lanternwork.scr").c_str(), nullptr,
-                                    LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-    wchar_t text[512] = {};
-    if (module) {
-        LoadStringW(module, id, text, 512);
-        FreeLibrary(module);
-    }
-    return text;
 }
 
 RECT ClientOnScreen(HWND window)
@@ -321,14 +310,14 @@ TEST_F(SaverEndToEnd, ACopyWithAnotherDocumentCarriesTheNewBytes)
     DeleteFileW(copy.c_str());
 }
 
-// --- On a screen smaller than 640 x 400 (run by small_screen.sh) --------------------------------
+// --- On a screen smaller than 640 x 400 (run by private_screen.sh) ------------------------------
 
 class SmallScreen : public testing::Test {
 protected:
     void SetUp() override
     {
         if (!SmallScreenRun())
-            GTEST_SKIP() << "needs a screen smaller than 640 x 400 (small_screen.sh)";
+            GTEST_SKIP() << "needs a screen smaller than 640 x 400 (private_screen.sh)";
     }
 };
 

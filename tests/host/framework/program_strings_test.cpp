@@ -8,15 +8,9 @@
 #include <string>
 #include <vector>
 
-namespace {
+#include "tests/support/BuiltProgram.h"
 
-std::wstring BesideThisProgram(const wchar_t* name)
-{
-    wchar_t path[MAX_PATH];
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring p(path);
-    return p.substr(0, p.find_last_of(L"\\/") + 1) + name;
-}
+namespace {
 
 struct StringEntry {
     UINT id;
@@ -56,8 +50,7 @@ class ProgramStrings : public testing::Test {
 protected:
     void SetUp() override
     {
-        module_ = LoadLibraryExW(BesideThisProgram(L"lanternwork.scr").c_str(), nullptr,
-                                 LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+        module_ = LoadBuiltProgram();
         ASSERT_NE(module_, nullptr) << "lanternwork.scr not found beside the test";
     }
     void TearDown() override
