@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include <xmmintrin.h>
+
 #include "document/CurrentDevice.h"
 
 namespace {
@@ -49,7 +51,7 @@ float SinF(float x)
 
 int RoundToInt(float x)
 {
-    return static_cast<int>(std::lrintf(x));
+    return _mm_cvtss_si32(_mm_set_ss(x));
 }
 
 RippleGrid ComputeRippleGrid(float width, float depth, float rowFactor, float columnFactor)
@@ -291,7 +293,7 @@ void RippleSurface::FillVertices(const D3DXVECTOR3& eye, DX_V::PNCT* vertices) c
             const D3DXVECTOR3 q(X, h - 20.0f, Z);
             const float b = 2.0f * Dot(ray, q);
             const float c = Dot(q, q) - 1225.0f;
-            const float t = (std::sqrt(std::max(0.0f, b * b - 4.0f * c)) - b) / 2.0f;
+            const float t = (std::sqrt(std::max(0.0f, b * b - 4.0f * c)) - b) * 0.5f;
             const float s = t * refractionDepth;
 
             DX_V::PNCT& v = out[x];
