@@ -3,6 +3,7 @@
 #include <d3dx9.h>
 
 #include "document/ComRef.h"
+#include "document/ResourceCache.h"
 #include "tests/support/TestPictures.h"
 
 void LightTest::SetUp()
@@ -36,6 +37,23 @@ std::unique_ptr<SlideRecord> LightTest::Slide(const Bytes& picture, int32_t kind
     slide->picture.name = L"fixture.png";
     slide->picture.data = picture;
     return slide;
+}
+
+ParkedSpriteKind* LightTest::Sprite(float x, float y, unsigned int size, const ResKey& key)
+{
+    auto* d = new ParkedSpriteKind;
+    d->at = SpriteVec3{x, y, 0.0f};
+    d->count.value = 1;
+    d->size.value = size;
+    d->pictureKey = key;
+    return d;
+}
+
+void LightTest::PutPicture(const ResKey& key, D3DCOLOR argb)
+{
+    const Bytes png = Picture(4, 4, argb);
+    TextureAnim::AssignSingle(ResourceCache::CreateTextureFromMemory(png.data(), static_cast<uint32_t>(png.size())),
+                              manager->data().textureAnims[key]);
 }
 
 void LightTest::DrawFrame(MutableLight& light, DS_ScreenQuad* fade, bool clear)
