@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <dshow.h>
 
-#include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -20,6 +20,7 @@
 #include "host/player/PlayerSound.h"
 #include "host/player/SoundTrack.h"
 #include "tests/support/BuiltProgram.h"
+#include "tests/support/TestSettingsKey.h"
 #include "tools/docwriter/DocumentBuilder.h"
 
 namespace {
@@ -59,10 +60,7 @@ class ApplicationSoundTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        const char* name = testing::UnitTest::GetInstance()->current_test_info()->name();
-        testKey_ = L"Software\\Quorvane\\LanternworkTests\\AppSound\\" + std::wstring(name, name + strlen(name)) + L"\\";
-        RegDeleteTreeW(HKEY_CURRENT_USER, testKey_.c_str());
-        lstrcpynW(SettingsKeyPath, testKey_.c_str(), 200);
+        settings_ = std::make_unique<TestSettingsKey>(L"AppSound");
         played.clear();
 
         DocumentPlan plan;
@@ -87,17 +85,16 @@ protected:
         CurrentResourceCache = nullptr;
         CurrentDocResManager = nullptr;
         CurrentDevice = nullptr;
-        RegDeleteTreeW(HKEY_CURRENT_USER, testKey_.c_str());
-        lstrcpynW(SettingsKeyPath, kSettingsKeyPath, 200);
+        settings_.reset();
     }
 
-    std::wstring testKey_;
+    std::unique_ptr<TestSettingsKey> settings_;
 };
 
 TEST_F(ApplicationSoundTest, ADeviceResetKeepsThePlaylistPlayingAndTheEndReleasesTheGraph)
 {
     CMoireScreensaver app;
-    lstrcpynW(app.settingsKeyPath, testKey_.c_str(), 200);
+    lstrcpynW(app.settingsKeyPath, settings_->Path().c_str(), 200);
     ASSERT_EQ(app.StartWithCommandLine(GetModuleHandleW(nullptr), L"lanternwork.scr /t"), S_OK);
     ASSERT_EQ(app.errorFlag, 0);
     ASSERT_NE(SoundGraph(), nullptr) << "test mode builds the sound graph at start-up";

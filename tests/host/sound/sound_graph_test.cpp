@@ -5,8 +5,8 @@
 #include <windows.h>
 #include <dshow.h>
 
-#include <cstring>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,6 +19,7 @@
 #include "host/player/SoundTrack.h"
 #include "scene/constructors/SceneReaders.h"
 #include "tests/support/BuiltProgram.h"
+#include "tests/support/TestSettingsKey.h"
 #include "tools/docwriter/DocumentBuilder.h"
 
 namespace {
@@ -57,10 +58,7 @@ class SoundGraphTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        const char* name = testing::UnitTest::GetInstance()->current_test_info()->name();
-        testKey_ = L"Software\\Quorvane\\LanternworkTests\\Sound\\" + std::wstring(name, name + strlen(name)) + L"\\";
-        RegDeleteTreeW(HKEY_CURRENT_USER, testKey_.c_str());
-        lstrcpynW(SettingsKeyPath, testKey_.c_str(), 200);
+        settings_ = std::make_unique<TestSettingsKey>(L"Sound");
         SoundVolumeSetting = 100;
         MuteSoundSetting = 0;
         played.clear();
@@ -87,19 +85,10 @@ protected:
         SetSceneDocumentSource(nullptr);
         if (window_)
             DestroyWindow(window_);
-        RegDeleteTreeW(HKEY_CURRENT_USER, testKey_.c_str());
-        lstrcpynW(SettingsKeyPath, kSettingsKeyPath, 200);
+        settings_.reset();
     }
 
-    void SetValue(const wchar_t* name, DWORD value)
-    {
-        HKEY key = nullptr;
-        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, testKey_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                                  nullptr),
-                  ERROR_SUCCESS);
-        RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
-        RegCloseKey(key);
-    }
+    void SetValue(const wchar_t* name, DWORD value) { settings_->SetDword(name, value); }
 
     // The message loop of the saver in small: every sound notification takes one event and hands
     // it on; a turn with no message waiting is a frame. Runs until `done` or the time is up.
@@ -174,7 +163,7 @@ protected:
     }
 
     HWND window_ = nullptr;
-    std::wstring testKey_;
+    std::unique_ptr<TestSettingsKey> settings_;
 };
 
 TEST_F(SoundGraphTest, ATrackRunsAndReportsItsCompletion)
