@@ -1,5 +1,7 @@
 #include "scene/constructors/DS_3D_in_2D_array_Constructor.h"
 
+#include <array>
+
 #include "scene/constructors/DS_ViewObjCtrl.h"
 #include "scene/objects/DS_3D_in_2D_array.h"
 
@@ -16,6 +18,12 @@ D3DXVECTOR4 TurnedUnit(float degrees)
     D3DXVec4Transform(&turned, &unit, &rotation);
     turned.y = -turned.y;
     return turned;
+}
+
+// The five values the record keeps between the two references and the angle, in record order.
+std::array<uint32_t*, 5> RecordValues(LeafParams& p)
+{
+    return {&p.size, &p.speed, &p.sway, &p.driftChangeFrequency, &p.spin};
 }
 
 } // namespace
@@ -45,11 +53,8 @@ bool DS_3D_in_2D_array_Constructor::Write(DS_IOF_Virtual* archive)
     archive->WriteULong(&count);
     archive->WriteResourceRef(&mesh);
     archive->WriteResourceRef(&texture);
-    archive->WriteULong(&params.size);
-    archive->WriteULong(&params.speed);
-    archive->WriteULong(&params.sway);
-    archive->WriteULong(&params.driftChangeFrequency);
-    archive->WriteULong(&params.spin);
+    for (uint32_t* value : RecordValues(params))
+        archive->WriteULong(value);
     archive->WriteULong(&params.angle);
     WriteRecord(archive);
     return true;
@@ -61,11 +66,8 @@ void DS_3D_in_2D_array_Constructor::ReadFields(DS_IOF_Virtual* archive)
     archive->ReadULong(&count);
     archive->ReadResourceRef(&mesh);
     archive->ReadResourceRef(&texture);
-    archive->ReadULong(&params.size);
-    archive->ReadULong(&params.speed);
-    archive->ReadULong(&params.sway);
-    archive->ReadULong(&params.driftChangeFrequency);
-    archive->ReadULong(&params.spin);
+    for (uint32_t* value : RecordValues(params))
+        archive->ReadULong(value);
     uint32_t angle = 0;
     archive->ReadULong(&angle);
     SetAngle(angle);
