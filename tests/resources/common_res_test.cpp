@@ -71,6 +71,7 @@ const PictureCase kPictures[] = {
     {8, L"flame_offsets", 256, 256, false},
     {62, L"haze_bump", 256, 256, false},
     {30, L"leaf", 128, 128, true},
+    {31, L"leaf_golden", 128, 128, true},
 };
 
 class LibraryPicture : public DeviceTest, public ::testing::WithParamInterface<PictureCase> {
@@ -195,7 +196,7 @@ TEST_P(NoisePicture, IsRedAndGreenNoiseAroundTheMiddleThatTiles)
 }
 INSTANTIATE_TEST_SUITE_P(Pictures8And62, NoisePicture, ::testing::Values(kPictures[3], kPictures[4]));
 
-// The autumn leaf: a blade cut out by alpha around the middle of the picture, warm colours on
+// The autumn leaves: a blade cut out by alpha around the middle of the picture, warm colours on
 // it, and clear texels that keep the dark rim colour.
 class LeafPicture : public LibraryPicture {};
 TEST_P(LeafPicture, IsAnAutumnLeafCutOutByAlpha)
@@ -225,7 +226,7 @@ TEST_P(LeafPicture, IsAnAutumnLeafCutOutByAlpha)
     EXPECT_GT(warm, solid * 95 / 100);
     EXPECT_EQ(0u, greyClear);
 }
-INSTANTIATE_TEST_SUITE_P(Picture30, LeafPicture, ::testing::Values(kPictures[5]));
+INSTANTIATE_TEST_SUITE_P(Pictures30And31, LeafPicture, ::testing::Values(kPictures[5], kPictures[6]));
 
 // --- Meshes -----------------------------------------------------------------------------------
 

@@ -101,24 +101,29 @@ const SlideRecord* FindSlide(const SceneDoc& doc, int32_t kind)
     return nullptr;
 }
 
-// The pond: autumn leaves of the library drift down onto it.
+// The pond: red and golden autumn leaves of the library drift down onto it.
 TEST(SceneDocument, LeavesFallOnThePond)
 {
     SceneDoc doc;
     ASSERT_NO_FATAL_FAILURE(LoadDocument(doc));
     const SlideRecord* pond = FindSlide(doc, kSlideRings);
     ASSERT_NE(nullptr, pond);
-    const DS_3D_in_2D_array_Constructor* leaves = nullptr;
-    for (DS_ABObj_Constructor* object : pond->objects)
-        if (auto* found = dynamic_cast<DS_3D_in_2D_array_Constructor*>(object))
-            leaves = found;
-    ASSERT_NE(nullptr, leaves);
-    EXPECT_EQ(ResourceRef(70, L"common_res.dll").GetKey(), leaves->mesh.GetKey());
-    EXPECT_EQ(ResourceRef(30, L"common_res.dll").GetKey(), leaves->texture.GetKey());
-    EXPECT_GE(leaves->count, 10u);
-    EXPECT_GT(leaves->params.size, 0u);
-    // Falling: the drift points down the screen.
-    EXPECT_GT(leaves->params.direction.y, 0.8f);
+    std::set<int32_t> pictures;
+    uint32_t count = 0;
+    for (DS_ABObj_Constructor* object : pond->objects) {
+        auto* leaves = dynamic_cast<DS_3D_in_2D_array_Constructor*>(object);
+        if (!leaves)
+            continue;
+        EXPECT_EQ(ResourceRef(70, L"common_res.dll").GetKey(), leaves->mesh.GetKey());
+        EXPECT_EQ(L"common_res.dll", leaves->texture.libraryName);
+        pictures.insert(leaves->texture.resourceId);
+        count += leaves->count;
+        EXPECT_GT(leaves->params.size, 0u);
+        // Falling: the drift points down the screen.
+        EXPECT_GT(leaves->params.direction.y, 0.8f);
+    }
+    EXPECT_EQ((std::set<int32_t>{30, 31}), pictures);
+    EXPECT_GE(count, 10u);
 }
 
 // The kind parameters stay inside the ranges where the lights are defined and visible.

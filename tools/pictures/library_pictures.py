@@ -1,5 +1,5 @@
 """The pictures of the resource library common_res.dll: the default background, the butterfly
-atlas, the flame picture with its offset map, the heat-haze bump map and the autumn leaf."""
+atlas, the flame picture with its offset map, the heat-haze bump map and two autumn leaves."""
 
 import math
 import random
@@ -307,12 +307,19 @@ def haze_bump(size=256):
     return img
 
 
-# --- 30: autumn leaf ----------------------------------------------------------------------------
+# --- 30, 31: autumn leaves ----------------------------------------------------------------------
 # One leaf for the falling leaves, laid over the leaf mesh once: u across the blade (midrib at
-# 0.5), v along it from the tip (0) to the end of the stalk (1). A pointed blade with a toothed
-# edge and shallow lobes, deep red at the rim through orange to gold along the midrib, with pale
-# veins and a few brown spots; the stalk is brown. Everything outside is clear and carries the
-# rim's colour, so filtering at the outline never pulls in a foreign one.
+# 0.5), v along it from the tip (0) to the end of the stalk (1). A pointed blade with a finely
+# toothed edge, pale veins and a few brown spots, on a brown stalk; 30 is deep red at the rim
+# through orange to gold along the midrib, 31 ochre at the rim through gold to pale yellow.
+# Everything outside is clear and carries the rim's colour, so filtering at the outline never
+# pulls in a foreign one.
+
+# Midrib, middle and rim colours of each leaf.
+_LEAF_COLOURS = {
+    "red": ((1.0, 0.78, 0.16), (0.95, 0.42, 0.06), (0.70, 0.10, 0.04), (0.45, 0.07, 0.03)),
+    "golden": ((1.0, 0.93, 0.45), (0.96, 0.74, 0.12), (0.80, 0.45, 0.05), (0.50, 0.24, 0.03)),
+}
 
 def _leaf_half_width(v):
     """Half the blade's width (in u) at v, 0 outside the blade: a pointed tip, the widest part
@@ -325,11 +332,11 @@ def _leaf_half_width(v):
     return body * teeth
 
 
-def leaf(size=128):
+def leaf(size=128, colours="red", seed=3001):
+    inner, middle, outer, rim = _LEAF_COLOURS[colours]
     img = Image(size, size, 4)
-    rim = (0.45, 0.07, 0.03)
-    spots = fbm_grid(size, size, 8, 8, 3, seed=3001)
-    blush = fbm_grid(size, size, 3, 3, 3, seed=3002)
+    spots = fbm_grid(size, size, 8, 8, 3, seed=seed)
+    blush = fbm_grid(size, size, 3, 3, 3, seed=seed + 1)
     px = 1.0 / size
     for y in range(size):
         v = (y + 0.5) / size
@@ -354,8 +361,8 @@ def leaf(size=128):
             r = du / half if half > 0.0 else 1.0
             i = y * size + x
             k = clamp01(r * 0.85 + (blush[i] - 0.5) * 0.6)
-            c = mix((1.0, 0.78, 0.16), (0.95, 0.42, 0.06), smoothstep(0.0, 0.6, k))
-            c = mix(c, (0.70, 0.10, 0.04), smoothstep(0.5, 1.0, k))
+            c = mix(inner, middle, smoothstep(0.0, 0.6, k))
+            c = mix(c, outer, smoothstep(0.5, 1.0, k))
             # Veins: the midrib and side veins that run out and up toward the tip.
             mid = 1.0 - smoothstep(0.006, 0.016, du)
             side = abs(math.sin((v + du * 1.1) * math.pi * 8.0))
@@ -377,4 +384,5 @@ PICTURES = {
     "flame_offsets.png": offset_map,
     "haze_bump.png": haze_bump,
     "leaf.png": leaf,
+    "leaf_golden.png": lambda: leaf(colours="golden", seed=3101),
 }
