@@ -16,7 +16,9 @@
 #include "document/CurrentDevice.h"
 #include "document/DocResManager.h"
 #include "document/SceneDoc.h"
+#include "scene/constructors/SceneReaders.h"
 #include "scene/lights/MutableLight.h"
+#include "scene/objects/DS_3D_in_2D_array.h"
 #include "scene/render/QuadTemplate.h"
 #include "scene/render/ScreenQuad.h"
 #include "tests/resources/PictureChecks.h"
@@ -119,6 +121,7 @@ protected:
         const std::vector<unsigned char> bytes =
             ReadFileBytes(ProgramFolder() + L"..\\generated\\scene\\scene107.dds");
         ASSERT_FALSE(bytes.empty()) << "generated\\scene\\scene107.dds is missing";
+        RegisterSceneReaders(); // the slides hold objects of the program's kinds
         ASSERT_TRUE(LoadSceneDocument(bytes.data(), bytes.size(), doc)); // makes its manager current
     }
 
@@ -193,6 +196,93 @@ TEST_F(SlideScreenshots, EachSlideShowsItsPictureThroughItsLight)
         const PixelImage other = DecodePicture(device, doc.slides[(i + 1) % doc.slideCount].picture);
         EXPECT_LT(PictureMatch(screen, other), 0.6);
     }
+}
+
+// --- The objects of the slides ------------------------------------------------------------------
+
+// The pixels that differ between two frames drawn at one time, with and without some objects:
+// where those objects are.
+std::vector<bool> DifferenceMask(const PixelImage& with, const PixelImage& without)
+{
+    std::vector<bool> mask(with.pixels.size());
+    for (size_t i = 0; i < mask.size(); ++i)
+        mask[i] = !CloseColours(with.pixels[i] & 0xFFFFFF, without.pixels[i] & 0xFFFFFF, 8);
+    return mask;
+}
+
+// A light's objects of one kind, which a test takes out of the light and puts back.
+template <class Kind>
+class ObjectsOfKind {
+public:
+    explicit ObjectsOfKind(MutableLight& light) : light_(light)
+    {
+        for (DS_ABObj* object : light.objects)
+            if (auto* found = dynamic_cast<Kind*>(object))
+                found_.push_back(found);
+    }
+    const std::vector<Kind*>& found() const { return found_; }
+    void TakeOut()
+    {
+        others_.clear();
+        for (DS_ABObj* object : light_.objects)
+            if (!dynamic_cast<Kind*>(object))
+                others_.push_back(object);
+        all_ = light_.objects;
+        light_.objects = others_;
+    }
+    void PutBack() { light_.objects = all_; }
+
+private:
+    MutableLight& light_;
+    std::vector<Kind*> found_;
+    std::vector<DS_ABObj*> others_, all_;
+};
+
+// Leaves drift down across the pond: they show over the slide and move from one moment to the
+// next.
+TEST_F(SlideScreenshots, LeavesFallOnThePond)
+{
+    IDirect3DDevice9* device = testDevice.device();
+    ASSERT_EQ(kSlideRings, kSlides[3].kind);
+    std::unique_ptr<MutableLight> light(CreateMutableLight(&doc.slides[3]));
+    ASSERT_NE(nullptr, light);
+    light->SetStretch(0);
+    DS_ScreenQuad fade;
+    fade.Create(0xFF000000u, MakeBackBufferQuad());
+    fade.SetVertexAlphas(0.0f, 0.0f, 0.0f, 0.0f);
+
+    ObjectsOfKind<DS_3D_in_2D_array> leaves(*light);
+    ASSERT_EQ(2u, leaves.found().size()) << "the pond holds a drift of red and one of golden leaves";
+    size_t leafCount = 0;
+    for (const DS_3D_in_2D_array* drift : leaves.found()) {
+        const DS_MeshElement* mesh = drift->MeshFrame();
+        EXPECT_TRUE(mesh->texture) << "a leaf picture (library 30 or 31) did not load";
+        EXPECT_GT(mesh->triangleCount, 0u) << "the leaf mesh (library 70) did not load";
+        leafCount += mesh->children.size();
+    }
+    EXPECT_GE(leafCount, 10u);
+
+    // At two moments a second apart: the frame with the leaves and the same moment without them.
+    std::vector<bool> masks[2];
+    for (int k = 0; k < 2; ++k) {
+        const float t = 2.0f + k;
+        ASSERT_NO_FATAL_FAILURE(DrawFrame(*light, fade, t));
+        const PixelImage with = ReadRenderTarget(device);
+        if (k == 0) {
+            EXPECT_FALSE(SaveBackBufferPng(device, L"slide_3_pond_leaves").empty());
+        }
+        leaves.TakeOut();
+        ASSERT_NO_FATAL_FAILURE(DrawFrame(*light, fade, t));
+        leaves.PutBack();
+        masks[k] = DifferenceMask(with, ReadRenderTarget(device));
+    }
+    const size_t shown = std::count(masks[0].begin(), masks[0].end(), true);
+    EXPECT_GT(shown, 400u) << "hardly any leaf on the screen";
+    EXPECT_LT(shown, masks[0].size() / 4) << "the leaves cover too much of the pond";
+    size_t moved = 0;
+    for (size_t i = 0; i < masks[0].size(); ++i)
+        moved += masks[0][i] && !masks[1][i];
+    EXPECT_GT(moved, shown / 2) << "the leaves stay where they were";
 }
 
 } // namespace
