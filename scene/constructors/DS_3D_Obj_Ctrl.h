@@ -47,9 +47,6 @@ public:
     // A heap copy of the concrete kind; the caller owns it.
     virtual DS_3D_Obj_Ctrl* Clone() const = 0;
 
-    // The count a runtime flock makes: the count, at most kMaxInstances.
-    unsigned int EffectiveCount() const { return count.value < kMaxInstances ? count.value : kMaxInstances; }
-
     void WriteRecord(DS_IOF_Virtual* archive) const;
     // The record with its tag and version.
     void ReadFields(DS_IOF_Virtual* archive);
