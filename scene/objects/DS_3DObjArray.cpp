@@ -1,7 +1,7 @@
 #include "scene/objects/DS_3DObjArray.h"
 
 #include "scene/objects/DS_ABRender.h"
-#include "scene/render/QuadTemplate.h"
+#include "scene/objects/RuntimeObjects.h"
 
 DS_3DObjArray::DS_3DObjArray(DS_3D_Obj_Ctrl* clone) : DS_ABObj(clone), flockDescription(clone)
 {
@@ -45,11 +45,7 @@ void DS_3DObjArray::Render(DS_ABRender* renderer)
 
 void DS_3DObjArray::RenderSelection(DS_ABRender* renderer, int flag)
 {
-    QuadTemplate quad;
-    flockDescription->GetViewQuad(reinterpret_cast<float*>(&quad));
-    OutlineQuad outline;
-    MakeOutlineQuad(outline, quad);
-    renderer->DrawSelection(&outline, selectionState, flag != 0);
+    RenderViewSelection(renderer, flockDescription, selectionState, flag);
 }
 
 void DS_3DObjArray::SyncViewParams()

@@ -42,17 +42,9 @@ std::vector<uint8_t> HandRecord(const ResKey& bodyTexture = kPicture)
     w.UInt(120);
     w.Key(kPicture);
     w.Key(kWing);
-    w.String(L"DS_ViewObjCtrl");
-    w.UInt(2);
-    for (int i = 0; i < 6; ++i)
-        w.Int(0);
-    for (float f : {0.25f, 0.75f, 0.125f, 0.5f})
-        w.Float(f);
-    w.Byte(1);
-    w.UInt(75);
-    w.String(L"DS_ABObj_Constructor");
-    w.UInt(1);
-    w.String(L"meadow flock");
+    const int rect[6] = {};
+    const float fractions[4] = {0.25f, 0.75f, 0.125f, 0.5f};
+    HandViewRecord(w, 2, rect, fractions, true, 75, L"meadow flock");
     return w.bytes;
 }
 
