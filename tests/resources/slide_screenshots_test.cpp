@@ -16,6 +16,7 @@
 #include "document/CurrentDevice.h"
 #include "document/DocResManager.h"
 #include "document/SceneDoc.h"
+#include "scene/constructors/DS_ButterflyConstructor.h"
 #include "scene/constructors/SceneReaders.h"
 #include "scene/lights/MutableLight.h"
 #include "scene/objects/DS_3D_in_2D_array.h"
@@ -107,6 +108,12 @@ double PictureMatch(const PixelImage& screen, const PixelImage& picture)
     return double(matched) / total;
 }
 
+// A kind no slide holds: a light with only objects of this kind has none.
+class NoObjectKind : public DS_ABObj_Constructor {
+public:
+    bool Write(DS_IOF_Virtual*) override { return true; }
+};
+
 class SlideScreenshots : public ::testing::Test {
 protected:
     static constexpr UINT kWidth = 512; // 4:3 like the slide pictures, so the picture fills it
@@ -146,6 +153,34 @@ protected:
         light.EndFrame();
         light.DrawFadeQuad(&fade);
         device->EndScene();
+    }
+
+    // A light for `slide` that holds only the slide's objects of kind K; the slide keeps all of
+    // its own.
+    template <class K>
+    std::unique_ptr<MutableLight> LightWithOnly(SlideRecord& slide)
+    {
+        ObjectList all;
+        all.swap(slide.objects);
+        for (DS_ABObj_Constructor* object : all)
+            if (dynamic_cast<K*>(object))
+                slide.objects.push_back(object);
+        std::unique_ptr<MutableLight> light(CreateMutableLight(&slide));
+        slide.objects.swap(all);
+        if (light)
+            light->SetStretch(0);
+        return light;
+    }
+
+    // The screen after frames of 20 ms from `from` up to `until` seconds of application time.
+    PixelImage DrawFrames(MutableLight& light, float from, float until)
+    {
+        DS_ScreenQuad fade;
+        fade.Create(0xFF000000u, MakeBackBufferQuad());
+        fade.SetVertexAlphas(0.0f, 0.0f, 0.0f, 0.0f);
+        for (float t = from; t <= until + 1e-4f; t += 0.02f)
+            DrawFrame(light, fade, t);
+        return ReadRenderTarget(testDevice.device());
     }
 
     TestDevice testDevice{kWidth, kHeight};
@@ -283,6 +318,51 @@ TEST_F(SlideScreenshots, LeavesFallOnThePond)
     for (size_t i = 0; i < masks[0].size(); ++i)
         moved += masks[0][i] && !masks[1][i];
     EXPECT_GT(moved, shown / 2) << "the leaves stay where they were";
+// The meadow's butterflies: drawn alone over the picture they change pixels in the meadow's
+// middle band, and a second later they are somewhere else.
+TEST_F(SlideScreenshots, ButterfliesFlyOverTheMeadow)
+{
+    IDirect3DDevice9* device = testDevice.device();
+    SlideRecord& meadow = doc.slides[0];
+    ASSERT_EQ(kSlidePicture, meadow.kind);
+    size_t flocks = 0;
+    for (DS_ABObj_Constructor* object : meadow.objects)
+        if (dynamic_cast<DS_ButterflyConstructor*>(object))
+            ++flocks;
+    ASSERT_EQ(1u, flocks) << "the meadow holds one butterfly flock";
+
+    std::unique_ptr<MutableLight> bare(LightWithOnly<NoObjectKind>(meadow));
+    ASSERT_TRUE(bare);
+    ASSERT_TRUE(bare->objects.empty());
+    const PixelImage picture = DrawFrames(*bare, 0.02f, 0.02f);
+
+    std::unique_ptr<MutableLight> light(LightWithOnly<DS_ButterflyConstructor>(meadow));
+    ASSERT_TRUE(light);
+    ASSERT_EQ(1u, light->objects.size());
+    const PixelImage first = DrawFrames(*light, 0.02f, 1.0f);
+    SaveBackBufferPng(device, L"meadow_butterflies_1s");
+    const PixelImage second = DrawFrames(*light, 1.02f, 2.0f);
+    SaveBackBufferPng(device, L"meadow_butterflies_2s");
+
+    auto changed = [&](const PixelImage& screen, UINT x, UINT y) {
+        return !CloseColours(screen.Rgb(x, y), picture.Rgb(x, y), 24);
+    };
+    size_t inBand = 0, elsewhere = 0, moved = 0, shown = 0;
+    for (UINT y = 0; y < kHeight; ++y)
+        for (UINT x = 0; x < kWidth; ++x) {
+            const bool a = changed(first, x, y), b = changed(second, x, y);
+            if (!a)
+                continue;
+            ++shown;
+            // The flock's rectangle is y 0.45 to 0.85 of the picture; wings reach a little beyond.
+            const bool band = y >= kHeight * 35 / 100 && y <= kHeight * 95 / 100;
+            ++(band ? inBand : elsewhere);
+            if (!b)
+                ++moved;
+        }
+    EXPECT_GT(shown, 300u) << "five butterflies should show";
+    EXPECT_LT(elsewhere, shown / 10) << "the butterflies keep to the meadow's middle band";
+    EXPECT_GT(moved, shown / 3) << "a second later the butterflies should be elsewhere";
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "document/SceneDoc.h"
 #include "scene/constructors/DS_3D_in_2D_array_Constructor.h"
+#include "scene/constructors/DS_ButterflyConstructor.h"
 
 namespace {
 
@@ -63,11 +64,29 @@ SlidePlan Slide(int32_t kind, const wchar_t* title, NamedBlob picture, int fadeI
 // Each slide below names, under "Objects", what its scene is meant to hold; the object kinds'
 // issues add those descriptions there with AppendObject and tune the light's values to them.
 
+// Five butterflies flitting over the flowers of the meadow's lower half, one and a half times
+// the model's size, wings and body from the library's butterfly picture.
+void AddMeadowButterflies(SlidePlan& slide)
+{
+    DS_ButterflyConstructor butterflies;
+    butterflies.title = L"Butterflies";
+    butterflies.count.value = 5;
+    butterflies.size.value = 150;
+    butterflies.secondTextureKey = LibraryKey(DS_ButterflyConstructor::kPictureId);
+    butterflies.leftFraction = 0.1f;
+    butterflies.rightFraction = 0.9f;
+    butterflies.topFraction = 0.45f;
+    butterflies.bottomFraction = 0.85f;
+    AppendObject(slide, butterflies);
+}
+
 // Kind 0: a summer meadow in full daylight, the picture alone.
 // Objects: butterflies over the flowers, swaying grass and flowers along the bottom edge.
 SlidePlan Meadow(Content& content)
 {
-    return Slide(kSlidePicture, L"Summer meadow", content.Picture(L"meadow.png"), 3, 15, 3);
+    SlidePlan slide = Slide(kSlidePicture, L"Summer meadow", content.Picture(L"meadow.png"), 3, 15, 3);
+    AddMeadowButterflies(slide);
+    return slide;
 }
 
 // Kind 6: a small island in a bright sea, inside a glass ball on a wooden stand that sways
