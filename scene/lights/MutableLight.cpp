@@ -1,6 +1,7 @@
 #include "scene/lights/MutableLight.h"
 
 #include "document/SceneDoc.h"
+#include "scene/lights/MutableAqua.h"
 #include "scene/lights/MutableNone.h"
 #include "scene/lights/MutableRings.h"
 #include "scene/objects/DS_ABObj.h"
@@ -62,11 +63,12 @@ MutableLight* CreateMutableLight(const SlideRecord* slide)
         return new MutableNone(blank);
     }
     switch (static_cast<uint32_t>(slide->kind)) {
+    case kSlideUnderwater:
+        return new MutableAqua(*slide);
     case kSlideRings:
         return new MutableRings(*slide);
-    // The underwater, lake, fire, glyph-rain and glass-ball modes are not built yet; until
-    // they are, their slides are shown as pictures.
-    case kSlideUnderwater:
+    // The lake, fire, glyph-rain and glass-ball modes are not built yet; until they are, their
+    // slides are shown as pictures.
     case kSlideLake:
     case kSlideFire:
     case kSlideGlyphs:
