@@ -214,6 +214,20 @@ TEST_F(WaterRingsTest, ReleasedBeforeResetAndANewLightDrawsAfterIt)
     EXPECT_EQ(0u, image.Count(kMagenta));
 }
 
+TEST_F(WaterRingsTest, APictureThatDoesNotLoadGivesFourByThreeWater)
+{
+    auto slide = RingsSlide(64, 48);
+    slide->picture.data = Bytes{'n', 'o', 't', ' ', 'a', ' ', 'p', 'n', 'g'};
+    auto light = Make(*slide);
+    ASSERT_TRUE(light);
+    const RippleSurface& surface = *light->light()->surface;
+    EXPECT_FLOAT_EQ(40.0f, surface.width);
+    EXPECT_EQ(128u, surface.columns);
+    EXPECT_EQ(96u, surface.rows);
+    DrawTwoFrames(*light);
+    EXPECT_EQ(0u, ReadBackBuffer().Count(kMagenta)) << "the water and its bars still cover the screen";
+}
+
 TEST_F(WaterRingsTest, AVeryWidePictureGivesNoWaterButStillItsBars)
 {
     // 1024 × 8: a grid of 128 × 0 cells; no drop can fall and nothing is drawn.
