@@ -4,6 +4,7 @@ atlas, the flame picture with its offset map and the heat-haze bump map."""
 import math
 import random
 
+import sprite_pictures
 from imagefile import Image, clamp01
 from noise import fbm_grid, fbm_line, mix, smoothstep, lerp
 
@@ -314,3 +315,5 @@ PICTURES = {
     "flame_offsets.png": offset_map,
     "haze_bump.png": haze_bump,
 }
+# The sprite pictures of flows, rain, grass, static pictures and flowers (ids 20 to 29).
+PICTURES.update(sprite_pictures.PICTURES)
