@@ -3,12 +3,14 @@
 // slide's list (the place where the object kinds add theirs).
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <memory>
 
 #include "document/DocResManager.h"
 #include "document/ObjectDescription.h"
 #include "document/ObjectReader.h"
 #include "document/SceneDoc.h"
+#include "scene/constructors/SceneReaders.h"
 #include "tools/scenegen/DefaultShow.h"
 
 namespace {
@@ -63,6 +65,9 @@ TEST(DefaultShow, AppendedObjectsLoadIntoTheirSlide)
     DocumentPlan show;
     std::wstring missing;
     ASSERT_TRUE(BuildDefaultShow(FakeContent, show, missing));
+    std::vector<uint32_t> ownObjects;
+    for (const SlidePlan& slide : show.slides)
+        ownObjects.push_back(slide.objectCount);
     ShowMarker first, second;
     first.value = 11;
     second.value = 22;
@@ -73,12 +78,14 @@ TEST(DefaultShow, AppendedObjectsLoadIntoTheirSlide)
         sound.file.ReleaseBytes();
 
     const std::vector<uint8_t> bytes = BuildDocument(show);
+    RegisterSceneReaders(); // the show's own objects
     SceneDoc doc;
     ASSERT_TRUE(LoadSceneDocument(bytes.data(), bytes.size(), doc));
     ASSERT_EQ(show.slides.size(), doc.slideCount);
     for (uint32_t i = 0; i < doc.slideCount; ++i)
-        EXPECT_EQ(i == 3 ? 2u : 0u, doc.slides[i].objects.size()) << "slide " << i;
-    auto object = doc.slides[3].objects.begin();
+        EXPECT_EQ(ownObjects[i] + (i == 3 ? 2u : 0u), doc.slides[i].objects.size()) << "slide " << i;
+    // The appended ones come after the show's own.
+    auto object = std::next(doc.slides[3].objects.begin(), ownObjects[3]);
     ASSERT_NE(nullptr, dynamic_cast<ShowMarker*>(*object));
     EXPECT_EQ(11, static_cast<ShowMarker*>(*object)->value);
     EXPECT_EQ(22, static_cast<ShowMarker*>(*++object)->value);

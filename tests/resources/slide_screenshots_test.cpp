@@ -16,6 +16,11 @@
 #include "document/CurrentDevice.h"
 #include "document/DocResManager.h"
 #include "document/SceneDoc.h"
+#include "scene/constructors/DS_FlowConstructor.h"
+#include "scene/constructors/DS_FlowerConstructor.h"
+#include "scene/constructors/DS_GrassConstructor.h"
+#include "scene/constructors/DS_StatObjConstructor.h"
+#include "scene/constructors/SceneReaders.h"
 #include "scene/lights/MutableLight.h"
 #include "scene/render/QuadTemplate.h"
 #include "scene/render/ScreenQuad.h"
@@ -119,6 +124,7 @@ protected:
         const std::vector<unsigned char> bytes =
             ReadFileBytes(ProgramFolder() + L"..\\generated\\scene\\scene107.dds");
         ASSERT_FALSE(bytes.empty()) << "generated\\scene\\scene107.dds is missing";
+        RegisterSceneReaders(); // the slides' objects
         ASSERT_TRUE(LoadSceneDocument(bytes.data(), bytes.size(), doc)); // makes its manager current
     }
 
@@ -193,6 +199,112 @@ TEST_F(SlideScreenshots, EachSlideShowsItsPictureThroughItsLight)
         const PixelImage other = DecodePicture(device, doc.slides[(i + 1) % doc.slideCount].picture);
         EXPECT_LT(PictureMatch(screen, other), 0.6);
     }
+}
+
+// ---- Flows, rain, grass, static pictures and flowers ------------------------------------------
+
+// Whether a description is one of these kinds (rain is a flow, a flower a static picture).
+bool IsFlowOrPlant(const DS_ABObj_Constructor* d)
+{
+    return dynamic_cast<const DS_FlowConstructor*>(d) || dynamic_cast<const DS_GrassConstructor*>(d) ||
+           dynamic_cast<const DS_StatObjConstructor*>(d);
+}
+bool IsStaticPictureOnly(const DS_ABObj_Constructor* d)
+{
+    return dynamic_cast<const DS_StatObjConstructor*>(d) && !dynamic_cast<const DS_FlowerConstructor*>(d);
+}
+bool NoObject(const DS_ABObj_Constructor*) { return false; }
+
+// For one scope the slide's list holds only the objects `keep` accepts; the whole list comes
+// back at the end.
+class KeptObjects {
+public:
+    KeptObjects(SlideRecord& slide, bool (*keep)(const DS_ABObj_Constructor*)) : slide_(slide)
+    {
+        all_.swap(slide_.objects);
+        for (DS_ABObj_Constructor* d : all_)
+            if (keep(d))
+                slide_.objects.push_back(d);
+    }
+    ~KeptObjects() { slide_.objects.swap(all_); }
+    size_t Count() const { return slide_.objects.size(); }
+
+private:
+    SlideRecord& slide_;
+    ObjectList all_;
+};
+
+// The pixels of two screens of one size that differ by more than a few levels in some channel.
+size_t DifferentPixels(const PixelImage& a, const PixelImage& b)
+{
+    size_t n = 0;
+    for (size_t i = 0; i < a.pixels.size() && i < b.pixels.size(); ++i)
+        n += CloseColours(a.pixels[i], b.pixels[i], 4) ? 0 : 1;
+    return n;
+}
+
+class FlowAndPlantScreenshots : public SlideScreenshots {
+protected:
+    // The slide drawn with the objects `keep` accepts, with the same random numbers each time:
+    // the screen after two frames and after `laterFrames` more, a tenth of a second apart.
+    void Draw(SlideRecord& slide, bool (*keep)(const DS_ABObj_Constructor*), int laterFrames, PixelImage& first,
+              PixelImage& later, size_t* kept = nullptr)
+    {
+        KeptObjects objects(slide, keep);
+        if (kept)
+            *kept = objects.Count();
+        std::srand(16);
+        std::unique_ptr<MutableLight> light(CreateMutableLight(&slide));
+        ASSERT_NE(nullptr, light);
+        light->SetStretch(0);
+        DS_ScreenQuad fade;
+        fade.Create(0xFF000000u, MakeBackBufferQuad());
+        fade.SetVertexAlphas(0.0f, 0.0f, 0.0f, 0.0f);
+        float t = 0.01f;
+        for (int frame = 0; frame < 2; ++frame, t += 0.1f)
+            ASSERT_NO_FATAL_FAILURE(DrawFrame(*light, fade, t));
+        first = ReadRenderTarget(testDevice.device());
+        for (int frame = 0; frame < laterFrames; ++frame, t += 0.1f)
+            ASSERT_NO_FATAL_FAILURE(DrawFrame(*light, fade, t));
+        later = ReadRenderTarget(testDevice.device());
+    }
+};
+
+TEST_F(FlowAndPlantScreenshots, TheyShowOnTheirSlidesAndMove)
+{
+    const struct {
+        uint32_t slide;
+        size_t minObjects;
+    } slides[] = {
+        {0, 7}, // meadow: stone, five flowers, grass
+        {2, 1}, // reef: bubbles
+        {3, 1}, // pond: rain
+        {5, 1}, // fire: smoke
+    };
+    for (const auto& c : slides) {
+        SlideRecord& slide = doc.slides[c.slide];
+        SCOPED_TRACE("slide " + std::to_string(c.slide));
+        PixelImage bare, bareLater, shown, shownLater;
+        size_t kept = 0;
+        ASSERT_NO_FATAL_FAILURE(Draw(slide, NoObject, 0, bare, bareLater));
+        ASSERT_NO_FATAL_FAILURE(Draw(slide, IsFlowOrPlant, 15, shown, shownLater, &kept));
+        EXPECT_GE(kept, c.minObjects);
+        EXPECT_GT(DifferentPixels(bare, shown), 400u) << "the objects do not show";
+        EXPECT_GT(DifferentPixels(shown, shownLater), 200u) << "the objects do not move";
+        SaveBackBufferPng(testDevice.device(), L"flows_and_plants_slide_" + std::to_wstring(c.slide));
+    }
+}
+
+TEST_F(FlowAndPlantScreenshots, TheMeadowsStoneShowsAndStaysStill)
+{
+    SlideRecord& slide = doc.slides[0];
+    PixelImage bare, bareLater, shown, shownLater;
+    size_t kept = 0;
+    ASSERT_NO_FATAL_FAILURE(Draw(slide, NoObject, 10, bare, bareLater));
+    ASSERT_NO_FATAL_FAILURE(Draw(slide, IsStaticPictureOnly, 10, shown, shownLater, &kept));
+    EXPECT_EQ(1u, kept);
+    EXPECT_GT(DifferentPixels(bare, shown), 2000u) << "the stone does not show";
+    EXPECT_EQ(0u, DifferentPixels(shown, shownLater)) << "the stone moved";
 }
 
 } // namespace

@@ -1,6 +1,11 @@
 #include "tools/scenegen/DefaultShow.h"
 
 #include "document/SceneDoc.h"
+#include "scene/constructors/DS_FlowConstructor.h"
+#include "scene/constructors/DS_FlowerConstructor.h"
+#include "scene/constructors/DS_GrassConstructor.h"
+#include "scene/constructors/DS_RainConstructor.h"
+#include "scene/constructors/DS_StatObjConstructor.h"
 
 namespace {
 
@@ -59,6 +64,126 @@ SlidePlan Slide(int32_t kind, const wchar_t* title, NamedBlob picture, int fadeI
     return slide;
 }
 
+// ---- Flows, rain, grass, static pictures and flowers -------------------------------------------
+// Positions and sizes are in slide-picture pixels (1024 x 768); the pictures are library ids
+// 20 to 27. Each slide below calls its one function from here.
+
+// Library pictures of these kinds.
+constexpr int32_t kStonePicture = 20;
+constexpr int32_t kBubblePicture = 21;
+constexpr int32_t kDaisyPicture = 22;
+constexpr int32_t kPoppyPicture = 23;
+constexpr int32_t kRainPicture = 24;
+constexpr int32_t kSmokePicture = 25;
+constexpr int32_t kGrassPicture = 27;
+
+// A flower of `height` pixels whose stem ends at (x, bottom).
+void AppendFlower(SlidePlan& slide, int32_t picture, int32_t x, int32_t bottom, unsigned int height, float amplitude)
+{
+    DS_FlowerConstructor flower;
+    flower.title = L"flower";
+    flower.pictureKey = LibraryKey(picture);
+    flower.size.value = height;
+    flower.bounds.extra1.value = x;
+    flower.bounds.extra2.value = bottom - static_cast<int32_t>(height / 2);
+    flower.amplitude = amplitude;
+    AppendObject(slide, flower);
+}
+
+// The meadow's front: a mossy stone on the left, daisies and poppies, and a fringe of grass
+// along the bottom edge that sways in front of them.
+void AppendMeadowPlants(SlidePlan& slide)
+{
+    DS_StatObjConstructor stone;
+    stone.title = L"stone";
+    stone.pictureKey = LibraryKey(kStonePicture);
+    stone.size.value = 300; // 300 x 150
+    stone.bounds.extra1.value = 165;
+    stone.bounds.extra2.value = 698;
+    AppendObject(slide, stone);
+
+    const struct {
+        int32_t picture, x, bottom;
+        unsigned int height;
+        float amplitude;
+    } flowers[] = {
+        {kDaisyPicture, 300, 776, 190, 2.0f}, {kPoppyPicture, 360, 780, 160, 2.5f},
+        {kDaisyPicture, 610, 774, 150, 1.5f}, {kPoppyPicture, 820, 778, 200, 2.0f},
+        {kDaisyPicture, 900, 776, 140, 3.0f},
+    };
+    for (const auto& f : flowers)
+        AppendFlower(slide, f.picture, f.x, f.bottom, f.height, f.amplitude);
+
+    DS_GrassConstructor grass;
+    grass.title = L"grass";
+    grass.pictureKey = LibraryKey(kGrassPicture);
+    grass.count.value = 70;
+    grass.size.value = 120; // blades 15 x 120 at scale 1
+    grass.scaleMin = 0.5f;
+    grass.scaleMax = 1.0f;
+    grass.amplitude = 4.0f;
+    AppendObject(slide, grass);
+}
+
+// Bubbles rising through the reef from the sea floor on the right, wavering as they go.
+void AppendReefBubbles(SlidePlan& slide)
+{
+    DS_FlowConstructor bubbles;
+    bubbles.title = L"bubbles";
+    bubbles.pictureKey = LibraryKey(kBubblePicture);
+    bubbles.count.value = 30;
+    bubbles.size.value = 30;
+    bubbles.scaleMin = 0.4f;
+    bubbles.scaleMax = 1.0f;
+    bubbles.blendMode.value = 1; // added: a bubble brightens the water behind it
+    bubbles.angle.value = 90;    // up
+    bubbles.speed = 90.0f;
+    bubbles.sway.value = 6;          // 18 pixels per second across at most
+    bubbles.swayFrequency.value = 4; // a new sway at most once a second
+    bubbles.leftFraction = 0.62f;
+    bubbles.rightFraction = 0.82f;
+    AppendObject(slide, bubbles);
+}
+
+// Rain over the pond, slanting a little, each drop fading in and out.
+void AppendPondRain(SlidePlan& slide)
+{
+    DS_RainConstructor rain;
+    rain.title = L"rain";
+    rain.pictureKey = LibraryKey(kRainPicture);
+    rain.count.value = 90;
+    rain.size.value = 70; // streaks 9 x 70 at scale 1
+    rain.angle.value = 265;
+    rain.speed = 1400.0f;
+    rain.blendMode.value = 1;
+    rain.transparency.value = 30; // opacity 178
+    rain.alphaRate = 0.8f;
+    rain.alphaMin = 0.3f;
+    rain.alphaMax = 1.0f;
+    AppendObject(slide, rain);
+}
+
+// Faint smoke drifting up from the flames.
+void AppendFireSmoke(SlidePlan& slide)
+{
+    DS_FlowConstructor smoke;
+    smoke.title = L"smoke";
+    smoke.pictureKey = LibraryKey(kSmokePicture);
+    smoke.count.value = 14;
+    smoke.size.value = 260;
+    smoke.scaleMin = 0.6f;
+    smoke.scaleMax = 1.2f;
+    smoke.transparency.value = 82; // opacity 46: barely there
+    smoke.colour.value = Rgb(200, 170, 150); // lit warm from below
+    smoke.angle.value = 90;
+    smoke.speed = 30.0f;
+    smoke.sway.value = 5;
+    smoke.swayFrequency.value = 1;
+    smoke.leftFraction = 0.08f;
+    smoke.rightFraction = 0.92f;
+    AppendObject(slide, smoke);
+}
+
 // Each slide below names, under "Objects", what its scene is meant to hold; the object kinds'
 // issues add those descriptions there with AppendObject and tune the light's values to them.
 
@@ -66,7 +191,9 @@ SlidePlan Slide(int32_t kind, const wchar_t* title, NamedBlob picture, int fadeI
 // Objects: butterflies over the flowers, swaying grass and flowers along the bottom edge.
 SlidePlan Meadow(Content& content)
 {
-    return Slide(kSlidePicture, L"Summer meadow", content.Picture(L"meadow.png"), 3, 15, 3);
+    SlidePlan slide = Slide(kSlidePicture, L"Summer meadow", content.Picture(L"meadow.png"), 3, 15, 3);
+    AppendMeadowPlants(slide);
+    return slide;
 }
 
 // Kind 6: a small island in a bright sea, inside a glass ball on a wooden stand that sways
@@ -102,6 +229,7 @@ SlidePlan Reef(Content& content)
 {
     SlidePlan slide = Slide(kSlideUnderwater, L"Coral reef", content.Picture(L"reef.png"), 3, 18, 3);
     slide.params.speed = 40; // a little slower than normal: calm water
+    AppendReefBubbles(slide);
     return slide;
 }
 
@@ -120,6 +248,7 @@ SlidePlan Pond(Content& content)
     l[6] = 30; // refraction depth 0.3
     l[7] = 80; // specular level 0.8
     l[8] = 60; // specular power 48: small, bright glints
+    AppendPondRain(slide);
     return slide;
 }
 
@@ -162,6 +291,7 @@ SlidePlan Fire(Content& content)
     p.levels[0] = 88;  // haze bump scale 0.208
     p.levels[1] = 50;  // haze scroll speed 0.05
     p.levels[2] = 25;  // haze strength 0.05
+    AppendFireSmoke(slide);
     return slide;
 }
 
