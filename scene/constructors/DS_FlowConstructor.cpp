@@ -13,14 +13,6 @@ using DirectionControl = DS_FunLightCtrl<unsigned int, DS_FlowConstructor>;
 constexpr float kSwayScale = 3.0f;
 constexpr float kSwayFrequencyScale = 0.25f;
 
-SpriteVec3 TransformCoord(float x, float y, const D3DXMATRIX& m)
-{
-    const D3DXVECTOR3 in(x, y, 0.0f);
-    D3DXVECTOR3 out;
-    D3DXVec3TransformCoord(&out, &in, &m);
-    return SpriteVec3{out.x, out.y, out.z};
-}
-
 } // namespace
 
 bool FlowWrapAxis(float& pos, float half, float lo, float hi, bool lowFirst)
@@ -104,8 +96,8 @@ void DS_FlowConstructor::ShapeSprite(DS_Sprite* sprite) const
     DS_Sprite::ShapeHalfExtents(sprite, sprite->textureAspect, extent);
     UpdateSpriteColour(sprite);
     if (mode.value == 1) {
-        sprite->axisX = TransformCoord(1.0f, 0.0f, direction);
-        sprite->axisY = TransformCoord(0.0f, 1.0f, direction);
+        sprite->axisX = TransformSpriteVector(SpriteVec3{1.0f, 0.0f, 0.0f}, direction);
+        sprite->axisY = TransformSpriteVector(SpriteVec3{0.0f, 1.0f, 0.0f}, direction);
     } else if (mode.value == 0) {
         sprite->axisX = SpriteVec3{1.0f, 0.0f, 0.0f};
         sprite->axisY = SpriteVec3{0.0f, 1.0f, 0.0f};

@@ -10,10 +10,7 @@ void DS_FlowerConstructor::UpdateSprite(DS_Sprite* sprite)
     // The phase (velocity y) is 0 for every flower sprite, so they all lean together.
     const float k = SwayShear(amplitude, objectTime + sprite->velocityY);
     // The picture's own vertical axis sheared along its own x axis.
-    const D3DXVECTOR3 sheared(k, 1.0f, 0.0f);
-    D3DXVECTOR3 axisY;
-    D3DXVec3TransformCoord(&axisY, &sheared, &rotationMatrix);
-    sprite->axisY = SpriteVec3{axisY.x, axisY.y, axisY.z};
+    sprite->axisY = TransformSpriteVector(SpriteVec3{k, 1.0f, 0.0f}, rotationMatrix);
     // Moves the centre so that the bottom centre, position + half height × axis Y, stays put.
     const float shift = k * sprite->halfHeight;
     sprite->position.x = static_cast<float>(bounds.extra1.value) - shift * sprite->axisX.x;

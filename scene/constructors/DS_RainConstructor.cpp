@@ -11,14 +11,6 @@ constexpr unsigned int kRainAngle = 270;
 constexpr float kRainSpeed = 2000.0f;
 constexpr float kThreeQuarterTurn = 4.712389f;
 
-SpriteVec3 Turned(const SpriteVec3& v, const D3DXMATRIX& m)
-{
-    const D3DXVECTOR3 in(v.x, v.y, v.z);
-    D3DXVECTOR3 out;
-    D3DXVec3TransformCoord(&out, &in, &m);
-    return SpriteVec3{out.x, out.y, out.z};
-}
-
 } // namespace
 
 bool RainAlphaStep(float& alpha, float& rate, float dt, float alphaMin, float alphaMax)
@@ -51,8 +43,8 @@ void DS_RainConstructor::InitSprite(DS_Sprite* sprite)
     sprite->alpha = RandRange(0.0f, 1.0f);
     ShapeSprite(sprite);
     if (mode.value == 1) {
-        sprite->axisX = Turned(sprite->axisX, turn);
-        sprite->axisY = Turned(sprite->axisY, turn);
+        sprite->axisX = TransformSpriteVector(sprite->axisX, turn);
+        sprite->axisY = TransformSpriteVector(sprite->axisY, turn);
     }
 }
 

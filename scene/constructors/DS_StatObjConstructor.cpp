@@ -10,18 +10,6 @@
 #include "scene/render/QuadTemplate.h"
 #include "scene/render/ViewMetrics.h"
 
-namespace {
-
-SpriteVec3 Rotated(float x, float y, const D3DXMATRIX& m)
-{
-    const D3DXVECTOR3 in(x, y, 0.0f);
-    D3DXVECTOR3 out;
-    D3DXVec3TransformCoord(&out, &in, &m);
-    return SpriteVec3{out.x, out.y, out.z};
-}
-
-} // namespace
-
 SpriteBounds PlacedSpriteBounds(const DS_Sprite& s)
 {
     // Each term in a float of its own: a term of about 1e-6 must vanish as it does in single
@@ -87,8 +75,8 @@ void DS_StatObjConstructor::InitSprite(DS_Sprite* sprite)
     if (verticalFlip.value != 0)
         sprite->halfHeight = -sprite->halfHeight;
     StaticRotationMatrix(rotationMatrix, rotation.value);
-    sprite->axisX = Rotated(1.0f, 0.0f, rotationMatrix);
-    sprite->axisY = Rotated(0.0f, 1.0f, rotationMatrix);
+    sprite->axisX = TransformSpriteVector(SpriteVec3{1.0f, 0.0f, 0.0f}, rotationMatrix);
+    sprite->axisY = TransformSpriteVector(SpriteVec3{0.0f, 1.0f, 0.0f}, rotationMatrix);
     UpdateBounds(sprite);
 }
 

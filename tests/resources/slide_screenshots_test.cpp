@@ -126,6 +126,8 @@ protected:
         ASSERT_FALSE(bytes.empty()) << "generated\\scene\\scene107.dds is missing";
         RegisterSceneReaders(); // the slides' objects
         ASSERT_TRUE(LoadSceneDocument(bytes.data(), bytes.size(), doc)); // makes its manager current
+        fade.Create(0xFF000000u, MakeBackBufferQuad());
+        fade.SetVertexAlphas(0.0f, 0.0f, 0.0f, 0.0f);
     }
 
     void TearDown() override
@@ -135,6 +137,15 @@ protected:
         CurrentDocResManager = previousManager_;
         CurrentResourceCache = previousCache_;
         CurrentDevice = nullptr;
+    }
+
+    // The slide's light as the player makes it, unstretched.
+    static std::unique_ptr<MutableLight> MakeLight(const SlideRecord& slide)
+    {
+        std::unique_ptr<MutableLight> light(CreateMutableLight(&slide));
+        if (light)
+            light->SetStretch(0);
+        return light;
     }
 
     // One frame as the player draws it, with the fade quad fully clear.
@@ -153,6 +164,7 @@ protected:
 
     TestDevice testDevice{kWidth, kHeight};
     SceneDoc doc;
+    DS_ScreenQuad fade; // fully clear
 
 private:
     DS_DocResManager* previousManager_ = nullptr;
@@ -169,12 +181,8 @@ TEST_F(SlideScreenshots, EachSlideShowsItsPictureThroughItsLight)
         SCOPED_TRACE(std::string(name.begin(), name.end()));
         EXPECT_EQ(kSlides[i].kind, slide.kind);
 
-        std::unique_ptr<MutableLight> light(CreateMutableLight(&slide));
+        std::unique_ptr<MutableLight> light = MakeLight(slide);
         ASSERT_NE(nullptr, light);
-        light->SetStretch(0);
-        DS_ScreenQuad fade;
-        fade.Create(0xFF000000u, MakeBackBufferQuad());
-        fade.SetVertexAlphas(0.0f, 0.0f, 0.0f, 0.0f);
 
         // The first frame on a magenta back buffer, the second over the first.
         device->Clear(0, nullptr, D3DCLEAR_TARGET, D3DCOLOR_XRGB(255, 0, 255), 1.0f, 0);
@@ -254,12 +262,8 @@ protected:
         if (kept)
             *kept = objects.Count();
         std::srand(16);
-        std::unique_ptr<MutableLight> light(CreateMutableLight(&slide));
+        std::unique_ptr<MutableLight> light = MakeLight(slide);
         ASSERT_NE(nullptr, light);
-        light->SetStretch(0);
-        DS_ScreenQuad fade;
-        fade.Create(0xFF000000u, MakeBackBufferQuad());
-        fade.SetVertexAlphas(0.0f, 0.0f, 0.0f, 0.0f);
         float t = 0.01f;
         for (int frame = 0; frame < 2; ++frame, t += 0.1f)
             ASSERT_NO_FATAL_FAILURE(DrawFrame(*light, fade, t));

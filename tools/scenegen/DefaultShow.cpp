@@ -77,13 +77,38 @@ constexpr int32_t kRainPicture = 24;
 constexpr int32_t kSmokePicture = 25;
 constexpr int32_t kGrassPicture = 27;
 
+// What every sprite description of these kinds starts from: a title, a library picture, how
+// many sprites and how large (the picture's longer side, in pixels at scale 1).
+void SetSprites(DS_BaseSpriteProp& d, const wchar_t* title, int32_t picture, unsigned int count, unsigned int size,
+                float scaleMin = 1.0f, float scaleMax = 1.0f)
+{
+    d.title = title;
+    d.pictureKey = LibraryKey(picture);
+    d.count.value = count;
+    d.size.value = size;
+    d.scaleMin = scaleMin;
+    d.scaleMax = scaleMax;
+}
+
+// A flow rising straight up at `speed` pixels a second between the fractions `left` and
+// `right` of the width, swaying by up to 3 × `sway` pixels a second across, re-chosen at most
+// `swayFrequency` / 4 times a second. It leaves at the top and comes in again at the bottom.
+void SetRising(DS_FlowConstructor& flow, float speed, unsigned int sway, unsigned int swayFrequency, float left,
+               float right)
+{
+    flow.angle.value = 90;
+    flow.speed = speed;
+    flow.sway.value = sway;
+    flow.swayFrequency.value = swayFrequency;
+    flow.leftFraction = left;
+    flow.rightFraction = right;
+}
+
 // A flower of `height` pixels whose stem ends at (x, bottom).
 void AppendFlower(SlidePlan& slide, int32_t picture, int32_t x, int32_t bottom, unsigned int height, float amplitude)
 {
     DS_FlowerConstructor flower;
-    flower.title = L"flower";
-    flower.pictureKey = LibraryKey(picture);
-    flower.size.value = height;
+    SetSprites(flower, L"flower", picture, 1, height);
     flower.bounds.extra1.value = x;
     flower.bounds.extra2.value = bottom - static_cast<int32_t>(height / 2);
     flower.amplitude = amplitude;
@@ -95,9 +120,7 @@ void AppendFlower(SlidePlan& slide, int32_t picture, int32_t x, int32_t bottom, 
 void AppendMeadowPlants(SlidePlan& slide)
 {
     DS_StatObjConstructor stone;
-    stone.title = L"stone";
-    stone.pictureKey = LibraryKey(kStonePicture);
-    stone.size.value = 300; // 300 x 150
+    SetSprites(stone, L"stone", kStonePicture, 1, 300); // 300 x 150
     stone.bounds.extra1.value = 165;
     stone.bounds.extra2.value = 698;
     AppendObject(slide, stone);
@@ -115,12 +138,7 @@ void AppendMeadowPlants(SlidePlan& slide)
         AppendFlower(slide, f.picture, f.x, f.bottom, f.height, f.amplitude);
 
     DS_GrassConstructor grass;
-    grass.title = L"grass";
-    grass.pictureKey = LibraryKey(kGrassPicture);
-    grass.count.value = 70;
-    grass.size.value = 120; // blades 15 x 120 at scale 1
-    grass.scaleMin = 0.5f;
-    grass.scaleMax = 1.0f;
+    SetSprites(grass, L"grass", kGrassPicture, 70, 120, 0.5f, 1.0f); // blades 15 x 120 at scale 1
     grass.amplitude = 4.0f;
     AppendObject(slide, grass);
 }
@@ -129,19 +147,9 @@ void AppendMeadowPlants(SlidePlan& slide)
 void AppendReefBubbles(SlidePlan& slide)
 {
     DS_FlowConstructor bubbles;
-    bubbles.title = L"bubbles";
-    bubbles.pictureKey = LibraryKey(kBubblePicture);
-    bubbles.count.value = 30;
-    bubbles.size.value = 30;
-    bubbles.scaleMin = 0.4f;
-    bubbles.scaleMax = 1.0f;
+    SetSprites(bubbles, L"bubbles", kBubblePicture, 30, 30, 0.4f, 1.0f);
+    SetRising(bubbles, 90.0f, 6, 4, 0.62f, 0.82f);
     bubbles.blendMode.value = 1; // added: a bubble brightens the water behind it
-    bubbles.angle.value = 90;    // up
-    bubbles.speed = 90.0f;
-    bubbles.sway.value = 6;          // 18 pixels per second across at most
-    bubbles.swayFrequency.value = 4; // a new sway at most once a second
-    bubbles.leftFraction = 0.62f;
-    bubbles.rightFraction = 0.82f;
     AppendObject(slide, bubbles);
 }
 
@@ -149,10 +157,7 @@ void AppendReefBubbles(SlidePlan& slide)
 void AppendPondRain(SlidePlan& slide)
 {
     DS_RainConstructor rain;
-    rain.title = L"rain";
-    rain.pictureKey = LibraryKey(kRainPicture);
-    rain.count.value = 90;
-    rain.size.value = 70; // streaks 9 x 70 at scale 1
+    SetSprites(rain, L"rain", kRainPicture, 90, 70, 0.5f, 1.0f); // streaks 9 x 70 at scale 1
     rain.angle.value = 265;
     rain.speed = 1400.0f;
     rain.blendMode.value = 1;
@@ -167,20 +172,10 @@ void AppendPondRain(SlidePlan& slide)
 void AppendFireSmoke(SlidePlan& slide)
 {
     DS_FlowConstructor smoke;
-    smoke.title = L"smoke";
-    smoke.pictureKey = LibraryKey(kSmokePicture);
-    smoke.count.value = 14;
-    smoke.size.value = 260;
-    smoke.scaleMin = 0.6f;
-    smoke.scaleMax = 1.2f;
-    smoke.transparency.value = 82; // opacity 46: barely there
+    SetSprites(smoke, L"smoke", kSmokePicture, 14, 260, 0.6f, 1.2f);
+    SetRising(smoke, 30.0f, 5, 1, 0.08f, 0.92f);
+    smoke.transparency.value = 82;           // opacity 46: barely there
     smoke.colour.value = Rgb(200, 170, 150); // lit warm from below
-    smoke.angle.value = 90;
-    smoke.speed = 30.0f;
-    smoke.sway.value = 5;
-    smoke.swayFrequency.value = 1;
-    smoke.leftFraction = 0.08f;
-    smoke.rightFraction = 0.92f;
     AppendObject(slide, smoke);
 }
 

@@ -12,14 +12,6 @@ namespace {
 
 class StaticPictureObjectsTest : public LightTest {
 protected:
-    // Under `key`, a 32 × 16 picture whose top half is `top` and bottom half `bottom`.
-    void PutTwoTonePicture(const ResKey& key, D3DCOLOR top, D3DCOLOR bottom)
-    {
-        const Bytes png = Picture(32, 16, top, bottom);
-        TextureAnim::AssignSingle(ResourceCache::CreateTextureFromMemory(png.data(), static_cast<uint32_t>(png.size())),
-                                  manager->data().textureAnims[key]);
-    }
-
     // A picture of `size` picture pixels at the centre (x, y).
     template <class Kind>
     Kind* Placed(int x, int y, unsigned int size, const ResKey& key)
@@ -36,7 +28,7 @@ protected:
 TEST_F(StaticPictureObjectsTest, APictureShowsAtItsCentreTurnedAndFlippedAsAsked)
 {
     const ResKey key(L"two_tone.png", 1);
-    PutTwoTonePicture(key, 0xFF00FF00, 0xFF0000FF); // green over blue
+    PutPicture(key, Picture(32, 16, 0xFF00FF00, 0xFF0000FF)); // 32 x 16, green over blue
     // Picture 64 × 48 on the 256 × 192 back buffer: one picture pixel is 4 screen pixels. Each
     // object is 16 × 8 picture pixels (64 × 32 on the screen).
     auto slide = Slide(Picture(64, 48, 0xFFC03010));
