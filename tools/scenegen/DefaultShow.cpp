@@ -49,6 +49,14 @@ private:
     std::wstring& missing_;
 };
 
+// A copy of a library picture under its library key, for when the library is missing.
+void CarryLibraryCopy(Content& content, ManagerPlan& manager, const LibraryCopy& copy)
+{
+    ResourceRef ref(copy.id, kLibraryName);
+    content.Load(copy.file, ref.data);
+    manager.textureSources[LibraryKey(copy.id)].push_back(std::move(ref));
+}
+
 SlidePlan Slide(int32_t kind, const wchar_t* title, NamedBlob picture, int fadeIn, int hold,
                 int fadeOut)
 {
@@ -76,6 +84,14 @@ constexpr int32_t kPoppyPicture = 23;
 constexpr int32_t kRainPicture = 24;
 constexpr int32_t kSmokePicture = 25;
 constexpr int32_t kGrassPicture = 27;
+
+// The copies of them that the document carries, as it carries the lights' (kLibraryCopies).
+const LibraryCopy kSpritePictureCopies[] = {
+    {kStonePicture, L"stone.png"},          {kBubblePicture, L"bubble.png"},
+    {kDaisyPicture, L"daisy.png"},          {kPoppyPicture, L"poppy.png"},
+    {kRainPicture, L"rain_streak.png"},     {kSmokePicture, L"smoke_puff.png"},
+    {kGrassPicture, L"grass_blade.png"},
+};
 
 // What every sprite description of these kinds starts from: a title, a library picture, how
 // many sprites and how large (the picture's longer side, in pixels at scale 1).
@@ -356,10 +372,9 @@ bool BuildDefaultShow(const ContentReader& read, DocumentPlan& show, std::wstrin
     // Copies of the library pictures that the lights and objects ask for by key: the library's
     // own picture wins when it is there, the copy stands in when it is not.
     show.manager.version = 3;
-    for (const LibraryCopy& copy : kLibraryCopies) {
-        ResourceRef ref(copy.id, kLibraryName);
-        content.Load(copy.file, ref.data);
-        show.manager.textureSources[LibraryKey(copy.id)].push_back(std::move(ref));
-    }
+    for (const LibraryCopy& copy : kLibraryCopies)
+        CarryLibraryCopy(content, show.manager, copy);
+    for (const LibraryCopy& copy : kSpritePictureCopies)
+        CarryLibraryCopy(content, show.manager, copy);
     return content.ok();
 }

@@ -96,6 +96,16 @@ TEST_F(GrassTest, TheFootStaysWhileTheTopSways)
     }
 }
 
+TEST_F(GrassTest, BeforeObjectSpaceHasASizeBladesStayFinite)
+{
+    auto grass = Grass(3.0f);
+    DS_Sprite s = PlacedBlade(*grass);
+    ObjectSpaceScope none(0, 0);
+    StepFrame(*grass, s, 1);
+    EXPECT_TRUE(std::isfinite(s.position.x));
+    EXPECT_TRUE(std::isfinite(s.axisY.x));
+}
+
 TEST_F(GrassTest, RecordRoundTripAndDamage)
 {
     DS_GrassConstructor d;

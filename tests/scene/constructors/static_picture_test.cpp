@@ -9,6 +9,7 @@
 #include "SpriteKindFixtures.h"
 #include "scene/constructors/DS_FlowerConstructor.h"
 #include "scene/constructors/DS_StatObjConstructor.h"
+#include "scene/objects/DS_SpriteArrayObj.h"
 #include "scene/render/QuadTemplate.h"
 
 namespace {
@@ -90,6 +91,19 @@ TEST_F(StaticPictureTest, ViewQuadAndHitTestUseTheBounds)
     EXPECT_EQ(215.0f, quad.v[QuadTemplate::TopRight].y);
     EXPECT_EQ(1.0f, quad.v[QuadTemplate::TopRight].z);
     EXPECT_FALSE(d.HitTest(0.0f, 0.0f)) << "no layout: no point maps into the view";
+}
+
+TEST_F(StaticPictureTest, ItsRuntimeObjectStartsSelectedState1)
+{
+    CurrentManagerScope current; // no device: the object has no buffers
+    for (bool flower : {false, true}) {
+        std::unique_ptr<DS_StatObjConstructor> d(flower ? new DS_FlowerConstructor : new DS_StatObjConstructor);
+        std::unique_ptr<DS_ABObj> object(d->CreateObject());
+        auto* sprites = dynamic_cast<DS_SpriteArrayObj*>(object.get());
+        ASSERT_NE(nullptr, sprites) << flower;
+        EXPECT_EQ(1, sprites->selectionState) << flower;
+        EXPECT_EQ(flower, dynamic_cast<DS_FlowerConstructor*>(sprites->Description()) != nullptr) << "the clone's kind";
+    }
 }
 
 TEST_F(StaticPictureTest, UpdateLeavesTheSpriteAsPlaced)
