@@ -20,15 +20,14 @@ bool FlowWrapAxis(float& pos, float half, float lo, float hi, bool lowFirst)
     const float span = (hi - lo) + 2.0f * half;
     const bool pastHigh = hi < pos - std::fabs(half);
     const bool pastLow = lo > pos + std::fabs(half);
-    if (lowFirst ? pastLow : pastHigh) {
-        pos = lowFirst ? pos + span : pos - span;
-        return true;
-    }
-    if (lowFirst ? pastHigh : pastLow) {
-        pos = lowFirst ? pos - span : pos + span;
-        return true;
-    }
-    return false;
+    // Both hold only for a rectangle turned inside out; the axis's own order then decides.
+    if (pastHigh && !(lowFirst && pastLow))
+        pos -= span;
+    else if (pastLow)
+        pos += span;
+    else
+        return false;
+    return true;
 }
 
 void FlowBounceAxis(float& pos, float& extra, float v, float half, float lo, float hi, bool lowFirst)
@@ -38,12 +37,13 @@ void FlowBounceAxis(float& pos, float& extra, float v, float half, float lo, flo
         extra = 0.0f;
     const bool crossesHigh = pos + half > hi;
     const bool crossesLow = pos - half < lo;
-    if (lowFirst ? crossesLow : crossesHigh) {
+    // Both hold when the rectangle is narrower than the sprite; the axis's own order decides.
+    if (crossesHigh && !(lowFirst && crossesLow)) {
         extra -= reflected;
-        pos = lowFirst ? lo + half + 1.0f : hi - half - 1.0f;
-    } else if (lowFirst ? crossesHigh : crossesLow) {
+        pos = hi - half - 1.0f;
+    } else if (crossesLow) {
         extra -= reflected;
-        pos = lowFirst ? hi - half - 1.0f : lo + half + 1.0f;
+        pos = lo + half + 1.0f;
     }
 }
 

@@ -140,6 +140,13 @@ TEST(FlowAxis, AReflectionIsDroppedOnceTheMotionChanged)
     FlowBounceAxis(pos, extra, -10.0f, 5.0f, 0.0f, 320.0f, true);
     EXPECT_EQ(6.0f, pos);
     EXPECT_EQ(20.0f, extra);
+    // A rectangle narrower than the sprite: each axis's own edge comes first.
+    for (bool lowFirst : {true, false}) {
+        pos = 10.0f;
+        extra = 0.0f;
+        FlowBounceAxis(pos, extra, 0.0f, 5.0f, 8.0f, 12.0f, lowFirst);
+        EXPECT_EQ(lowFirst ? 14.0f : 6.0f, pos) << lowFirst;
+    }
 }
 
 TEST_F(FlowTest, OrientationByMode)
