@@ -1,6 +1,8 @@
 #include "scene/constructors/SceneReaders.h"
 
 #include "document/ObjectReader.h"
+#include "scene/constructors/DS_3D_in_2D_array_Constructor.h"
+#include "scene/constructors/DS_ButterflyConstructor.h"
 #include "scene/constructors/DS_FlowConstructor.h"
 #include "scene/constructors/DS_FlowerConstructor.h"
 #include "scene/constructors/DS_GrassConstructor.h"
@@ -15,4 +17,6 @@ void RegisterSceneReaders()
     RegisterReader<DS_GrassConstructor>();
     RegisterReader<DS_StatObjConstructor>();
     RegisterReader<DS_FlowerConstructor>();
+    RegisterReader<DS_3D_in_2D_array_Constructor>();
+    RegisterReader<DS_ButterflyConstructor>();
 }

@@ -61,10 +61,12 @@ public:
 
 TEST(DefaultShow, AppendedObjectsLoadIntoTheirSlide)
 {
+    RegisterSceneReaders();
     RegisterReader<ShowMarker>();
     DocumentPlan show;
     std::wstring missing;
     ASSERT_TRUE(BuildDefaultShow(FakeContent, show, missing));
+    // The show's own objects come first in each slide's list.
     std::vector<uint32_t> ownObjects;
     for (const SlidePlan& slide : show.slides)
         ownObjects.push_back(slide.objectCount);
@@ -78,13 +80,11 @@ TEST(DefaultShow, AppendedObjectsLoadIntoTheirSlide)
         sound.file.ReleaseBytes();
 
     const std::vector<uint8_t> bytes = BuildDocument(show);
-    RegisterSceneReaders(); // the show's own objects
     SceneDoc doc;
     ASSERT_TRUE(LoadSceneDocument(bytes.data(), bytes.size(), doc));
     ASSERT_EQ(show.slides.size(), doc.slideCount);
     for (uint32_t i = 0; i < doc.slideCount; ++i)
         EXPECT_EQ(ownObjects[i] + (i == 3 ? 2u : 0u), doc.slides[i].objects.size()) << "slide " << i;
-    // The appended ones come after the show's own.
     auto object = std::next(doc.slides[3].objects.begin(), ownObjects[3]);
     ASSERT_NE(nullptr, dynamic_cast<ShowMarker*>(*object));
     EXPECT_EQ(11, static_cast<ShowMarker*>(*object)->value);

@@ -16,12 +16,14 @@
 #include "document/CurrentDevice.h"
 #include "document/DocResManager.h"
 #include "document/SceneDoc.h"
+#include "scene/constructors/DS_ButterflyConstructor.h"
 #include "scene/constructors/DS_FlowConstructor.h"
 #include "scene/constructors/DS_FlowerConstructor.h"
 #include "scene/constructors/DS_GrassConstructor.h"
 #include "scene/constructors/DS_StatObjConstructor.h"
 #include "scene/constructors/SceneReaders.h"
 #include "scene/lights/MutableLight.h"
+#include "scene/objects/DS_3D_in_2D_array.h"
 #include "scene/render/QuadTemplate.h"
 #include "scene/render/ScreenQuad.h"
 #include "tests/resources/PictureChecks.h"
@@ -110,6 +112,42 @@ double PictureMatch(const PixelImage& screen, const PixelImage& picture)
     return double(matched) / total;
 }
 
+// The pixels of two screens of one size that differ by more than `tolerance` levels in some
+// channel. Between frames drawn at one time with and without some objects: where those objects are.
+std::vector<bool> DifferenceMask(const PixelImage& a, const PixelImage& b, int tolerance = 8)
+{
+    std::vector<bool> mask(std::min(a.pixels.size(), b.pixels.size()));
+    for (size_t i = 0; i < mask.size(); ++i)
+        mask[i] = !CloseColours(a.pixels[i], b.pixels[i], tolerance);
+    return mask;
+}
+
+// How many pixels of two screens differ by more than a few levels.
+size_t DifferentPixels(const PixelImage& a, const PixelImage& b)
+{
+    const std::vector<bool> mask = DifferenceMask(a, b, 4);
+    return std::count(mask.begin(), mask.end(), true);
+}
+
+// Which of a slide's object descriptions a test draws.
+using ObjectFilter = bool (*)(const DS_ABObj_Constructor*);
+
+template <class Kind>
+bool OfKind(const DS_ABObj_Constructor* d)
+{
+    return dynamic_cast<const Kind*>(d) != nullptr;
+}
+// Flows, rain, grass, static pictures and flowers (rain is a flow, a flower a static picture).
+bool IsFlowOrPlant(const DS_ABObj_Constructor* d)
+{
+    return OfKind<DS_FlowConstructor>(d) || OfKind<DS_GrassConstructor>(d) || OfKind<DS_StatObjConstructor>(d);
+}
+bool IsStaticPictureOnly(const DS_ABObj_Constructor* d)
+{
+    return OfKind<DS_StatObjConstructor>(d) && !OfKind<DS_FlowerConstructor>(d);
+}
+bool NoObject(const DS_ABObj_Constructor*) { return false; }
+
 class SlideScreenshots : public ::testing::Test {
 protected:
     static constexpr UINT kWidth = 512; // 4:3 like the slide pictures, so the picture fills it
@@ -124,7 +162,7 @@ protected:
         const std::vector<unsigned char> bytes =
             ReadFileBytes(ProgramFolder() + L"..\\generated\\scene\\scene107.dds");
         ASSERT_FALSE(bytes.empty()) << "generated\\scene\\scene107.dds is missing";
-        RegisterSceneReaders(); // the slides' objects
+        RegisterSceneReaders(); // the slides hold objects of the program's kinds
         ASSERT_TRUE(LoadSceneDocument(bytes.data(), bytes.size(), doc)); // makes its manager current
         fade.Create(0xFF000000u, MakeBackBufferQuad());
         fade.SetVertexAlphas(0.0f, 0.0f, 0.0f, 0.0f);
@@ -160,6 +198,28 @@ protected:
         light.EndFrame();
         light.DrawFadeQuad(&fade);
         device->EndScene();
+    }
+
+    // A light for `slide` that holds only the slide's objects that `keep` accepts; the slide
+    // keeps all of its own.
+    static std::unique_ptr<MutableLight> LightWithOnly(SlideRecord& slide, ObjectFilter keep)
+    {
+        ObjectList all;
+        all.swap(slide.objects);
+        for (DS_ABObj_Constructor* object : all)
+            if (keep(object))
+                slide.objects.push_back(object);
+        std::unique_ptr<MutableLight> light = MakeLight(slide);
+        slide.objects.swap(all);
+        return light;
+    }
+
+    // The screen after frames of 20 ms from `from` up to `until` seconds of application time.
+    PixelImage DrawFrames(MutableLight& light, float from, float until)
+    {
+        for (float t = from; t <= until + 1e-4f; t += 0.02f)
+            DrawFrame(light, fade, t);
+        return ReadRenderTarget(testDevice.device());
     }
 
     TestDevice testDevice{kWidth, kHeight};
@@ -211,59 +271,18 @@ TEST_F(SlideScreenshots, EachSlideShowsItsPictureThroughItsLight)
 
 // ---- Flows, rain, grass, static pictures and flowers ------------------------------------------
 
-// Whether a description is one of these kinds (rain is a flow, a flower a static picture).
-bool IsFlowOrPlant(const DS_ABObj_Constructor* d)
-{
-    return dynamic_cast<const DS_FlowConstructor*>(d) || dynamic_cast<const DS_GrassConstructor*>(d) ||
-           dynamic_cast<const DS_StatObjConstructor*>(d);
-}
-bool IsStaticPictureOnly(const DS_ABObj_Constructor* d)
-{
-    return dynamic_cast<const DS_StatObjConstructor*>(d) && !dynamic_cast<const DS_FlowerConstructor*>(d);
-}
-bool NoObject(const DS_ABObj_Constructor*) { return false; }
-
-// For one scope the slide's list holds only the objects `keep` accepts; the whole list comes
-// back at the end.
-class KeptObjects {
-public:
-    KeptObjects(SlideRecord& slide, bool (*keep)(const DS_ABObj_Constructor*)) : slide_(slide)
-    {
-        all_.swap(slide_.objects);
-        for (DS_ABObj_Constructor* d : all_)
-            if (keep(d))
-                slide_.objects.push_back(d);
-    }
-    ~KeptObjects() { slide_.objects.swap(all_); }
-    size_t Count() const { return slide_.objects.size(); }
-
-private:
-    SlideRecord& slide_;
-    ObjectList all_;
-};
-
-// The pixels of two screens of one size that differ by more than a few levels in some channel.
-size_t DifferentPixels(const PixelImage& a, const PixelImage& b)
-{
-    size_t n = 0;
-    for (size_t i = 0; i < a.pixels.size() && i < b.pixels.size(); ++i)
-        n += CloseColours(a.pixels[i], b.pixels[i], 4) ? 0 : 1;
-    return n;
-}
-
 class FlowAndPlantScreenshots : public SlideScreenshots {
 protected:
     // The slide drawn with the objects `keep` accepts, with the same random numbers each time:
     // the screen after two frames and after `laterFrames` more, a tenth of a second apart.
-    void Draw(SlideRecord& slide, bool (*keep)(const DS_ABObj_Constructor*), int laterFrames, PixelImage& first,
+    void Draw(SlideRecord& slide, ObjectFilter keep, int laterFrames, PixelImage& first,
               PixelImage& later, size_t* kept = nullptr)
     {
-        KeptObjects objects(slide, keep);
-        if (kept)
-            *kept = objects.Count();
         std::srand(16);
-        std::unique_ptr<MutableLight> light = MakeLight(slide);
+        std::unique_ptr<MutableLight> light = LightWithOnly(slide, keep);
         ASSERT_NE(nullptr, light);
+        if (kept)
+            *kept = light->objects.size();
         float t = 0.01f;
         for (int frame = 0; frame < 2; ++frame, t += 0.1f)
             ASSERT_NO_FATAL_FAILURE(DrawFrame(*light, fade, t));
@@ -309,6 +328,155 @@ TEST_F(FlowAndPlantScreenshots, TheMeadowsStoneShowsAndStaysStill)
     EXPECT_EQ(1u, kept);
     EXPECT_GT(DifferentPixels(bare, shown), 2000u) << "the stone does not show";
     EXPECT_EQ(0u, DifferentPixels(shown, shownLater)) << "the stone moved";
+}
+
+// --- The objects of the slides ------------------------------------------------------------------
+
+// A light's objects of one kind, which a test takes out of the light and puts back.
+template <class Kind>
+class ObjectsOfKind {
+public:
+    explicit ObjectsOfKind(MutableLight& light) : light_(light)
+    {
+        for (DS_ABObj* object : light.objects)
+            if (auto* found = dynamic_cast<Kind*>(object))
+                found_.push_back(found);
+    }
+    const std::vector<Kind*>& found() const { return found_; }
+    void TakeOut()
+    {
+        others_.clear();
+        for (DS_ABObj* object : light_.objects)
+            if (!dynamic_cast<Kind*>(object))
+                others_.push_back(object);
+        all_ = light_.objects;
+        light_.objects = others_;
+    }
+    void PutBack() { light_.objects = all_; }
+
+private:
+    MutableLight& light_;
+    std::vector<Kind*> found_;
+    std::vector<DS_ABObj*> others_, all_;
+};
+
+// Leaves drift down across the pond: they show over the slide and move from one moment to the
+// next.
+TEST_F(SlideScreenshots, LeavesFallOnThePond)
+{
+    IDirect3DDevice9* device = testDevice.device();
+    ASSERT_EQ(kSlideRings, kSlides[3].kind);
+    std::unique_ptr<MutableLight> light = MakeLight(doc.slides[3]);
+    ASSERT_NE(nullptr, light);
+
+    ObjectsOfKind<DS_3D_in_2D_array> leaves(*light);
+    ASSERT_EQ(2u, leaves.found().size()) << "the pond holds a drift of red and one of golden leaves";
+    size_t leafCount = 0;
+    for (const DS_3D_in_2D_array* drift : leaves.found()) {
+        const DS_MeshElement* mesh = drift->MeshFrame();
+        EXPECT_TRUE(mesh->texture) << "a leaf picture (library 30 or 31) did not load";
+        EXPECT_GT(mesh->triangleCount, 0u) << "the leaf mesh (library 70) did not load";
+        leafCount += mesh->children.size();
+    }
+    EXPECT_GE(leafCount, 10u);
+
+    // At two moments a second apart: the frame with the leaves and the same moment without them.
+    std::vector<bool> masks[2];
+    for (int k = 0; k < 2; ++k) {
+        const float t = 2.0f + k;
+        ASSERT_NO_FATAL_FAILURE(DrawFrame(*light, fade, t));
+        const PixelImage with = ReadRenderTarget(device);
+        if (k == 0) {
+            EXPECT_FALSE(SaveBackBufferPng(device, L"slide_3_pond_leaves").empty());
+        }
+        leaves.TakeOut();
+        ASSERT_NO_FATAL_FAILURE(DrawFrame(*light, fade, t));
+        leaves.PutBack();
+        masks[k] = DifferenceMask(with, ReadRenderTarget(device));
+    }
+    const size_t shown = std::count(masks[0].begin(), masks[0].end(), true);
+    EXPECT_GT(shown, 400u) << "hardly any leaf on the screen";
+    EXPECT_LT(shown, masks[0].size() / 4) << "the leaves cover too much of the pond";
+    size_t moved = 0;
+    for (size_t i = 0; i < masks[0].size(); ++i)
+        moved += masks[0][i] && !masks[1][i];
+    EXPECT_GT(moved, shown / 2) << "the leaves stay where they were";
+}
+
+// The meadow's butterflies: drawn alone over the picture they change pixels in the meadow's
+// middle band, and a second later they are somewhere else.
+TEST_F(SlideScreenshots, ButterfliesFlyOverTheMeadow)
+{
+    IDirect3DDevice9* device = testDevice.device();
+    SlideRecord& meadow = doc.slides[0];
+    ASSERT_EQ(kSlidePicture, meadow.kind);
+    size_t flocks = 0;
+    for (DS_ABObj_Constructor* object : meadow.objects)
+        if (dynamic_cast<DS_ButterflyConstructor*>(object))
+            ++flocks;
+    ASSERT_EQ(1u, flocks) << "the meadow holds one butterfly flock";
+
+    std::unique_ptr<MutableLight> bare(LightWithOnly(meadow, NoObject));
+    ASSERT_TRUE(bare);
+    ASSERT_TRUE(bare->objects.empty());
+    const PixelImage picture = DrawFrames(*bare, 0.02f, 0.02f);
+
+    std::unique_ptr<MutableLight> light(LightWithOnly(meadow, OfKind<DS_ButterflyConstructor>));
+    ASSERT_TRUE(light);
+    ASSERT_EQ(1u, light->objects.size());
+    const PixelImage first = DrawFrames(*light, 0.02f, 1.0f);
+    SaveBackBufferPng(device, L"meadow_butterflies_1s");
+    const PixelImage second = DrawFrames(*light, 1.02f, 2.0f);
+    SaveBackBufferPng(device, L"meadow_butterflies_2s");
+
+    auto changed = [&](const PixelImage& screen, UINT x, UINT y) {
+        return !CloseColours(screen.Rgb(x, y), picture.Rgb(x, y), 24);
+    };
+    size_t inBand = 0, elsewhere = 0, moved = 0, shown = 0;
+    for (UINT y = 0; y < kHeight; ++y)
+        for (UINT x = 0; x < kWidth; ++x) {
+            const bool a = changed(first, x, y), b = changed(second, x, y);
+            if (!a)
+                continue;
+            ++shown;
+            // The flock's rectangle is y 0.45 to 0.85 of the picture; wings reach a little beyond.
+            const bool band = y >= kHeight * 35 / 100 && y <= kHeight * 95 / 100;
+            ++(band ? inBand : elsewhere);
+            if (!b)
+                ++moved;
+        }
+    EXPECT_GT(shown, 300u) << "five butterflies should show";
+    EXPECT_LT(elsewhere, shown / 10) << "the butterflies keep to the meadow's middle band";
+    EXPECT_GT(moved, shown / 3) << "a second later the butterflies should be elsewhere";
+}
+
+// The reef slide is seen through water: the same slide a light-second later has moved, but only
+// a little, so the two frames differ in many places while the picture stays where it was.
+TEST_F(SlideScreenshots, CoralReefWaversUnderWater)
+{
+    IDirect3DDevice9* device = testDevice.device();
+    ASSERT_GT(doc.slideCount, 2u);
+    SlideRecord& slide = doc.slides[2];
+    ASSERT_EQ(kSlideUnderwater, slide.kind);
+    // The water alone: the reef's bubbles would count as moved pixels of their own.
+    std::unique_ptr<MutableLight> light = LightWithOnly(slide, NoObject);
+    ASSERT_NE(nullptr, light);
+
+    ASSERT_NO_FATAL_FAILURE(DrawFrame(*light, fade, 0.5f));
+    const PixelImage early = ReadRenderTarget(device);
+    ASSERT_NO_FATAL_FAILURE(DrawFrame(*light, fade, 1.5f));
+    const PixelImage later = ReadRenderTarget(device);
+    EXPECT_FALSE(SaveBackBufferPng(device, L"slide_2_coral_reef_later").empty());
+
+    size_t moved = 0, jumped = 0;
+    for (size_t i = 0; i < early.pixels.size(); ++i) {
+        if ((early.pixels[i] & 0xFFFFFF) != (later.pixels[i] & 0xFFFFFF))
+            ++moved;
+        if (!CloseColours(early.pixels[i], later.pixels[i], 96))
+            ++jumped;
+    }
+    EXPECT_GT(moved, early.pixels.size() / 10) << "the water does not move";
+    EXPECT_LT(jumped, early.pixels.size() / 50) << "the picture moves too far";
 }
 
 } // namespace

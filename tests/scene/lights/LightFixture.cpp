@@ -46,12 +46,17 @@ std::unique_ptr<SlideRecord> LightTest::Slide(const Bytes& picture, int32_t kind
 
 void LightTest::DrawFrame(MutableLight& light, DS_ScreenQuad* fade, bool clear)
 {
+    objectTime += 0.01f;
+    DrawFrameAt(light, objectTime, fade, clear);
+}
+
+void LightTest::DrawFrameAt(MutableLight& light, float time, DS_ScreenQuad* fade, bool clear)
+{
     if (clear)
         device()->Clear(0, nullptr, D3DCLEAR_TARGET, D3DCOLOR_XRGB(255, 0, 255), 1.0f, 0);
     ASSERT_EQ(D3D_OK, device()->BeginScene());
-    objectTime += 0.01f;
-    light.UpdateObjects(objectTime);
-    light.Update(objectTime);
+    light.UpdateObjects(time);
+    light.Update(time);
     light.BeginFrame();
     light.DrawObjects();
     light.EndFrame();
@@ -64,4 +69,25 @@ void LightTest::DrawTwoFrames(MutableLight& light, DS_ScreenQuad* fade)
 {
     DrawFrame(light, fade, true);
     DrawFrame(light, fade, false);
+}
+
+void PrintTo(const LetterboxCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+int CountWrongLetterboxPixels(const PixelImage& image, const LetterboxCase& c, uint32_t pictureRgb)
+{
+    int wrong = 0;
+    for (int y = 0; y < static_cast<int>(image.height); ++y)
+        for (int x = 0; x < static_cast<int>(image.width); ++x) {
+            uint32_t expected = c.picture.Holds(x, y) ? pictureRgb : 0xFF00FFu; // magenta: the clear colour
+            for (const PixelRect& bar : c.bars)
+                if (bar.Holds(x, y))
+                    expected = 0x000000;
+            if (image.Rgb(x, y) != expected && wrong++ < 5)
+                ADD_FAILURE() << "pixel (" << x << ", " << y << ") is " << std::hex << image.Rgb(x, y)
+                              << ", expected " << expected;
+        }
+    return wrong;
 }
