@@ -30,6 +30,12 @@ Bytes LightTest::Picture(UINT width, UINT height, D3DCOLOR top, D3DCOLOR bottom)
     return png;
 }
 
+void LightTest::PutPicture(const ResKey& key, const Bytes& png)
+{
+    TextureAnim::AssignSingle(ResourceCache::CreateTextureFromMemory(png.data(), static_cast<uint32_t>(png.size())),
+                              manager->data().textureAnims[key]);
+}
+
 std::unique_ptr<SlideRecord> LightTest::Slide(const Bytes& picture, int32_t kind)
 {
     auto slide = std::make_unique<SlideRecord>();
@@ -51,9 +57,7 @@ ParkedSpriteKind* LightTest::Sprite(float x, float y, unsigned int size, const R
 
 void LightTest::PutPicture(const ResKey& key, D3DCOLOR argb)
 {
-    const Bytes png = Picture(4, 4, argb);
-    TextureAnim::AssignSingle(ResourceCache::CreateTextureFromMemory(png.data(), static_cast<uint32_t>(png.size())),
-                              manager->data().textureAnims[key]);
+    PutPicture(key, Picture(4, 4, argb));
 }
 
 void LightTest::DrawFrame(MutableLight& light, DS_ScreenQuad* fade, bool clear)
