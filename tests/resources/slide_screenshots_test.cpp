@@ -411,7 +411,7 @@ TEST_F(SlideScreenshots, RingsSpreadOnThePond)
     IDirect3DDevice9* device = testDevice.device();
     SlideRecord& pond = doc.slides[3];
     ASSERT_EQ(kSlideRings, pond.kind);
-    std::unique_ptr<MutableLight> light(LightWithOnly<NoObjectKind>(pond));
+    std::unique_ptr<MutableLight> light(LightWithOnly(pond, NoObject));
     ASSERT_TRUE(light);
     const float interval = RingsParamsFromSlide(pond).dropInterval;
     ASSERT_GT(interval, 1.0f);
