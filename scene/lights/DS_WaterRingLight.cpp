@@ -269,46 +269,33 @@ void DS_WaterRingLight::ReleaseDeviceResources()
 
 // The objects are drawn flat over the water, in picture pixels and unlit; the sprite renderer
 // sets its transforms itself.
-void DS_WaterRingLight::EnterPictureSpace(bool setTransforms) const
+void DS_WaterRingLight::DrawFlat(bool setTransforms, const std::function<void()>& draw) const
 {
     IDirect3DDevice9* device = CurrentDevice;
+    if (!device)
+        return;
     if (setTransforms) {
         device->SetTransform(D3DTS_WORLD, &SceneTransforms.identity);
         device->SetTransform(D3DTS_VIEW, &SceneTransforms.view);
         device->SetTransform(D3DTS_PROJECTION, &SceneTransforms.projection);
     }
     device->SetRenderState(D3DRS_LIGHTING, FALSE);
-}
-
-void DS_WaterRingLight::BackToWater() const
-{
+    draw();
     SetWaterTransforms();
-    CurrentDevice->SetRenderState(D3DRS_LIGHTING, TRUE);
+    device->SetRenderState(D3DRS_LIGHTING, TRUE);
 }
 
 void DS_WaterRingLight::Draw3DObject(DS_MeshElement* element)
 {
-    if (!CurrentDevice)
-        return;
-    EnterPictureSpace(true);
-    DefaultDraw3DObject(element);
-    BackToWater();
+    DrawFlat(true, [element] { DefaultDraw3DObject(element); });
 }
 
 void DS_WaterRingLight::DrawSpriteArray(DS_SpriteArrayObj* sprites)
 {
-    if (!CurrentDevice)
-        return;
-    EnterPictureSpace(false);
-    DefaultDrawSpriteArray(sprites);
-    BackToWater();
+    DrawFlat(false, [sprites] { DefaultDrawSpriteArray(sprites); });
 }
 
 void DS_WaterRingLight::Draw3DArray(DS_MeshElement* leaves)
 {
-    if (!CurrentDevice)
-        return;
-    EnterPictureSpace(true);
-    DefaultDraw3DArray(leaves);
-    BackToWater();
+    DrawFlat(true, [leaves] { DefaultDraw3DArray(leaves); });
 }

@@ -16,6 +16,7 @@
 #include <d3dx9.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -125,10 +126,9 @@ public:
 private:
     // WORLD, VIEW and PROJECTION of the water.
     void SetWaterTransforms() const;
-    // Around the object renderers: lighting off and, unless the renderer sets them itself, the
-    // 2D picture transforms; afterwards the water's transforms and lighting again.
-    void EnterPictureSpace(bool setTransforms) const;
-    void BackToWater() const;
+    // `draw`, one of the object renderers, with lighting off and, unless the renderer sets them
+    // itself, the 2D picture transforms; then the water's transforms and lighting again.
+    void DrawFlat(bool setTransforms, const std::function<void()>& draw) const;
 };
 
 // Its renderer: the light's own three drawing operations, and the default selection.
