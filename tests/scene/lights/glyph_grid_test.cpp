@@ -340,81 +340,87 @@ TEST(GlyphGridTest, OneRowGridStartsAWritingStreamAtRowZero)
     EXPECT_EQ(3, grid->Stream(0).remaining);
 }
 
-TEST(GlyphCursorTest, ListsVisibleCellsInRowMajorOrderAtTheirOwnPlaces)
-{
+// A cursor over a grid of columns × rows cells (glyph count 4), the cells set by the test.
+class GlyphCursorTest : public ::testing::Test {
+protected:
+    struct Set {
+        int32_t column, row;
+        uint32_t cell;
+    };
+    GlyphCursor& Over(int32_t columns, int32_t rows, std::initializer_list<Set> cells, uint32_t others = 0)
+    {
+        auto grid = MakeGrid(columns, rows, script);
+        for (uint32_t& cell : grid->Cells())
+            cell = others;
+        for (const Set& s : cells)
+            grid->Cell(s.column, s.row) = s.cell;
+        cursor = std::make_unique<GlyphCursor>(std::move(grid));
+        return *cursor;
+    }
+    uint32_t At(int32_t column, int32_t row) const { return cursor->Grid().Cell(column, row); }
+
     RandomScript script;
-    auto grid = MakeGrid(3, 2, script);
-    for (uint32_t& cell : grid->Cells())
-        cell = Cell(0, 1, true); // every cell is processed exactly once: its fade drops by one
-    grid->Cell(2, 0) = Cell(1, 1, true);
-    grid->Cell(0, 1) = Cell(2, 1, true);
-    GlyphCursor cursor(std::move(grid));
+    std::unique_ptr<GlyphCursor> cursor;
     GlyphQuad q;
+};
+
+TEST_F(GlyphCursorTest, ListsVisibleCellsInRowMajorOrderAtTheirOwnPlaces)
+{
+    // Every cell is processed exactly once: each fade drops by one.
+    GlyphCursor& c = Over(3, 2, {{2, 0, Cell(1, 1, true)}, {0, 1, Cell(2, 1, true)}}, Cell(0, 1, true));
     q.hx = 4;
     q.hy = 5;
-
-    ASSERT_TRUE(cursor.Next(q, 10, 20));
+    ASSERT_TRUE(c.Next(q, 10, 20));
     EXPECT_EQ(2, q.column);
     EXPECT_EQ(0, q.row);
     EXPECT_FLOAT_EQ(30.0f, q.x);
     EXPECT_FLOAT_EQ(25.0f, q.y);
-    ASSERT_TRUE(cursor.Next(q, 10, 20)); // the cell after the last column is the next row's first
+    ASSERT_TRUE(c.Next(q, 10, 20)); // the cell after the last column is the next row's first
     EXPECT_EQ(0, q.column);
     EXPECT_EQ(1, q.row);
     EXPECT_FLOAT_EQ(14.0f, q.x);
     EXPECT_FLOAT_EQ(35.0f, q.y);
     EXPECT_EQ(0.0f, q.z);
-    EXPECT_FALSE(cursor.Next(q, 10, 20));
-    EXPECT_EQ(2, cursor.visible);
-    for (uint32_t cell : cursor.Grid().Cells())
+    EXPECT_FALSE(c.Next(q, 10, 20));
+    EXPECT_EQ(2, c.visible);
+    for (uint32_t cell : c.Grid().Cells())
         EXPECT_EQ(0, Fade(cell));
 
-    cursor.Restart();
-    EXPECT_EQ(2, cursor.previousVisible);
-    EXPECT_EQ(0, cursor.visible);
-    EXPECT_EQ(0, cursor.column);
-    EXPECT_EQ(0, cursor.row);
+    c.Restart();
+    EXPECT_EQ(2, c.previousVisible);
+    EXPECT_EQ(0, c.visible);
+    EXPECT_EQ(0, c.column);
+    EXPECT_EQ(0, c.row);
 }
 
-TEST(GlyphCursorTest, GlyphInTheLastCellIsListedOnceAndTheWalkEnds)
+TEST_F(GlyphCursorTest, GlyphInTheLastCellIsListedOnceAndTheWalkEnds)
 {
-    RandomScript script;
-    auto grid = MakeGrid(2, 2, script);
-    grid->Cell(1, 1) = Cell(1, 1, true);
-    GlyphCursor cursor(std::move(grid));
-    GlyphQuad q;
-    ASSERT_TRUE(cursor.Next(q, 0, 0));
+    GlyphCursor& c = Over(2, 2, {{1, 1, Cell(1, 1, true)}});
+    ASSERT_TRUE(c.Next(q, 0, 0));
     EXPECT_EQ(1, q.column);
     EXPECT_EQ(1, q.row);
-    EXPECT_FALSE(cursor.Next(q, 0, 0));
-    EXPECT_EQ(0, Fade(cursor.Grid().Cell(1, 1)));
+    EXPECT_FALSE(c.Next(q, 0, 0));
+    EXPECT_EQ(0, Fade(At(1, 1)));
 }
 
-TEST(GlyphCursorTest, EmptyGridClearsTheMaskAlphaAndKeepsTheRest)
+TEST_F(GlyphCursorTest, EmptyGridClearsTheMaskAlphaAndKeepsTheRest)
 {
-    RandomScript script;
-    GlyphCursor cursor(MakeGrid(2, 2, script));
-    GlyphQuad q;
+    GlyphCursor& c = Over(2, 2, {});
     q.colourMask = 0xFFFFFFFFu;
     q.x = 7;
     q.column = 1;
     q.row = 1;
-    EXPECT_FALSE(cursor.Next(q, 0, 0));
+    EXPECT_FALSE(c.Next(q, 0, 0));
     EXPECT_EQ(0x00FFFFFFu, q.colourMask);
     EXPECT_EQ(7.0f, q.x);
     EXPECT_EQ(0, q.column);
     EXPECT_EQ(0, q.row);
-    EXPECT_EQ(0, cursor.visible);
+    EXPECT_EQ(0, c.visible);
 }
 
-TEST(GlyphCursorTest, TextureBandOfTheGlyph)
+TEST_F(GlyphCursorTest, TextureBandOfTheGlyph)
 {
-    RandomScript script;
-    auto grid = MakeGrid(1, 1, script);
-    grid->Cell(0, 0) = Cell(3, 0);
-    GlyphCursor cursor(std::move(grid));
-    GlyphQuad q;
-    ASSERT_TRUE(cursor.Next(q, 0, 0));
+    ASSERT_TRUE(Over(1, 1, {{0, 0, Cell(3, 0)}}).Next(q, 0, 0));
     EXPECT_EQ(0.0f, q.uLeft);
     EXPECT_EQ(1.0f, q.uRight);
     EXPECT_EQ(0.5f, q.vTop);
@@ -423,57 +429,44 @@ TEST(GlyphCursorTest, TextureBandOfTheGlyph)
     EXPECT_EQ(GlyphBrightness::kSteady, q.brightness);
 }
 
-TEST(GlyphCursorTest, DyingCellShowsOnceMoreThenGoes)
+TEST_F(GlyphCursorTest, DyingCellShowsOnceMoreThenGoes)
 {
-    RandomScript script;
-    auto grid = MakeGrid(1, 1, script);
-    grid->Cell(0, 0) = Cell(2, -1, true);
-    GlyphCursor cursor(std::move(grid));
-    GlyphQuad q;
-    ASSERT_TRUE(cursor.Next(q, 0, 0));
+    GlyphCursor& c = Over(1, 1, {{0, 0, Cell(2, -1, true)}});
+    ASSERT_TRUE(c.Next(q, 0, 0));
     EXPECT_EQ(GlyphBrightness::kDying, q.brightness);
-    EXPECT_EQ(0u, Glyph(cursor.Grid().Cell(0, 0)));
-    cursor.Restart();
-    EXPECT_FALSE(cursor.Next(q, 0, 0));
+    EXPECT_EQ(0u, Glyph(At(0, 0)));
+    c.Restart();
+    EXPECT_FALSE(c.Next(q, 0, 0));
 }
 
-TEST(GlyphCursorTest, CellThatIsNotDirtyKeepsItsFade)
+TEST_F(GlyphCursorTest, CellThatIsNotDirtyKeepsItsFade)
 {
-    RandomScript script;
-    auto grid = MakeGrid(1, 1, script);
-    grid->Cell(0, 0) = Cell(2, 2, false, true); // not dirty: neither fade nor flicker moves
-    GlyphCursor cursor(std::move(grid));
-    GlyphQuad q;
-    ASSERT_TRUE(cursor.Next(q, 0, 0));
+    // Not dirty: neither the fade nor the flicker moves.
+    ASSERT_TRUE(Over(1, 1, {{0, 0, Cell(2, 2, false, true)}}).Next(q, 0, 0));
     EXPECT_EQ(GlyphBrightness::kBright, q.brightness);
-    EXPECT_EQ(Cell(2, 2, false, true), cursor.Grid().Cell(0, 0));
+    EXPECT_EQ(Cell(2, 2, false, true), At(0, 0));
 }
 
-TEST(GlyphCursorTest, FlickerCellShowsItsOldGlyphBrightAndChangesAfterwards)
+TEST_F(GlyphCursorTest, FlickerCellShowsItsOldGlyphBrightAndChangesAfterwards)
 {
-    RandomScript script;
-    auto grid = MakeGrid(2, 1, script); // N = 4
-    grid->Cell(0, 0) = Cell(2, 0, true, true);
-    grid->Cell(1, 0) = Cell(1, 0, true, true);
-    GlyphCursor cursor(std::move(grid));
-    GlyphQuad q;
+    GlyphCursor& c = Over(2, 1, {{0, 0, Cell(2, 0, true, true)}, {1, 0, Cell(1, 0, true, true)}});
     script.Add({4}); // 4 mod 4: the cell empties
-    ASSERT_TRUE(cursor.Next(q, 0, 0));
+    ASSERT_TRUE(c.Next(q, 0, 0));
     EXPECT_EQ(GlyphBrightness::kBright, q.brightness);
     EXPECT_EQ(0.25f, q.vTop);
     EXPECT_EQ(0.5f, q.vBottom);
-    EXPECT_EQ(Cell(0, 0, true, true), cursor.Grid().Cell(0, 0));
+    EXPECT_EQ(Cell(0, 0, true, true), At(0, 0));
     script.Add({7}); // 7 mod 4 = 3: a flicker cell never draws glyph N
-    ASSERT_TRUE(cursor.Next(q, 0, 0));
-    EXPECT_EQ(3u, Glyph(cursor.Grid().Cell(1, 0)));
+    ASSERT_TRUE(c.Next(q, 0, 0));
+    EXPECT_EQ(3u, Glyph(At(1, 0)));
 
     // The emptied cell stays empty and draws nothing more; the other one keeps flickering.
-    cursor.Restart();
+    c.Restart();
     script.Add({1});
-    ASSERT_TRUE(cursor.Next(q, 0, 0));
+    ASSERT_TRUE(c.Next(q, 0, 0));
     EXPECT_EQ(1, q.column);
-    EXPECT_EQ(Cell(0, 0, false, true), cursor.Grid().Cell(0, 0));
-    EXPECT_FALSE(cursor.Next(q, 0, 0));
+    EXPECT_EQ(Cell(0, 0, false, true), At(0, 0));
+    EXPECT_FALSE(c.Next(q, 0, 0));
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <memory>
 #include <ostream>
 #include <vector>
 
@@ -151,11 +152,34 @@ protected:
         return ReadBackBuffer();
     }
 
+    // A batch of n quads with a white texture, the glyph states set.
+    GlyphBatch& WhiteBatch(int32_t n)
+    {
+        SetGlyphStates();
+        white_ = SolidTexture(device(), 4, 4, 0xFFFFFFFFu);
+        batch_ = std::make_unique<GlyphBatch>();
+        batch_->Resize(n);
+        batch_->SetTexture(white_.Get());
+        return *batch_;
+    }
+
+    // The batch and its texture go before the device.
+    void TearDown() override
+    {
+        batch_.reset();
+        white_.Reset();
+        DeviceTest::TearDown();
+    }
+
     // A quad of 16 × 16 pixels centred on (x, y).
     static void PlaceQuad(GlyphBatch& batch, int32_t q, float x, float y)
     {
         batch.SetQuadPosition(q, D3DXVECTOR3(x, y, 0), D3DXVECTOR3(8, 0, 0), D3DXVECTOR3(0, 8, 0));
     }
+
+private:
+    ComRef<IDirect3DTexture9> white_;
+    std::unique_ptr<GlyphBatch> batch_;
 };
 
 // Largest difference of one colour channel between two 0x..RRGGBB colours.
@@ -216,12 +240,7 @@ TEST_F(GlyphBatchDeviceTest, ResizeBuildsEachChunkForItsQuads)
 
 TEST_F(GlyphBatchDeviceTest, FreshBatchDrawsNothing)
 {
-    SetGlyphStates();
-    ComRef<IDirect3DTexture9> white = SolidTexture(device(), 4, 4, 0xFFFFFFFFu);
-    GlyphBatch batch;
-    batch.Resize(50);
-    batch.SetTexture(white.Get());
-    EXPECT_EQ(kWidth * kHeight, DrawOnBlack(batch).Count(0x000000));
+    EXPECT_EQ(kWidth * kHeight, DrawOnBlack(WhiteBatch(50)).Count(0x000000));
 }
 
 // A texture with a red top half and a green bottom half: each quad shows the band it was given,
@@ -257,11 +276,7 @@ TEST_F(GlyphBatchDeviceTest, QuadsShowTheirBandsAtTheirPlaces)
 
 TEST_F(GlyphBatchDeviceTest, QuadsOnBothSidesOfAChunkBoundaryAreDrawn)
 {
-    SetGlyphStates();
-    ComRef<IDirect3DTexture9> white = SolidTexture(device(), 4, 4, 0xFFFFFFFFu);
-    GlyphBatch batch;
-    batch.Resize(16384);
-    batch.SetTexture(white.Get());
+    GlyphBatch& batch = WhiteBatch(16384);
     batch.LockAll();
     PlaceQuad(batch, 16382, 40, 100); // the last quad of chunk 0
     batch.SetQuadColour(16382, 0xFFFF0000u);
