@@ -3,12 +3,14 @@
 // slide's list (the place where the object kinds add theirs).
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <memory>
 
 #include "document/DocResManager.h"
 #include "document/ObjectDescription.h"
 #include "document/ObjectReader.h"
 #include "document/SceneDoc.h"
+#include "scene/constructors/SceneReaders.h"
 #include "tools/scenegen/DefaultShow.h"
 
 namespace {
@@ -59,10 +61,15 @@ public:
 
 TEST(DefaultShow, AppendedObjectsLoadIntoTheirSlide)
 {
+    RegisterSceneReaders();
     RegisterReader<ShowMarker>();
     DocumentPlan show;
     std::wstring missing;
     ASSERT_TRUE(BuildDefaultShow(FakeContent, show, missing));
+    // The show's own objects come first in each slide's list.
+    std::vector<uint32_t> ownObjects;
+    for (const SlidePlan& slide : show.slides)
+        ownObjects.push_back(slide.objectCount);
     ShowMarker first, second;
     first.value = 11;
     second.value = 22;
@@ -77,8 +84,8 @@ TEST(DefaultShow, AppendedObjectsLoadIntoTheirSlide)
     ASSERT_TRUE(LoadSceneDocument(bytes.data(), bytes.size(), doc));
     ASSERT_EQ(show.slides.size(), doc.slideCount);
     for (uint32_t i = 0; i < doc.slideCount; ++i)
-        EXPECT_EQ(i == 3 ? 2u : 0u, doc.slides[i].objects.size()) << "slide " << i;
-    auto object = doc.slides[3].objects.begin();
+        EXPECT_EQ(ownObjects[i] + (i == 3 ? 2u : 0u), doc.slides[i].objects.size()) << "slide " << i;
+    auto object = std::next(doc.slides[3].objects.begin(), ownObjects[3]);
     ASSERT_NE(nullptr, dynamic_cast<ShowMarker*>(*object));
     EXPECT_EQ(11, static_cast<ShowMarker*>(*object)->value);
     EXPECT_EQ(22, static_cast<ShowMarker*>(*++object)->value);
