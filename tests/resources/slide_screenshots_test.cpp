@@ -318,6 +318,8 @@ TEST_F(SlideScreenshots, LeavesFallOnThePond)
     for (size_t i = 0; i < masks[0].size(); ++i)
         moved += masks[0][i] && !masks[1][i];
     EXPECT_GT(moved, shown / 2) << "the leaves stay where they were";
+}
+
 // The meadow's butterflies: drawn alone over the picture they change pixels in the meadow's
 // middle band, and a second later they are somewhere else.
 TEST_F(SlideScreenshots, ButterfliesFlyOverTheMeadow)
