@@ -3,7 +3,87 @@
 #include <algorithm>
 #include <cmath>
 
+#include "document/CurrentDevice.h"
 #include "document/ResourceCache.h"
+
+DS_MatrixLight* DS_MatrixLight::CreateMatrixLight()
+{
+    DS_MatrixLight* light = new DS_MatrixLight;
+    light->InitFromPath(L"");
+    return light;
+}
+
+void DS_MatrixLight::LoadGlyphTexture(const ResourceRef& ref)
+{
+    const TextureInfo strip = ResourceCache::GetTexture(ref, CurrentResourceCache);
+    settings.glyphCount = GlyphCountFromTextureSize(strip.width, strip.height);
+    batch.SetTexture(strip.texture.Get());
+    RebuildGrid();
+}
+
+void DS_MatrixLight::RebuildGrid()
+{
+    cursor.reset();
+    const ViewMetricsRecord& metrics = layout.Metrics();
+    cursor = std::make_unique<GlyphCursor>(GlyphGrid::Create(settings, metrics.Width, metrics.Height));
+}
+
+void DS_MatrixLight::ResizeBatch()
+{
+    const ViewMetricsRecord& metrics = layout.Metrics();
+    batch.Resize(GlyphBatchSize(metrics.Width, metrics.Height, settings.glyphSize));
+}
+
+void DS_MatrixLight::BuildLuminanceMap()
+{
+    if (colourMode == 0)
+        luminanceMap.clear();
+    else if (colourMode == 1)
+        luminanceMap = PictureLuminanceMap(background.texture.Get());
+}
+
+void DS_MatrixLight::Update()
+{
+    if (!cursor)
+        return;
+    // The light's own layout: with several monitors the process-wide one may be another's.
+    const ViewMetricsRecord& metrics = layout.Metrics();
+    GlyphFrame frame;
+    frame.half = GlyphCellHalfSize(metrics.screenQuad, metrics.Width, metrics.Height, settings.glyphSize);
+    frame.left = metrics.screenQuad.Left();
+    frame.top = metrics.screenQuad.Top();
+    frame.intensity = intensity;
+    frame.glyphColour = glyphColour;
+    frame.headColour = headColour;
+    frame.colourMode = colourMode;
+    frame.luminanceMap = luminanceMap.empty() ? nullptr : luminanceMap.data();
+
+    StepGlyphRain(*cursor, batch.QuadCount());
+    batch.LockAll();
+    FillGlyphQuads(*cursor, frame, batch.QuadCount(), batch);
+    batch.UnlockAll();
+}
+
+void DS_MatrixLight::BeginFrame()
+{
+    IDirect3DDevice9* device = CurrentDevice;
+    if (!device)
+        return;
+    // Background.
+    switch (colourMode) {
+    case 0:
+        device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+        DrawBackground();
+        break;
+    case 1: device->Clear(0, nullptr, D3DCLEAR_TARGET, 0x00000000u, 1.0f, 0); break;
+    default: break;
+    }
+    // Glyphs: texture × vertex colour, blended over the background.
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    batch.Draw();
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+}
 
 uint32_t GlyphSizeFromLevel(uint32_t level)
 {

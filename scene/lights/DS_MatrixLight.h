@@ -7,17 +7,57 @@
 // screen-space quads, one quad per grid cell, refilled every frame. The rain advances one step per
 // drawn frame, whatever the time.
 //
-// The arithmetic of the light is in the free functions below, so that it can be checked without
-// a device.
+// Per frame: Update (one step of the rain, every quad refilled), then BeginFrame draws the
+// background by colour mode and the glyphs over it. The arithmetic of the light is in the free
+// functions below the class, so that it can be checked without a device.
 #pragma once
 
 #include <d3dx9.h>
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
+#include "document/ValueRecords.h"
+#include "scene/lights/DS_EffectLightBase.h"
 #include "scene/lights/GlyphGrid.h"
+#include "scene/render/GlyphBatch.h"
 #include "scene/render/QuadTemplate.h"
+
+class DS_MatrixLight : public DS_NoEffectLight {
+public:
+    // A new light with the default settings and the library's default picture as background.
+    static DS_MatrixLight* CreateMatrixLight();
+
+    DS_MatrixLight() = default;
+    // The luminance map, the cursor with its grid and the batch go, then the base.
+    ~DS_MatrixLight() = default;
+
+    // The slide's glyph strip: every chunk of the batch takes it, the glyph count follows its
+    // size, and the grid is built again.
+    void LoadGlyphTexture(const ResourceRef& ref);
+    // A new, empty grid from the settings over the picture's size, read by a new cursor.
+    void RebuildGrid();
+    // One quad per grid cell, every quad reset.
+    void ResizeBatch();
+    // Colour mode 0: no map; 1: the map of the background picture; any other: left as it is.
+    void BuildLuminanceMap();
+
+    // One step of the rain, and every quad of the batch filled from the grid.
+    void Update();
+    // The background by colour mode (0 the picture, 1 black, otherwise none), then the glyphs,
+    // blended.
+    void BeginFrame();
+
+    GlyphBatch batch;
+    std::unique_ptr<GlyphCursor> cursor; // owns the grid
+    GlyphGridSettings settings;
+    float intensity = 0.0f;          // glyph opacity: 0..1 for a transparency of 100..0 percent
+    uint32_t glyphColour = 0;        // COLORREF: steady and dying glyphs
+    uint32_t headColour = 0;         // COLORREF: bright glyphs and flicker cells
+    int32_t colourMode = 0;          // 0 picture behind the glyphs; 1 black, opacity from the picture
+    std::vector<float> luminanceMap; // 256 × 256 in colour mode 1, else empty
+};
 
 // --- From the slide -----------------------------------------------------------------------------
 

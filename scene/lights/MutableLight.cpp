@@ -1,6 +1,7 @@
 #include "scene/lights/MutableLight.h"
 
 #include "document/SceneDoc.h"
+#include "scene/lights/MutableMatrix.h"
 #include "scene/lights/MutableNone.h"
 #include "scene/objects/DS_ABObj.h"
 #include "scene/render/LightLayout.h"
@@ -61,13 +62,13 @@ MutableLight* CreateMutableLight(const SlideRecord* slide)
         return new MutableNone(blank);
     }
     switch (static_cast<uint32_t>(slide->kind)) {
-    // The underwater, lake, fire, water-ring, glyph-rain and glass-ball modes are not built
-    // yet; until they are, their slides are shown as pictures.
+    case kSlideGlyphs: return new MutableMatrix(*slide);
+    // The underwater, lake, fire, water-ring and glass-ball modes are not built yet; until
+    // they are, their slides are shown as pictures.
     case kSlideUnderwater:
     case kSlideLake:
     case kSlideFire:
     case kSlideRings:
-    case kSlideGlyphs:
     case kSlideGlassBall:
     default:
         return new MutableNone(*slide);
