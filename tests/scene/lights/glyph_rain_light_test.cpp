@@ -54,13 +54,29 @@ protected:
 
     // Pixels of colour rgb inside the bars, which reach one pixel into the picture along its left
     // and top edges.
-    static size_t Inside(const PixelImage& image, uint32_t rgb) { return image.Count(rgb, 1, 1, kWidth, kHeight); }
+    static size_t Inside(const PixelImage& image, uint32_t rgb)
+    {
+        return image.width == kWidth ? image.Count(rgb, 1, 1, kWidth, kHeight) : 0;
+    }
     static constexpr size_t kInside = size_t(kWidth - 1) * (kHeight - 1);
 
     void DrawFrames(MutableLight& light, int frames)
     {
         for (int i = 0; i < frames; ++i)
             ASSERT_NO_FATAL_FAILURE(DrawFrame(light, nullptr, i == 0));
+    }
+
+    // The screen after `frames` frames of the slide's rain (the first on magenta), saved under
+    // `name` when one is given.
+    PixelImage Rain(const SlideRecord& slide, int frames, const wchar_t* name = nullptr)
+    {
+        auto light = MakeLight(slide);
+        if (!light)
+            return PixelImage{};
+        DrawFrames(*light, frames);
+        if (name)
+            SaveBackBufferPng(device(), name);
+        return ReadBackBuffer();
     }
 };
 
@@ -97,21 +113,15 @@ TEST_F(GlyphRainLightTest, SlideValuesBecomeTheLightsSettings)
 
 TEST_F(GlyphRainLightTest, FirstFrameShowsThePictureAlone)
 {
-    auto light = MakeLight(*GlyphSlide(Picture(64, 48, kBlue), 0, 1, 10));
-    ASSERT_TRUE(light);
-    DrawFrames(*light, 1);
-    EXPECT_EQ(kInside, Inside(ReadBackBuffer(), 0x0000FF));
+    EXPECT_EQ(kInside, Inside(Rain(*GlyphSlide(Picture(64, 48, kBlue), 0, 1, 10), 1), 0x0000FF));
 }
 
 // Colour mode 0: the picture stays behind the glyphs, which take the slide's colours: red when
 // steady, half red when dying, green when bright.
 TEST_F(GlyphRainLightTest, ColourModeZeroDrawsGlyphsOverThePicture)
 {
-    auto light = MakeLight(*GlyphSlide(Picture(64, 48, kBlue), 0, 2, 20));
-    ASSERT_TRUE(light);
-    DrawFrames(*light, 60);
-    const PixelImage image = ReadBackBuffer();
-    SaveBackBufferPng(device(), L"glyph_rain_mode_0");
+    const PixelImage image = Rain(*GlyphSlide(Picture(64, 48, kBlue), 0, 2, 20), 60, L"glyph_rain_mode_0");
+    ASSERT_EQ(kWidth, image.width);
     size_t blue = 0, red = 0, other = 0;
     for (UINT y = 0; y < kHeight; ++y)
         for (UINT x = 0; x < kWidth; ++x) {
@@ -148,20 +158,14 @@ TEST_F(GlyphRainLightTest, ColourModeOneLightsGlyphsOnlyWhereThePictureIsBright)
 
 TEST_F(GlyphRainLightTest, OtherColourModeDrawsNoBackground)
 {
-    auto light = MakeLight(*GlyphSlide(Picture(64, 48, kBlue), 2, 1, 10));
-    ASSERT_TRUE(light);
-    DrawFrames(*light, 1);
-    EXPECT_EQ(kInside, Inside(ReadBackBuffer(), kMagenta));
+    EXPECT_EQ(kInside, Inside(Rain(*GlyphSlide(Picture(64, 48, kBlue), 2, 1, 10), 1), kMagenta));
 }
 
 TEST_F(GlyphRainLightTest, FullTransparencyHidesEveryGlyph)
 {
     auto slide = GlyphSlide(Picture(64, 48, kBlue), 0, 2, 20);
     slide->levels[3] = 100;
-    auto light = MakeLight(*slide);
-    ASSERT_TRUE(light);
-    DrawFrames(*light, 40);
-    EXPECT_EQ(kInside, Inside(ReadBackBuffer(), 0x0000FF));
+    EXPECT_EQ(kInside, Inside(Rain(*slide, 40), 0x0000FF));
 }
 
 TEST_F(GlyphRainLightTest, StretchRestartsTheRainWithOneQuadPerCell)
@@ -185,17 +189,9 @@ TEST_F(GlyphRainLightTest, ReleaseUnbindsAndTheDeviceResets)
     auto light = MakeLight(*GlyphSlide(Picture(64, 48, kBlue), 0, 1, 10));
     ASSERT_TRUE(light);
     DrawFrames(*light, 2);
+    ASSERT_EQ("texture stream indices drawn", BoundResources("drawn"));
     light->ReleaseDeviceResources();
-    ComRef<IDirect3DBaseTexture9> texture;
-    device()->GetTexture(0, texture.Out());
-    ComRef<IDirect3DVertexBuffer9> stream;
-    UINT offset = 0, stride = 0;
-    device()->GetStreamSource(0, stream.Out(), &offset, &stride);
-    ComRef<IDirect3DIndexBuffer9> indices;
-    device()->GetIndices(indices.Out());
-    EXPECT_FALSE(texture);
-    EXPECT_FALSE(stream);
-    EXPECT_FALSE(indices);
+    EXPECT_EQ("released", BoundResources("released"));
     EXPECT_EQ(D3D_OK, test_device().Reset(kWidth, kHeight));
 }
 
