@@ -111,9 +111,16 @@ TEST_F(GlyphRainLightTest, SlideValuesBecomeTheLightsSettings)
     EXPECT_TRUE(m.luminanceMap.empty());
 }
 
-TEST_F(GlyphRainLightTest, FirstFrameShowsThePictureAlone)
+// The first step writes only empty cells, so the first frame shows the background alone: the
+// picture in colour mode 0, black in colour mode 1, and in any other mode nothing at all.
+TEST_F(GlyphRainLightTest, FirstFrameShowsOnlyTheBackgroundOfItsColourMode)
 {
-    EXPECT_EQ(kInside, Inside(Rain(*GlyphSlide(Picture(64, 48, kBlue), 0, 1, 10), 1), 0x0000FF));
+    const struct {
+        int32_t mode;
+        uint32_t rgb;
+    } cases[] = {{0, 0x0000FF}, {1, 0x000000}, {2, kMagenta}};
+    for (const auto& c : cases)
+        EXPECT_EQ(kInside, Inside(Rain(*GlyphSlide(Picture(64, 48, kBlue), c.mode, 1, 10), 1), c.rgb)) << c.mode;
 }
 
 // Colour mode 0: the picture stays behind the glyphs, which take the slide's colours: red when
@@ -154,11 +161,6 @@ TEST_F(GlyphRainLightTest, ColourModeOneLightsGlyphsOnlyWhereThePictureIsBright)
     // The left quarter stays black; the right quarter has red glyphs.
     EXPECT_EQ(size_t(kWidth / 4) * kHeight, image.Count(0x000000, 0, 0, kWidth / 4, kHeight));
     EXPECT_GT(image.Count(0xFF0000, kWidth * 3 / 4, 0, kWidth, kHeight), size_t(kWidth / 4) * kHeight / 10);
-}
-
-TEST_F(GlyphRainLightTest, OtherColourModeDrawsNoBackground)
-{
-    EXPECT_EQ(kInside, Inside(Rain(*GlyphSlide(Picture(64, 48, kBlue), 2, 1, 10), 1), kMagenta));
 }
 
 TEST_F(GlyphRainLightTest, FullTransparencyHidesEveryGlyph)
