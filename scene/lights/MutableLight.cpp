@@ -1,6 +1,7 @@
 #include "scene/lights/MutableLight.h"
 
 #include "document/SceneDoc.h"
+#include "scene/lights/MutableAqua.h"
 #include "scene/lights/MutableMatrix.h"
 #include "scene/lights/MutableNone.h"
 #include "scene/objects/DS_ABObj.h"
@@ -62,10 +63,12 @@ MutableLight* CreateMutableLight(const SlideRecord* slide)
         return new MutableNone(blank);
     }
     switch (static_cast<uint32_t>(slide->kind)) {
-    case kSlideGlyphs: return new MutableMatrix(*slide);
-    // The underwater, lake, fire, water-ring and glass-ball modes are not built yet; until
-    // they are, their slides are shown as pictures.
     case kSlideUnderwater:
+        return new MutableAqua(*slide);
+    case kSlideGlyphs:
+        return new MutableMatrix(*slide);
+    // The lake, fire, water-ring and glass-ball modes are not built yet; until they are, their
+    // slides are shown as pictures.
     case kSlideLake:
     case kSlideFire:
     case kSlideRings:

@@ -418,4 +418,36 @@ TEST_F(SlideScreenshots, ButterfliesFlyOverTheMeadow)
     EXPECT_GT(moved, shown / 3) << "a second later the butterflies should be elsewhere";
 }
 
+// The reef slide is seen through water: the same slide a light-second later has moved, but only
+// a little, so the two frames differ in many places while the picture stays where it was.
+TEST_F(SlideScreenshots, CoralReefWaversUnderWater)
+{
+    IDirect3DDevice9* device = testDevice.device();
+    ASSERT_GT(doc.slideCount, 2u);
+    const SlideRecord& slide = doc.slides[2];
+    ASSERT_EQ(kSlideUnderwater, slide.kind);
+    std::unique_ptr<MutableLight> light(CreateMutableLight(&slide));
+    light->SetStretch(0);
+    DS_ScreenQuad fade;
+    fade.Create(0xFF000000u, MakeBackBufferQuad());
+    fade.SetVertexAlphas(0.0f, 0.0f, 0.0f, 0.0f);
+
+    ASSERT_NO_FATAL_FAILURE(DrawFrame(*light, fade, 0.5f));
+    const PixelImage early = ReadRenderTarget(device);
+    ASSERT_NO_FATAL_FAILURE(DrawFrame(*light, fade, 1.5f));
+    const PixelImage later = ReadRenderTarget(device);
+    EXPECT_FALSE(SaveBackBufferPng(device, L"slide_2_coral_reef_later").empty());
+
+    size_t moved = 0, jumped = 0;
+    for (size_t i = 0; i < early.pixels.size(); ++i) {
+        if ((early.pixels[i] & 0xFFFFFF) != (later.pixels[i] & 0xFFFFFF))
+            ++moved;
+        if (!CloseColours(early.pixels[i], later.pixels[i], 96))
+            ++jumped;
+    }
+    EXPECT_GT(moved, early.pixels.size() / 10) << "the water does not move";
+    EXPECT_LT(jumped, early.pixels.size() / 50) << "the picture moves too far";
+}
+
+
 } // namespace
