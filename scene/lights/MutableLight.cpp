@@ -2,6 +2,7 @@
 
 #include "document/SceneDoc.h"
 #include "scene/lights/MutableAqua.h"
+#include "scene/lights/MutableMatrix.h"
 #include "scene/lights/MutableNone.h"
 #include "scene/lights/MutableRings.h"
 #include "scene/objects/DS_ABObj.h"
@@ -67,11 +68,12 @@ MutableLight* CreateMutableLight(const SlideRecord* slide)
         return new MutableAqua(*slide);
     case kSlideRings:
         return new MutableRings(*slide);
-    // The lake, fire, glyph-rain and glass-ball modes are not built yet; until they are, their
-    // slides are shown as pictures.
+    case kSlideGlyphs:
+        return new MutableMatrix(*slide);
+    // The lake, fire and glass-ball modes are not built yet; until they are, their slides are
+    // shown as pictures.
     case kSlideLake:
     case kSlideFire:
-    case kSlideGlyphs:
     case kSlideGlassBall:
     default:
         return new MutableNone(*slide);
