@@ -199,7 +199,9 @@ TEST_F(WaterRingsTest, ReleasedBeforeResetAndANewLightDrawsAfterIt)
     auto light = Make(*slide);
     ASSERT_TRUE(light);
     DrawTwoFrames(*light);
+    ASSERT_EQ("texture stream indices drawn", BoundResources("drawn"));
     light->ReleaseDeviceResources();
+    EXPECT_EQ("released", BoundResources("released"));
     EXPECT_FALSE(light->light()->surface->indexBuffer);
     EXPECT_FALSE(light->light()->surface->vertexBuffer);
     EXPECT_EQ(D3D_OK, test_device().Reset(kWidth, kHeight));
