@@ -202,10 +202,20 @@ void DS_FlameLight::SetBackground(const NamedBlob& picture)
     Layout(layoutWidth, layoutHeight);
     // A picture that did not load is laid out as 800 × 600, as everywhere else.
     const PictureSize size = LayoutPictureSize(background.width, background.height);
-    const float width = static_cast<float>(size.width);
-    const float height = static_cast<float>(size.height);
-    distortion.SetSize(width, height);
-    fireQuad.Layout(width, height, flameDrop);
+    distortion.SetSize(static_cast<float>(size.width), static_cast<float>(size.height));
+    LayoutFlames();
+}
+
+void DS_FlameLight::SetFlameDrop(float drop)
+{
+    flameDrop = drop;
+    LayoutFlames();
+}
+
+void DS_FlameLight::LayoutFlames()
+{
+    const PictureSize size = LayoutPictureSize(background.width, background.height);
+    fireQuad.Layout(static_cast<float>(size.width), static_cast<float>(size.height), flameDrop);
 }
 
 void DS_FlameLight::Update(float t)

@@ -101,6 +101,8 @@ public:
     void Init(const std::wstring& path);
     // The slide's picture, the layout again, the haze and the flames sized to the picture.
     void SetBackground(const NamedBlob& picture);
+    // The flames lowered by `drop` (0.5 % of the picture's height per unit).
+    void SetFlameDrop(float drop);
 
     // The flame scroll and the haze advanced to light time t.
     void Update(float t);
@@ -124,6 +126,8 @@ public:
 
 private:
     void DrawFlames();
+    // The flame quad over the picture, lowered by flameDrop.
+    void LayoutFlames();
 
     bool redirected_ = false;
 };

@@ -12,9 +12,7 @@ MutableFire::MutableFire(const SlideRecord& slide) : MutableEffectLight(MakeFlam
     fire.Layout(back.Width, back.Height);
     fire.SetBackground(slide.picture);
 
-    fire.flameDrop = static_cast<float>(static_cast<uint32_t>(slide.amount));
-    const PictureSize size = LayoutPictureSize(fire.background.width, fire.background.height);
-    fire.fireQuad.Layout(static_cast<float>(size.width), static_cast<float>(size.height), fire.flameDrop);
+    fire.SetFlameDrop(static_cast<float>(static_cast<uint32_t>(slide.amount)));
 
     // Without an effect nothing would put the redirected frame back: the haze stays off.
     if (fire.distortion.effect)
