@@ -206,6 +206,11 @@ TEST_F(FireLight, TakesSwitchesLevelsAndAmountFromTheSlide)
 {
     const Bytes picture = Picture(64, 48, 0xFF000000u | kBlue);
     {
+        auto slide = Slide(picture, kSlideFire);
+        std::unique_ptr<MutableLight> made(CreateMutableLight(slide.get()));
+        EXPECT_NE(nullptr, dynamic_cast<MutableFire*>(made.get())) << "the mode of kind 3";
+    }
+    {
         auto fire = Fire(picture, 0, 0);
         EXPECT_EQ(0, fire->light()->hazeSwitch.value);
         EXPECT_EQ(0, fire->light()->flameSwitch.value);
