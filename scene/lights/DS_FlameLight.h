@@ -113,9 +113,6 @@ public:
     // The base states of the fire mode; also makes the render target and resets the effect.
     void RestoreRenderStates();
 
-    // True when this frame is being drawn into the render target.
-    bool Redirected() const { return redirected_; }
-
     MediaParamT<int> flameSwitch{1};  // non-zero: the flames are drawn
     MediaParamT<int> hazeSwitch{1};   // non-zero: the heat haze is on
     FireQuad fireQuad;
@@ -129,7 +126,7 @@ private:
     // The flame quad over the picture, lowered by flameDrop.
     void LayoutFlames();
 
-    bool redirected_ = false;
+    bool redirected_ = false; // this frame is being drawn into the render target
 };
 
 // A new fire light, initialised from `path`, owned by the caller.

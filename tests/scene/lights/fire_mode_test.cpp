@@ -299,6 +299,18 @@ TEST_F(FireLight, HazeOfStrengthZeroReproducesTheFrame)
     EXPECT_EQ(kWidth * 31u, with.Count(0x000000, 0, 161, kWidth, kHeight)) << "bottom band";
 }
 
+TEST_F(FireLight, StretchedHazeCoversTheWholeBackBuffer)
+{
+    auto fire = Fire(Picture(256, 128, 0xFF000000u | kBlue), 1, 0, 0);
+    ASSERT_TRUE(fire->light()->distortion.effect);
+    fire->SetStretch(1);
+    const PixelImage image = FrameAt(*fire, 0.5f);
+    EXPECT_EQ((kWidth - 1) * (kHeight - 1), image.Count(kBlue, 1, 1, kWidth, kHeight)) << "no bands";
+    fire->SetStretch(0);
+    EXPECT_EQ(kWidth * 31u, FrameAt(*fire, 0.6f).Count(0x000000, 0, 0, kWidth, 31)) << "the band is back";
+    EXPECT_FALSE(fire->light()->stretch) << "the frame's stretched layout does not stay";
+}
+
 TEST_F(FireLight, HazeShiftsThePicture)
 {
     // Stripes eight pixels wide, so any shift shows.
