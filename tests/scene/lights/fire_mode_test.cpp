@@ -16,6 +16,7 @@
 #include "scene/lights/DS_FlameLight.h"
 #include "scene/lights/DistortionEffect.h"
 #include "scene/lights/MutableFire.h"
+#include "scene/lights/ObjectRenderers.h"
 #include "tests/scene/lights/LightFixture.h"
 #include "tests/support/TestPictures.h"
 
@@ -366,6 +367,17 @@ TEST_F(FireLight, ReleaseUnbindsAndTheNextFrameGoesStraightToTheBackBuffer)
 
     const PixelImage image = FrameAt(*fire, 0.6f);
     EXPECT_EQ(kSky, image.Count(kBlue, 1, 1, kWidth, 61)) << "the sky, drawn straight";
+}
+
+TEST_F(FireLight, ObjectsDrawWithTheLightsRenderer)
+{
+    auto fire = Fire(Picture(64, 48, 0xFF000000u | kBlue), 1, 1);
+    std::vector<DS_ABRender*> seen;
+    fire->objects.push_back(new RendererRecordingObject(&seen)); // the light deletes it
+    FrameAt(*fire, 0.5f);
+    ASSERT_EQ(1u, seen.size());
+    EXPECT_EQ(fire->light()->renderer.get(), seen[0]);
+    EXPECT_NE(nullptr, dynamic_cast<DS_ABRenderImpl<DS_FlameLight>*>(seen[0]));
 }
 
 TEST_F(FireLight, FadeQuadLeavesBlendingOn)
