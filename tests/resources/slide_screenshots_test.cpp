@@ -7,6 +7,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <typeinfo>
+#include <utility>
+#include <vector>
 #include <cstdlib>
 #include <iterator>
 #include <memory>
@@ -16,7 +20,17 @@
 #include "document/CurrentDevice.h"
 #include "document/DocResManager.h"
 #include "document/SceneDoc.h"
+#include "scene/constructors/DS_BirdConstructor.h"
+#include "scene/constructors/DS_FishConstructor.h"
+#include "scene/constructors/DS_FogConstructor.h"
+#include "scene/constructors/DS_GhostConstructor.h"
+#include "scene/constructors/DS_GodRayConstructor.h"
+#include "scene/constructors/DS_LightingConstructor.h"
+#include "scene/constructors/DS_SparkleConstructor.h"
+#include "scene/constructors/SceneReaders.h"
 #include "scene/lights/MutableLight.h"
+#include "scene/objects/DS_SpriteArrayObj.h"
+#include "scene/render/ViewMetrics.h"
 #include "scene/render/QuadTemplate.h"
 #include "scene/render/ScreenQuad.h"
 #include "tests/resources/PictureChecks.h"
@@ -119,6 +133,7 @@ protected:
         const std::vector<unsigned char> bytes =
             ReadFileBytes(ProgramFolder() + L"..\\generated\\scene\\scene107.dds");
         ASSERT_FALSE(bytes.empty()) << "generated\\scene\\scene107.dds is missing";
+        RegisterSceneReaders();
         ASSERT_TRUE(LoadSceneDocument(bytes.data(), bytes.size(), doc)); // makes its manager current
     }
 
@@ -192,6 +207,134 @@ TEST_F(SlideScreenshots, EachSlideShowsItsPictureThroughItsLight)
         EXPECT_GE(PictureMatch(screen, picture), 0.85);
         const PixelImage other = DecodePicture(device, doc.slides[(i + 1) % doc.slideCount].picture);
         EXPECT_LT(PictureMatch(screen, other), 0.6);
+    }
+}
+
+// --- The sprite objects of the fish and light kinds ---------------------------------------------
+
+// Whether a description is of the kind K.
+template <class K>
+bool IsKind(const DS_ABObj_Constructor* d)
+{
+    return dynamic_cast<const K*>(d) != nullptr && typeid(*d) == typeid(K);
+}
+
+// The slides that hold sprites of these kinds, and which kinds each must hold.
+struct SpriteSlide {
+    uint32_t index;
+    std::vector<bool (*)(const DS_ABObj_Constructor*)> kinds;
+};
+const SpriteSlide kSpriteSlides[] = {
+    {1, {IsKind<DS_BirdConstructor>}},
+    {2, {IsKind<DS_GodRayConstructor>, IsKind<DS_FishConstructor>, IsKind<DS_GhostConstructor>}},
+    {4, {IsKind<DS_FogConstructor>, IsKind<DS_SparkleConstructor>, IsKind<DS_BirdConstructor>}},
+    {5, {IsKind<DS_SparkleConstructor>, IsKind<DS_LightingConstructor>}},
+};
+
+// Screen rectangles (x0, y0, x1, y1) around every drawn sprite of a light's sprite arrays, for a
+// picture that fills the back buffer.
+struct ScreenBox {
+    float x0, y0, x1, y1;
+};
+std::vector<ScreenBox> SpriteBoxes(const MutableLight& light, float screenWidth)
+{
+    const float k = screenWidth / static_cast<float>(ViewMetrics.Width);
+    std::vector<ScreenBox> boxes;
+    for (DS_ABObj* object : light.objects) {
+        auto* array = dynamic_cast<DS_SpriteArrayObj*>(object);
+        if (!array)
+            continue;
+        uint32_t drawn = 0;
+        for (const auto& sprite : array->Sprites()) {
+            if (drawn++ == array->QuadCount())
+                break;
+            const float dx = std::fabs(sprite->halfWidth * sprite->axisX.x) + std::fabs(sprite->halfHeight * sprite->axisY.x);
+            const float dy = std::fabs(sprite->halfWidth * sprite->axisX.y) + std::fabs(sprite->halfHeight * sprite->axisY.y);
+            boxes.push_back({(sprite->position.x - dx) * k - 2, (sprite->position.y - dy) * k - 2,
+                             (sprite->position.x + dx) * k + 2, (sprite->position.y + dy) * k + 2});
+        }
+    }
+    return boxes;
+}
+
+bool InAnyBox(const std::vector<ScreenBox>& boxes, UINT x, UINT y)
+{
+    for (const ScreenBox& b : boxes)
+        if (x >= b.x0 && x <= b.x1 && y >= b.y0 && y <= b.y1)
+            return true;
+    return false;
+}
+
+// Screen points whose colour differs between two pictures by more than a little filtering noise.
+std::vector<std::pair<UINT, UINT>> Differences(const PixelImage& a, const PixelImage& b)
+{
+    std::vector<std::pair<UINT, UINT>> points;
+    for (UINT y = 0; y < a.height; ++y)
+        for (UINT x = 0; x < a.width; ++x)
+            if (!CloseColours(a.Rgb(x, y), b.Rgb(x, y), 8))
+                points.emplace_back(x, y);
+    return points;
+}
+
+// The slides' sprites show on each slide's own light, and they move: drawn over the still picture
+// (the picture mode), two frames a second apart differ where the sprites are and nowhere else.
+TEST_F(SlideScreenshots, SpriteSlidesShowTheirObjectsMoving)
+{
+    IDirect3DDevice9* device = testDevice.device();
+    ASSERT_EQ(std::size(kSlides), doc.slideCount);
+    for (const SpriteSlide& planned : kSpriteSlides) {
+        SlideRecord& slide = doc.slides[planned.index];
+        const std::wstring name = L"slide_" + std::to_wstring(planned.index) + L"_" + kSlides[planned.index].title;
+        SCOPED_TRACE(std::string(name.begin(), name.end()));
+        for (auto isKind : planned.kinds)
+            EXPECT_TRUE(std::any_of(slide.objects.begin(), slide.objects.end(), isKind)) << "a planned kind is missing";
+
+        // On the slide's own light: a frame with the sprites against one without them.
+        {
+            std::unique_ptr<MutableLight> light(CreateMutableLight(&slide));
+            ASSERT_NE(nullptr, light);
+            ASSERT_EQ(slide.objects.size(), light->objects.size());
+            light->SetStretch(0);
+            DS_ScreenQuad fade;
+            fade.Create(0xFF000000u, MakeBackBufferQuad());
+            fade.SetVertexAlphas(0.0f, 0.0f, 0.0f, 0.0f);
+            device->Clear(0, nullptr, D3DCLEAR_TARGET, D3DCOLOR_XRGB(255, 0, 255), 1.0f, 0);
+            for (int frame = 1; frame <= 20; ++frame)
+                ASSERT_NO_FATAL_FAILURE(DrawFrame(*light, fade, 0.1f * frame));
+            const PixelImage with = ReadRenderTarget(device);
+            EXPECT_FALSE(SaveBackBufferPng(device, name + L"_objects").empty());
+            std::vector<DS_ABObj*> objects;
+            objects.swap(light->objects);
+            ASSERT_NO_FATAL_FAILURE(DrawFrame(*light, fade, 2.0f));
+            objects.swap(light->objects);
+            EXPECT_GT(Differences(with, ReadRenderTarget(device)).size(), 300u) << "the sprites do not show";
+        }
+
+        // Over the still picture: what changes in a second lies where the sprites are.
+        const int32_t kind = slide.kind;
+        slide.kind = kSlidePicture;
+        std::unique_ptr<MutableLight> light(CreateMutableLight(&slide));
+        slide.kind = kind;
+        ASSERT_NE(nullptr, light);
+        light->SetStretch(0);
+        DS_ScreenQuad fade;
+        fade.Create(0xFF000000u, MakeBackBufferQuad());
+        fade.SetVertexAlphas(0.0f, 0.0f, 0.0f, 0.0f);
+        PixelImage frames[2];
+        std::vector<ScreenBox> boxes;
+        for (int frame = 1; frame <= 30; ++frame) {
+            ASSERT_NO_FATAL_FAILURE(DrawFrame(*light, fade, 0.1f * frame));
+            if (frame == 20 || frame == 30) {
+                frames[frame / 10 - 2] = ReadRenderTarget(device);
+                const std::vector<ScreenBox> now = SpriteBoxes(*light, static_cast<float>(kWidth));
+                boxes.insert(boxes.end(), now.begin(), now.end());
+            }
+        }
+        const auto changed = Differences(frames[0], frames[1]);
+        EXPECT_GT(changed.size(), 300u) << "the sprites stand still";
+        const size_t outside = std::count_if(changed.begin(), changed.end(),
+                                             [&](const auto& p) { return !InAnyBox(boxes, p.first, p.second); });
+        EXPECT_LE(outside, changed.size() / 100) << "the picture changes away from the sprites";
     }
 }
 

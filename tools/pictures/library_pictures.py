@@ -1,9 +1,11 @@
 """The pictures of the resource library common_res.dll: the default background, the butterfly
-atlas, the flame picture with its offset map and the heat-haze bump map."""
+atlas, the flame picture with its offset map and the heat-haze bump map (the sprite pictures come
+from sprite_pictures.py)."""
 
 import math
 import random
 
+import sprite_pictures
 from imagefile import Image, clamp01
 from noise import fbm_grid, fbm_line, mix, smoothstep, lerp
 
@@ -314,3 +316,5 @@ PICTURES = {
     "flame_offsets.png": offset_map,
     "haze_bump.png": haze_bump,
 }
+# The sprite pictures, ids 10 to 16.
+PICTURES.update(sprite_pictures.PICTURES)
