@@ -14,6 +14,8 @@
 #include "document/CurrentDevice.h"
 #include "document/DocResManager.h"
 #include "document/SceneDoc.h"
+#include "scene/constructors/DS_BaseSpriteProp.h"
+#include "scene/constructors/SceneReaders.h"
 #include "tests/resources/PictureChecks.h"
 #include "tests/support/DeviceFixture.h"
 
@@ -31,6 +33,7 @@ void LoadDocument(SceneDoc& doc)
 {
     const std::vector<unsigned char>& bytes = DocumentBytes();
     ASSERT_FALSE(bytes.empty()) << "generated\\scene\\scene107.dds is missing";
+    RegisterSceneReaders(); // the slides' objects
     ASSERT_TRUE(LoadSceneDocument(bytes.data(), bytes.size(), doc));
 }
 
@@ -83,7 +86,6 @@ TEST(SceneDocument, HasOneSlideForEachLightKindWithCalmTimings)
         EXPECT_EQ(D3DXIFF_PNG, info.ImageFileFormat);
         EXPECT_EQ(1024u, info.Width);
         EXPECT_EQ(768u, info.Height);
-        EXPECT_TRUE(slide.objects.empty()); // the object kinds add theirs later
         kinds.insert(slide.kind);
     }
     EXPECT_EQ((std::set<int32_t>{0, 1, 2, 3, 4, 5, 6}), kinds);
@@ -279,8 +281,9 @@ TEST_F(SceneDocumentOnDevice, ManagerPicturesDecode)
         UINT width;
         UINT height;
     };
-    for (const Copy& c : {Copy{5, 1024, 768}, Copy{6, 256, 256}, Copy{7, 512, 256},
-                          Copy{8, 256, 256}, Copy{62, 256, 256}}) {
+    for (const Copy& c : {Copy{5, 1024, 768}, Copy{6, 256, 256}, Copy{7, 512, 256}, Copy{8, 256, 256},
+                          Copy{62, 256, 256}, Copy{10, 512, 64}, Copy{11, 256, 64}, Copy{12, 128, 128},
+                          Copy{13, 256, 128}, Copy{14, 64, 64}, Copy{15, 64, 256}, Copy{16, 128, 256}}) {
         SCOPED_TRACE("picture " + std::to_string(c.id));
         const ResKey key(L"common_res.dll", c.id);
         const std::vector<ResourceRef>& sources = data.sources[key];
@@ -329,6 +332,26 @@ TEST_F(SceneDocumentOnDevice, SlidePicturesDecode)
         }
     }
     EXPECT_EQ(7u + 1u + 3u, count); // seven backgrounds, the glyph strip, the ball's three pictures
+}
+
+// Every sprite object of the show names a library picture that the manager carries a copy of,
+// so the show keeps its sprites when common_res.dll is missing.
+TEST(SceneDocument, SpriteObjectsNamePicturesTheManagerCarries)
+{
+    SceneDoc doc;
+    ASSERT_NO_FATAL_FAILURE(LoadDocument(doc));
+    ASSERT_NE(nullptr, doc.resources);
+    size_t sprites = 0;
+    for (uint32_t i = 0; i < doc.slideCount; ++i)
+        for (DS_ABObj_Constructor* object : doc.slides[i].objects) {
+            auto* sprite = dynamic_cast<DS_BaseSpriteProp*>(object);
+            if (!sprite)
+                continue;
+            ++sprites;
+            EXPECT_EQ(1u, doc.resources->data().sources.count(sprite->pictureKey))
+                << "slide " << i << ": " << std::string(sprite->title.begin(), sprite->title.end());
+        }
+    EXPECT_GT(sprites, 0u);
 }
 
 } // namespace
