@@ -8,6 +8,7 @@
 #include "document/ResourceCache.h"
 #include "host/player/PlayerSettings.h"
 #include "host/player/PlayerSound.h"
+#include "host/player/SoundTrack.h"
 
 HINSTANCE ProgramModule = nullptr;
 CMoireScreensaver* CMoireScreensaver::Application = nullptr;
@@ -20,6 +21,7 @@ CMoireScreensaver::CMoireScreensaver()
     lstrcpynW(SettingsKeyPath, kSettingsKeyPath, 200);
     LoadStringW(ProgramModule, kWindowTitleStringId, windowTitle, 200);
     useDepthBuffer = 1;
+    UseDirectShowSound();
 }
 
 void CMoireScreensaver::ShowConfiguration()
@@ -80,14 +82,25 @@ HRESULT CMoireScreensaver::DrawUnit()
     return S_OK;
 }
 
-// Before every device reset and, per device, when the devices stop: the sound graph first, then
-// the light's default-pool resources.
+// Before every device reset and, per device, when the devices stop: the sound stops (the graph
+// stays for the restarted show), then the light's default-pool resources go.
 HRESULT CMoireScreensaver::ReleaseUnitResources()
 {
-    if (const auto release = GetPlayerSoundHooks().release)
-        release();
+    if (const auto stop = GetPlayerSoundHooks().stop)
+        stop();
     if (currentPlayer)
         currentPlayer->ReleaseDeviceResources();
+    return S_OK;
+}
+
+// The saver ends (this may come twice: a key can arrive behind the quit): the sound graph goes.
+HRESULT CMoireScreensaver::ShutdownScene()
+{
+    const PlayerSoundHooks& sound = GetPlayerSoundHooks();
+    if (sound.stop)
+        sound.stop();
+    if (sound.release)
+        sound.release();
     return S_OK;
 }
 

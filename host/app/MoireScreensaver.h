@@ -30,6 +30,7 @@ public:
     HRESULT RestoreUnitResources() override;
     HRESULT DrawUnit() override;
     HRESULT ReleaseUnitResources() override;
+    HRESULT ShutdownScene() override;
     void OnMediaNotify(int eventCode) override;
 
     ScenePlayer players[kPlayerCount];

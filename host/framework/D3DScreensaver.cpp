@@ -400,7 +400,7 @@ LRESULT CD3DScreensaver::HandleWindowMessage(HWND window, UINT message, WPARAM w
         KillTimer(window, kPreviewIdleTimer);
         break;
     case kMediaNotifyMessage:
-        OnMediaNotify(gSound.getEvent ? gSound.getEvent() : 0);
+        OnMediaNotify(gSound.getEvent ? gSound.getEvent() : -1);
         break;
     default:
         break;

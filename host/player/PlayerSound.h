@@ -5,9 +5,10 @@
 class DS_AudioFile;
 
 struct PlayerSoundHooks {
-    void (*play)(DS_AudioFile& track) = nullptr;
-    void (*setVolume)(bool muted) = nullptr;  // reads SoundVolumeSetting
-    void (*release)() = nullptr;               // stops and releases the sound graph (release hook)
+    bool (*play)(DS_AudioFile& track) = nullptr;  // true when the track plays
+    void (*setVolume)(bool muted) = nullptr;       // reads SoundVolumeSetting
+    void (*stop)() = nullptr;                      // stops the sound graph (before a device reset)
+    void (*release)() = nullptr;                   // releases the sound graph (the saver ends)
 };
 
 void SetPlayerSoundHooks(const PlayerSoundHooks& hooks);

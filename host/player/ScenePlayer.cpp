@@ -77,20 +77,28 @@ void ScenePlayer::Start(float appTime)
     PlaylistStep();
 }
 
+// Plays the track at the cursor, then sets the volume from the settings as they are now, and
+// moves the cursor on, wrapping to the first track. A track that cannot be played is passed
+// over, but at most once around the list: a list of unplayable files (or no sound device) then
+// plays nothing instead of turning for ever.
 void ScenePlayer::PlaylistStep()
 {
-    if (playlistCursor_ != doc_.sounds.end()) {
-        const PlayerSoundHooks& sound = GetPlayerSoundHooks();
-        if (sound.play)
-            sound.play(**playlistCursor_);
+    const PlayerSoundHooks& sound = GetPlayerSoundHooks();
+    for (size_t tried = 0; tried < doc_.sounds.size(); ++tried) {
+        if (playlistCursor_ == doc_.sounds.end())
+            playlistCursor_ = doc_.sounds.begin();
+        DS_AudioFile& track = **playlistCursor_;
+        ++playlistCursor_;
+        if (playlistCursor_ == doc_.sounds.end())
+            playlistCursor_ = doc_.sounds.begin();
+        if (sound.play && !sound.play(track))
+            continue;
         ReadSettingDword(&SoundVolumeSetting, kSoundVolumeValue);
         ReadSettingDword(&MuteSoundSetting, kMuteSoundValue);
         if (sound.setVolume)
             sound.setVolume(MuteSoundSetting != 0);
-        ++playlistCursor_;
+        return;
     }
-    if (playlistCursor_ == doc_.sounds.end())
-        playlistCursor_ = doc_.sounds.begin();
 }
 
 void ScenePlayer::OnMediaEvent(int eventCode)

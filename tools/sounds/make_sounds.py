@@ -2,6 +2,7 @@
 """Writes the slide show's sound tracks: soft ambient pads that loop without a seam.
 
     make_sounds.py OUT_DIR
+    make_sounds.py --clip OUT_FILE     a short tone for the sound tests (0.3 s)
 
 Each track is a slow progression of chords. Every chord fades in and out with a raised-cosine
 window; the windows of neighbouring chords overlap by half, so together they always add up to
@@ -71,6 +72,21 @@ def pad(seconds, chords, detune_cycles=3, level=0.45):
     return out
 
 
+def clip(seconds, hz=660.0, level=0.3, edge=0.02):
+    """A plain tone that fades in and out over `edge` seconds; returns float samples."""
+    n = int(RATE * seconds)
+    ramp = int(RATE * edge)
+    out = []
+    for i in range(n):
+        gain = 1.0
+        if i < ramp:
+            gain = math.sin(0.5 * math.pi * i / ramp) ** 2
+        elif i >= n - ramp:
+            gain = math.sin(0.5 * math.pi * (n - 1 - i) / ramp) ** 2
+        out.append(level * gain * math.sin(2.0 * math.pi * hz * i / RATE))
+    return out
+
+
 def write_wav(path, samples):
     frames = bytearray()
     for s in samples:
@@ -102,6 +118,12 @@ TRACKS = [
 
 
 def main(argv):
+    if len(argv) == 3 and argv[1] == "--clip":
+        folder = os.path.dirname(argv[2])
+        if folder:
+            os.makedirs(folder, exist_ok=True)
+        write_wav(argv[2], clip(0.3))
+        return 0
     if len(argv) != 2:
         print(__doc__, file=sys.stderr)
         return 2

@@ -326,6 +326,73 @@ TEST(ProgramEndToEnd, TestModeShowsTheFirstPictureThenBlackThenTheSecond)
     DeleteFileW(copy.c_str());
 }
 
+std::vector<uint8_t> FileBytes(const std::wstring& path)
+{
+    std::vector<uint8_t> bytes;
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return bytes;
+    bytes.resize(GetFileSize(file, nullptr));
+    DWORD read = 0;
+    if (!bytes.empty() && !ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr))
+        read = 0;
+    bytes.resize(read);
+    CloseHandle(file);
+    return bytes;
+}
+
+// Whether some process holds the file open (an open that admits no one else then fails).
+bool HeldOpen(const std::wstring& path)
+{
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        CloseHandle(file);
+        return false;
+    }
+    return GetLastError() == ERROR_SHARING_VIOLATION;
+}
+
+TEST(ProgramEndToEnd, TestModePlaysAnEmbeddedSoundFromTheTemporaryFolder)
+{
+    const std::vector<uint8_t> tone = FileBytes(BesideThisProgram(L"sound_clip.wav"));
+    ASSERT_FALSE(tone.empty()) << "the test tone is missing";
+    DocumentPlan plan;
+    plan.slides = {PictureSlide(0x406080, 64, 48)};
+    SoundPlan sound;
+    sound.title = L"Tone";
+    sound.file.name = L"C:\\no-such-folder\\lw-e2e-tone.wav";
+    sound.file.data = tone;
+    plan.sounds.push_back(sound);
+    const std::vector<uint8_t> bytes = BuildDocument(plan);
+    const std::wstring copy = PatchedCopy(L"lw-sound.scr", 107, bytes);
+    ASSERT_FALSE(copy.empty());
+    const std::wstring written = TempPath(L"lw-e2e-tone.wav");
+    DeleteFileW(written.c_str());
+
+    {
+        Saver saver(copy, L"/t");
+        ASSERT_TRUE(saver.Started());
+        HWND window = saver.FindWindowOfClass(L"D3DSaverWndClass");
+        ASSERT_NE(window, nullptr);
+        bool held = false;
+        for (int i = 0; i < 100 && !held; ++i) {
+            Sleep(100);
+            held = HeldOpen(written);
+        }
+        // The playing graph's source filter keeps the copy open, track after track.
+        EXPECT_TRUE(held) << "the saver never opened the copy for playing";
+        EXPECT_EQ(FileBytes(written), tone);
+        Sleep(1000);
+        EXPECT_TRUE(HeldOpen(written)) << "the one track is played again at its end";
+        EXPECT_TRUE(saver.Running());
+        PostMessageW(window, WM_CLOSE, 0, 0);
+        EXPECT_TRUE(saver.WaitForExit(10000));
+    }
+    EXPECT_TRUE(DeleteFileW(written.c_str())) << "the ended saver still holds its sound file";
+    DeleteFileW(copy.c_str());
+}
+
 // Sets or removes the program's "StretchPicture" value.
 void SetStretchPicture(const DWORD* value)
 {

@@ -12,7 +12,15 @@
 
 namespace {
 
-constexpr wchar_t kTestKey[] = L"Software\\Quorvane\\Lanternwork\\HostTests\\";
+// Each test runs in its own process, and ctest runs several at once: every process keeps its
+// settings under a key of its own, so one test's clean-up cannot delete another's values.
+const std::wstring& TestKeyPath()
+{
+    static const std::wstring path =
+        L"Software\\Quorvane\\Lanternwork\\HostTests\\" + std::to_wstring(GetCurrentProcessId()) + L"\\";
+    return path;
+}
+const wchar_t* const kTestKey = TestKeyPath().c_str();
 
 D3DDISPLAYMODE Mode(UINT w, UINT h, UINT refresh = 60)
 {

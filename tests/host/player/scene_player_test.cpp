@@ -60,13 +60,21 @@ std::unique_ptr<PlayerLight> MakeRecordingLight(const SlideRecord* slide)
 }
 
 struct SoundLog {
-    std::vector<std::wstring> events;   // "play <title>" and "volume <setting> <muted>"
+    std::vector<std::wstring> events;   // "play <title>", "fail <title>" and "volume <setting> <muted>"
+    std::vector<std::wstring> unplayable;  // titles whose play fails
 };
 SoundLog soundLog;
 
-void RecordPlay(DS_AudioFile& track)
+bool RecordPlay(DS_AudioFile& track)
 {
+    for (const std::wstring& title : soundLog.unplayable) {
+        if (title == track.title) {
+            soundLog.events.push_back(L"fail " + track.title);
+            return false;
+        }
+    }
     soundLog.events.push_back(L"play " + track.title);
+    return true;
 }
 
 void RecordVolume(bool muted)
@@ -302,6 +310,32 @@ TEST_F(ScenePlayerTest, EveryStepReadsVolumeAndMuteAfterThePlay)
     const std::vector<std::wstring> expected = {L"play only", L"volume 100", L"play only", L"volume 50",
                                                 L"play only", L"volume 50 muted"};
     EXPECT_EQ(soundLog.events, expected);
+}
+
+TEST_F(ScenePlayerTest, UnplayableTracksArePassedOverAtMostOnceAround)
+{
+    DocumentPlan plan;
+    plan.sounds = {Sound(L"A"), Sound(L"B"), Sound(L"C")};
+    UseDocument(plan);
+    soundLog.unplayable = {L"B"};
+
+    ScenePlayer player;
+    player.Start(0.0f);
+    player.OnMediaEvent(1);
+    player.OnMediaEvent(1);
+    const std::vector<std::wstring> expected = {L"play A", L"volume 100", L"fail B", L"play C", L"volume 100",
+                                                L"play A", L"volume 100"};
+    EXPECT_EQ(soundLog.events, expected);
+
+    // Nothing plays at all: each step tries every track once and then gives up, with no volume.
+    soundLog.unplayable = {L"A", L"B", L"C"};
+    soundLog.events.clear();
+    player.OnMediaEvent(1);
+    EXPECT_EQ(soundLog.events, (std::vector<std::wstring>{L"fail B", L"fail C", L"fail A"}));
+    soundLog.unplayable.clear();
+    soundLog.events.clear();
+    player.OnMediaEvent(1);
+    EXPECT_EQ(soundLog.events, (std::vector<std::wstring>{L"play B", L"volume 100"}));
 }
 
 TEST_F(ScenePlayerTest, EmptySoundListPlaysNothingEver)

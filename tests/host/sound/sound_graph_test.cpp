@@ -1,0 +1,287 @@
+// The DirectShow graph under Wine (the test bed's null sound device): a short tone made by
+// tools/sounds plays, reports its completion through message 0x8000, and the playlist moves on.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <dshow.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "document/ComRef.h"
+#include "document/SceneDoc.h"
+#include "host/player/PlayerLight.h"
+#include "host/player/PlayerSettings.h"
+#include "host/player/PlayerSound.h"
+#include "host/player/ScenePlayer.h"
+#include "host/player/SoundTrack.h"
+#include "scene/constructors/SceneReaders.h"
+#include "tests/support/BuiltProgram.h"
+#include "tests/support/TestSettingsKey.h"
+#include "tools/docwriter/DocumentBuilder.h"
+
+namespace {
+
+constexpr long kCompletion = 1;  // EC_COMPLETE
+
+std::wstring ClipPath() { return BesideThisProgram(L"sound_clip.wav"); }
+
+DS_AudioFile Track(const std::wstring& title, const std::wstring& path)
+{
+    DS_AudioFile track;
+    track.title = title;
+    track.file.name = path;
+    return track;
+}
+
+SoundPlan Sound(const std::wstring& title, const std::wstring& path)
+{
+    SoundPlan sound;
+    sound.title = title;
+    sound.file.name = path;
+    return sound;
+}
+
+std::vector<uint8_t> documentBytes;
+std::vector<std::wstring> played;  // titles, in the order the playlist started them
+
+bool PlayAndRecord(DS_AudioFile& track)
+{
+    const bool started = SoundPlay(&track);
+    played.push_back((started ? L"" : L"failed ") + track.title);
+    return started;
+}
+
+class SoundGraphTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        settings_ = std::make_unique<TestSettingsKey>(L"Sound");
+        SoundVolumeSetting = 100;
+        MuteSoundSetting = 0;
+        played.clear();
+
+        ASSERT_NE(GetFileAttributesW(ClipPath().c_str()), INVALID_FILE_ATTRIBUTES) << "the test tone is missing";
+        window_ = CreateWindowExW(0, L"STATIC", L"sound", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+        ASSERT_NE(window_, nullptr);
+        ASSERT_EQ(SoundInit(window_), 1);
+        ASSERT_NE(SoundGraph(), nullptr);
+
+        UseDirectShowSound();
+        PlayerSoundHooks hooks = GetPlayerSoundHooks();
+        hooks.play = PlayAndRecord;
+        SetPlayerSoundHooks(hooks);
+        SetPlayerLightFactory([](const SlideRecord*) -> std::unique_ptr<PlayerLight> { return nullptr; });
+        SetSceneDocumentSource([](SceneDoc& doc) { LoadSceneDocument(documentBytes.data(), documentBytes.size(), doc); });
+    }
+
+    void TearDown() override
+    {
+        SoundRelease();
+        SetPlayerSoundHooks(PlayerSoundHooks{});
+        SetPlayerLightFactory(nullptr);
+        SetSceneDocumentSource(nullptr);
+        if (window_)
+            DestroyWindow(window_);
+        settings_.reset();
+    }
+
+    void SetValue(const wchar_t* name, DWORD value) { settings_->SetDword(name, value); }
+
+    // The message loop of the saver in small: every sound notification takes one event and hands
+    // it on; a turn with no message waiting is a frame. Runs until `done` or the time is up.
+    struct PumpResult {
+        int notifications = 0;
+        int frames = 0;
+        std::vector<int> codes;
+    };
+    PumpResult Pump(DWORD milliseconds, const std::function<void(int)>& onEvent = nullptr,
+                    const std::function<bool(const PumpResult&)>& done = nullptr)
+    {
+        PumpResult result;
+        const DWORD start = GetTickCount();
+        while (GetTickCount() - start < milliseconds && !(done && done(result))) {
+            MSG msg;
+            if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                if (msg.message == kSoundNotifyMessage && msg.hwnd == window_) {
+                    ++result.notifications;
+                    const int code = SoundGetEvent();
+                    result.codes.push_back(code);
+                    if (onEvent)
+                        onEvent(code);
+                    continue;
+                }
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
+            } else {
+                ++result.frames;
+                Sleep(30);
+            }
+        }
+        return result;
+    }
+
+    static OAFilterState GraphState()
+    {
+        ComRef<IMediaControl> control;
+        if (FAILED(SoundGraph()->QueryInterface(IID_IMediaControl, reinterpret_cast<void**>(control.Out()))))
+            return -1;
+        OAFilterState state = -1;
+        control->GetState(2000, &state);
+        return state;
+    }
+
+    static long GraphVolume()
+    {
+        ComRef<IBasicAudio> audio;
+        if (FAILED(SoundGraph()->QueryInterface(IID_IBasicAudio, reinterpret_cast<void**>(audio.Out()))))
+            return 1;
+        long volume = 1;
+        audio->get_Volume(&volume);
+        return volume;
+    }
+
+    static int FilterCount()
+    {
+        ComRef<IEnumFilters> list;
+        if (FAILED(SoundGraph()->EnumFilters(list.Out())))
+            return -1;
+        int count = 0;
+        while (list->Skip(1) == S_OK)
+            ++count;
+        return count;
+    }
+
+    static bool Contains(const std::vector<int>& codes, int code)
+    {
+        for (int c : codes)
+            if (c == code)
+                return true;
+        return false;
+    }
+
+    HWND window_ = nullptr;
+    std::unique_ptr<TestSettingsKey> settings_;
+};
+
+TEST_F(SoundGraphTest, ATrackRunsAndReportsItsCompletion)
+{
+    const DS_AudioFile track = Track(L"tone", ClipPath());
+    ASSERT_TRUE(SoundPlay(&track));
+    EXPECT_EQ(GraphState(), State_Running);
+
+    // The tone lasts 0.3 s.
+    const PumpResult pump = Pump(5000, nullptr, [](const PumpResult& r) { return Contains(r.codes, kCompletion); });
+    EXPECT_TRUE(Contains(pump.codes, kCompletion));
+    // Once the events are taken, a further look finds none.
+    Pump(200);
+    EXPECT_EQ(SoundGetEvent(), -1);
+}
+
+TEST_F(SoundGraphTest, TenPlaysEachPlayAloneAndTheGraphStaysSmall)
+{
+    const DS_AudioFile tracks[] = {Track(L"one", ClipPath()), Track(L"two", ClipPath())};
+    const DWORD start = GetTickCount();
+    for (int i = 0; i < 10; ++i) {
+        SCOPED_TRACE(testing::Message() << "play " << i);
+        ASSERT_TRUE(SoundPlay(&tracks[i % 2]));
+        EXPECT_EQ(GraphState(), State_Running);
+    }
+    EXPECT_LT(GetTickCount() - start, 30000u) << "ten plays of a short tone";
+    // The old tracks' sources left the graph: what stays is one source, its parser and the
+    // audio renderer, with room for one decoder.
+    EXPECT_LE(FilterCount(), 4);
+
+    // Only the last play runs: one completion arrives, not ten.
+    PumpResult pump = Pump(2500);
+    int completions = 0;
+    for (int code : pump.codes)
+        completions += code == kCompletion;
+    EXPECT_EQ(completions, 1);
+}
+
+TEST_F(SoundGraphTest, CompletionAdvancesThePlaylistAndWraps)
+{
+    DocumentPlan plan;
+    plan.sounds = {Sound(L"A", ClipPath()), Sound(L"B", ClipPath())};
+    documentBytes = BuildDocument(plan);
+
+    ScenePlayer player;
+    player.Start(0.0f);
+    ASSERT_EQ(played, std::vector<std::wstring>{L"A"});
+    Pump(10000, [&](int code) { player.OnMediaEvent(code); }, [](const PumpResult&) { return played.size() >= 3; });
+    EXPECT_EQ(played, (std::vector<std::wstring>{L"A", L"B", L"A"}));
+    EXPECT_EQ(GraphState(), State_Running);
+}
+
+TEST_F(SoundGraphTest, VolumeAndMuteSettingsReachTheGraph)
+{
+    DocumentPlan plan;
+    plan.sounds = {Sound(L"A", ClipPath())};
+    documentBytes = BuildDocument(plan);
+    SetValue(kSoundVolumeValue, 50);
+
+    ScenePlayer player;
+    player.Start(0.0f);
+    EXPECT_EQ(GraphVolume(), -2000);
+    SetValue(kMuteSoundValue, 1);
+    player.OnMediaEvent(kCompletion);
+    EXPECT_EQ(GraphVolume(), kSilentVolume);
+    SetValue(kMuteSoundValue, 0);
+    SetValue(kSoundVolumeValue, 0);
+    player.OnMediaEvent(kCompletion);
+    EXPECT_EQ(GraphVolume(), -4000);
+}
+
+TEST_F(SoundGraphTest, APlaylistOfMissingFilesDoesNotFloodTheQueue)
+{
+    DocumentPlan plan;
+    plan.sounds = {Sound(L"A", L"C:\\no-such-folder\\a.wav"), Sound(L"B", L"C:\\no-such-folder\\b.wav"),
+                   Sound(L"C", L"C:\\no-such-folder\\c.wav")};
+    documentBytes = BuildDocument(plan);
+
+    ScenePlayer player;
+    player.Start(0.0f);
+    EXPECT_EQ(played, (std::vector<std::wstring>{L"failed A", L"failed B", L"failed C"}));
+    const PumpResult pump = Pump(2000, [&](int code) { player.OnMediaEvent(code); });
+    EXPECT_LT(pump.notifications, 5);
+    EXPECT_GE(pump.frames, 20) << "the loop still finds time to draw";
+    EXPECT_LE(played.size(), 6u);
+    EXPECT_LE(FilterCount(), 4);
+}
+
+TEST_F(SoundGraphTest, AnUnplayableTrackIsPassedOverForTheNext)
+{
+    DocumentPlan plan;
+    plan.sounds = {Sound(L"gone", L"C:\\no-such-folder\\gone.wav"), Sound(L"tone", ClipPath())};
+    documentBytes = BuildDocument(plan);
+
+    ScenePlayer player;
+    player.Start(0.0f);
+    EXPECT_EQ(played, (std::vector<std::wstring>{L"failed gone", L"tone"}));
+    EXPECT_EQ(GraphState(), State_Running);
+}
+
+// The program's own show: both of its tracks (embedded, so they play from the temporary folder).
+TEST_F(SoundGraphTest, TheDefaultShowsTwoTracksPlay)
+{
+    RegisterSceneReaders();
+    HMODULE program = LoadBuiltProgram();
+    ASSERT_NE(program, nullptr);
+    HRSRC found = FindResourceW(program, MAKEINTRESOURCEW(107), L"DDS");
+    ASSERT_NE(found, nullptr);
+    const auto* bytes = static_cast<const uint8_t*>(LockResource(LoadResource(program, found)));
+    documentBytes.assign(bytes, bytes + SizeofResource(program, found));
+    FreeLibrary(program);
+
+    ScenePlayer player;
+    player.Start(0.0f);
+    ASSERT_EQ(player.Document().sounds.size(), 2u);
+    player.OnMediaEvent(kCompletion);
+    EXPECT_EQ(played, (std::vector<std::wstring>{L"Evening pad", L"Night water"}));
+    EXPECT_EQ(GraphState(), State_Running);
+}
+
+} // namespace
