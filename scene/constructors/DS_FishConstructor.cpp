@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "scene/constructors/SceneMath.h"
+#include "scene/constructors/SpriteMotion.h"
 #include "scene/objects/DS_Sprite.h"
 
 DS_FishConstructor::DS_FishConstructor() = default;
@@ -64,8 +65,7 @@ void DS_FishConstructor::InitSprite(DS_Sprite* sprite)
 
 void DS_FishConstructor::UpdateSprite(DS_Sprite* sprite)
 {
-    sprite->position.x += frameStep * sprite->velocityX;
-    sprite->position.y += frameStep * sprite->velocityY;
+    DriftSprite(sprite, frameStep);
 
     // Sideways it turns only once wholly outside, and then faces the way it swims.
     if (sprite->IsLeftOfView(this)) {

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <memory>
 
-#include "scene/constructors/AlphaPulse.h"
+#include "scene/constructors/SpriteMotion.h"
 #include "scene/constructors/SceneMath.h"
 #include "scene/objects/DS_Sprite.h"
 
@@ -60,8 +60,7 @@ void DS_FogConstructor::InitSprite(DS_Sprite* sprite)
 
 void DS_FogConstructor::UpdateSprite(DS_Sprite* sprite)
 {
-    sprite->position.x += frameStep * sprite->velocityX;
-    sprite->position.y += frameStep * sprite->velocityY;
+    DriftSprite(sprite, frameStep);
     PulseSpriteAlpha(sprite, frameStep, alphaMin, alphaMax);
 
     // The centre point bounces, not the patch's border; four tests, each on its own.

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "scene/constructors/AlphaPulse.h"
+#include "scene/constructors/SpriteMotion.h"
 #include "scene/constructors/SceneMath.h"
 #include "scene/objects/DS_Sprite.h"
 
@@ -39,10 +39,6 @@ void DS_GhostConstructor::InitSprite(DS_Sprite* sprite)
 void DS_GhostConstructor::UpdateSprite(DS_Sprite* sprite)
 {
     DS_FishConstructor::UpdateSprite(sprite);
-    if (PulseSpriteAlpha(sprite, frameStep, alphaMin, alphaMax)) {
-        // Faded out: it comes back somewhere else and fades in from the minimum.
-        InitSprite(sprite);
-        sprite->alpha = alphaMin;
-    }
+    PulseOrRespawn(*this, sprite); // faded out, it comes back somewhere else
     UpdateSpriteColour(sprite);
 }

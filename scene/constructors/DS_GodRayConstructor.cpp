@@ -3,7 +3,7 @@
 #include <cmath>
 #include <memory>
 
-#include "scene/constructors/AlphaPulse.h"
+#include "scene/constructors/SpriteMotion.h"
 #include "scene/constructors/ObjectSpace.h"
 #include "scene/constructors/SceneMath.h"
 #include "scene/objects/DS_Sprite.h"
@@ -67,11 +67,7 @@ void DS_GodRayConstructor::UpdateSprite(DS_Sprite* sprite)
             sprite->swayFactor = 0.0f;
         }
     }
-    sprite->position.x += frameStep * sprite->velocityX;
-    sprite->position.y += frameStep * sprite->velocityY;
-    if (PulseSpriteAlpha(sprite, frameStep, alphaMin, alphaMax)) {
-        InitSprite(sprite);
-        sprite->alpha = alphaMin;
-    }
+    DriftSprite(sprite, frameStep);
+    PulseOrRespawn(*this, sprite);
     UpdateSpriteColour(sprite);
 }

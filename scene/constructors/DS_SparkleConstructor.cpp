@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "scene/constructors/AlphaPulse.h"
+#include "scene/constructors/SpriteMotion.h"
 #include "scene/constructors/SceneMath.h"
 #include "scene/objects/DS_Sprite.h"
 
@@ -44,13 +44,8 @@ void DS_SparkleConstructor::InitSprite(DS_Sprite* sprite)
 
 void DS_SparkleConstructor::UpdateSprite(DS_Sprite* sprite)
 {
-    sprite->position.x += frameStep * sprite->velocityX;
-    sprite->position.y += frameStep * sprite->velocityY;
-    if (PulseSpriteAlpha(sprite, frameStep, alphaMin, alphaMax)) {
-        // Faded out: a new glint elsewhere, brightening from the minimum.
-        InitSprite(sprite);
-        sprite->alpha = alphaMin;
-    }
+    DriftSprite(sprite, frameStep);
+    PulseOrRespawn(*this, sprite); // faded out, a new glint elsewhere
     UpdateSpriteColour(sprite);
     ShapeSparkle(sprite, sprite->scale * static_cast<float>(size.value) * 0.5f);
 }

@@ -27,29 +27,6 @@ std::vector<uint8_t> WriteOf(DS_IOF_Item& item)
     return w.bytes;
 }
 
-// Sprite fields away from the defaults, so a record that drops them shows.
-void FillSpriteFields(DS_BaseSpriteProp& d)
-{
-    d.title = L"shoal";
-    d.leftFraction = 0.25f;
-    d.bottomFraction = 0.75f;
-    d.viewFlag = false;
-    d.speed.value = 40;
-    d.count.value = 7;
-    d.size.value = 48;
-    d.transparency.SetValue(20, nullptr);
-    d.colour.value = 0x00204080;
-    d.alphaRate = 0.3f;
-    d.alphaMin = 0.1f;
-    d.alphaMax = 0.8f;
-    d.scaleMin = 0.5f;
-    d.scaleMax = 1.25f;
-    d.pictureKey = ResKey(L"common_res.dll", 10);
-    d.stripFrameCount = 4;
-    d.stripRate = 8.0f;
-    d.stripOn = true;
-}
-
 // One kind: a description with its own fields set, the hand-built bytes of its own part
 // (the sprite record after it comes from the base's writer), and a check of its own fields.
 struct KindCase {
@@ -63,7 +40,10 @@ template <class Kind>
 DS_BaseSpriteProp* Filled(const std::function<void(Kind&)>& own = nullptr)
 {
     auto* d = new Kind;
-    FillSpriteFields(*d);
+    FillAllSpriteFields(*d);
+    // A clone starts with a fresh pixel rectangle, so its two further values are left at 0.
+    d->pixelRect.extra1.value = 0;
+    d->pixelRect.extra2.value = 0;
     if (own)
         own(*d);
     return d;
@@ -106,7 +86,13 @@ std::vector<KindCase> Kinds()
          },
          [](const DS_BaseSpriteProp* d) { CheckFishSpeeds<DS_BirdConstructor>(d, 120.0f, 60.0f); }},
         // The ghost's defaults give way to what the record holds.
-        {"ghost", [] { return Filled<DS_GhostConstructor>([](auto& f) { f.maxSpeedX = 12.0f; f.maxSpeedY = 34.0f; }); },
+        {"ghost", [] { return Filled<DS_GhostConstructor>([](auto& f) {
+                        f.maxSpeedX = 12.0f;
+                        f.maxSpeedY = 34.0f;
+                        f.alphaRate = 0.3f;
+                        f.transparency.value = 20;
+                    });
+         },
          [](DocumentWriter& w) {
              w.String(L"DS_GhostConstructor");
              w.UInt(1);
@@ -117,7 +103,12 @@ std::vector<KindCase> Kinds()
              EXPECT_EQ(d->alphaRate, 0.3f);
              EXPECT_EQ(d->transparency.scaled, 204);
          }},
-        {"fog", [] { return Filled<DS_FogConstructor>([](auto& f) { f.maxSpeedX = 9.0f; f.maxSpeedY = 2.0f; }); },
+        {"fog", [] { return Filled<DS_FogConstructor>([](auto& f) {
+                        f.maxSpeedX = 9.0f;
+                        f.maxSpeedY = 2.0f;
+                        f.alphaMin = 0.1f;
+                    });
+         },
          [](DocumentWriter& w) {
              w.String(L"DS_FogConstructor");
              w.UInt(1);
@@ -132,7 +123,7 @@ std::vector<KindCase> Kinds()
              EXPECT_EQ(f->alphaMin, 0.1f);
          }},
         // The record's view flag (false here) replaces the sparkle's default.
-        {"sparkle", [] { return Filled<DS_SparkleConstructor>(); },
+        {"sparkle", [] { return Filled<DS_SparkleConstructor>([](auto& k) { k.viewFlag = false; }); },
          [](DocumentWriter& w) {
              w.String(L"DS_SparkleConstructor");
              w.UInt(1);
@@ -193,9 +184,9 @@ TEST_F(KindRecords, EveryKindReadsBackUnderItsClassName)
         ASSERT_NE(r, nullptr);
         EXPECT_EQ(rest, 0u);
         c.check(r);
-        EXPECT_EQ(r->title, L"shoal");
-        EXPECT_EQ(r->count.value, 7u);
-        EXPECT_EQ(r->speed.value, 40u);
+        EXPECT_EQ(r->title, L"fog bank");
+        EXPECT_EQ(r->count.value, 12u);
+        EXPECT_EQ(r->speed.value, 70u);
         EXPECT_EQ(r->pictureKey, ResKey(L"common_res.dll", 10));
         EXPECT_EQ(WriteOf(*r), bytes);
 
