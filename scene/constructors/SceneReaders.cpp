@@ -1,6 +1,8 @@
 #include "scene/constructors/SceneReaders.h"
 
 #include "document/ObjectReader.h"
+#include "scene/constructors/DS_3D_in_2D_array_Constructor.h"
+#include "scene/constructors/DS_ButterflyConstructor.h"
 #include "scene/constructors/DS_BirdConstructor.h"
 #include "scene/constructors/DS_FishConstructor.h"
 #include "scene/constructors/DS_FogConstructor.h"
@@ -19,4 +21,6 @@ void RegisterSceneReaders()
     RegisterReader<DS_SparkleConstructor>();
     RegisterReader<DS_GodRayConstructor>();
     RegisterReader<DS_LightingConstructor>();
+    RegisterReader<DS_3D_in_2D_array_Constructor>();
+    RegisterReader<DS_ButterflyConstructor>();
 }

@@ -5,6 +5,7 @@
 #include "document/DocResManager.h"
 #include "scene/constructors/SceneMath.h"
 #include "scene/objects/DS_ABRender.h"
+#include "scene/objects/RuntimeObjects.h"
 
 DS_SpriteArrayObj::DS_SpriteArrayObj(DS_BaseSpriteProp* clone) : DS_ABObj(clone), spriteDescription(clone)
 {
@@ -112,11 +113,7 @@ void DS_SpriteArrayObj::Render(DS_ABRender* renderer)
 
 void DS_SpriteArrayObj::RenderSelection(DS_ABRender* renderer, int flag)
 {
-    QuadTemplate quad;
-    spriteDescription->GetViewQuad(reinterpret_cast<float*>(&quad));
-    OutlineQuad outline;
-    MakeOutlineQuad(outline, quad);
-    renderer->DrawSelection(&outline, selectionState, flag != 0);
+    RenderViewSelection(renderer, spriteDescription, selectionState, flag);
 }
 
 void DS_SpriteArrayObj::SyncViewParams()

@@ -34,6 +34,15 @@ public:
     // True when there is a buffer with something in it to draw.
     bool HasGeometry() const { return vertices.buffer && primitiveCount > 0; }
 
+    // Lets go of the buffer: nothing to draw until a buffer is made again.
+    void ReleaseBuffer()
+    {
+        vertices.buffer.Reset();
+        vertices.locked = nullptr;
+        vertices.count = 0;
+        primitiveCount = 0;
+    }
+
     VertexStore<V> vertices;
     D3DPRIMITIVETYPE primitiveType = D3DPT_TRIANGLESTRIP;
     uint32_t primitiveCount = 0;

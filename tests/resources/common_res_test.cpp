@@ -71,6 +71,8 @@ const PictureCase kPictures[] = {
     {7, L"flames", 512, 256, true},
     {8, L"flame_offsets", 256, 256, false},
     {62, L"haze_bump", 256, 256, false},
+    {30, L"leaf", 128, 128, true},
+    {31, L"leaf_golden", 128, 128, true},
     {10, L"sprite_fish", 512, 64, true}, // four frames of 128 x 64
     {11, L"sprite_bird", 256, 64, true}, // four frames of 64 x 64
     {12, L"sprite_ghost", 128, 128, true},
@@ -79,7 +81,7 @@ const PictureCase kPictures[] = {
     {15, L"sprite_light_ray", 64, 256, true},
     {16, L"sprite_lightning", 128, 256, true},
 };
-constexpr size_t kFirstSpritePicture = 5;
+constexpr size_t kFirstSpritePicture = 7; // the fish, the first of the sprite pictures
 
 class LibraryPicture : public DeviceTest, public ::testing::WithParamInterface<PictureCase> {
 protected:
@@ -203,6 +205,37 @@ TEST_P(NoisePicture, IsRedAndGreenNoiseAroundTheMiddleThatTiles)
 }
 INSTANTIATE_TEST_SUITE_P(Pictures8And62, NoisePicture, ::testing::Values(kPictures[3], kPictures[4]));
 
+// The autumn leaves: a blade cut out by alpha around the middle of the picture, warm colours on
+// it, and clear texels that keep the dark rim colour.
+class LeafPicture : public LibraryPicture {};
+TEST_P(LeafPicture, IsAnAutumnLeafCutOutByAlpha)
+{
+    auto at = [&](double u, double v) { return image.At(UINT(u * (image.width - 1)), UINT(v * (image.height - 1))); };
+    for (double u : {0.0, 1.0})
+        for (double v : {0.0, 1.0})
+            EXPECT_EQ(0u, at(u, v) >> 24) << u << ", " << v;
+    EXPECT_EQ(0u, at(0.1, 0.5) >> 24);  // beside the blade
+    EXPECT_EQ(0u, at(0.5, 0.01) >> 24); // above the tip
+    EXPECT_EQ(255u, at(0.5, 0.5) >> 24);
+    EXPECT_EQ(255u, at(0.35, 0.55) >> 24);
+    EXPECT_EQ(255u, at(0.5, 0.9) >> 24); // the stalk
+    size_t solid = 0, warm = 0, greyClear = 0;
+    for (UINT y = 0; y < image.height; ++y)
+        for (UINT x = 0; x < image.width; ++x) {
+            const uint32_t c = image.At(x, y);
+            const uint32_t r = (c >> 16) & 0xFF, g = (c >> 8) & 0xFF, b = c & 0xFF;
+            if ((c >> 24) == 255) {
+                ++solid;
+                warm += r >= g && g >= b;
+            } else if ((c >> 24) == 0 && !(r > g && r > b)) {
+                ++greyClear;
+            }
+        }
+    EXPECT_GT(solid, size_t(image.width * image.height / 4));
+    EXPECT_GT(warm, solid * 95 / 100);
+    EXPECT_EQ(0u, greyClear);
+}
+INSTANTIATE_TEST_SUITE_P(Pictures30And31, LeafPicture, ::testing::Values(kPictures[5], kPictures[6]));
 // The sprite pictures: every frame is clear along its whole border, so no edge shows when a
 // sprite turns, is mirrored or is filtered beside the next frame of its strip; and each one
 // shows something.
@@ -387,6 +420,40 @@ TEST_F(LibraryMesh, WingIsAFlatPlanformHingedOnTheBodyAxis)
     EXPECT_EQ(28.0f, maxZ);
     for (size_t f = 0; f < m.indices.size() / 3; ++f)
         EXPECT_LT(FaceCross(m, f).y, 0.0f) << "face " << f;
+}
+
+// The leaf: a small grid 20 wide and 28 long in the x-y plane, cupped a little toward +z, with
+// the picture laid over it once, u across and v from the tip (top) to the stalk.
+TEST_F(LibraryMesh, LeafIsASmallCurvedGridCoveredOnceByThePicture)
+{
+    const LoadedMesh m = Load(70);
+    ASSERT_FALSE(m.vertices.empty());
+    EXPECT_GE(m.mesh->GetNumFaces(), 8u);
+    float minZ = 1e9f, maxZ = -1e9f;
+    for (const Vertex& v : m.vertices) {
+        EXPECT_NEAR((v.position.x + 10.0f) / 20.0f, v.uv.x, 1e-4f);
+        EXPECT_NEAR((v.position.y + 14.0f) / 28.0f, v.uv.y, 1e-4f);
+        minZ = std::min(minZ, v.position.z);
+        maxZ = std::max(maxZ, v.position.z);
+    }
+    EXPECT_GE(minZ, 0.0f);
+    EXPECT_GT(maxZ, 1.0f) << "the leaf is flat";
+    EXPECT_LT(maxZ, 8.0f);
+
+    ComRef<ID3DXMesh> clone;
+    ASSERT_EQ(D3D_OK, m.mesh->CloneMeshFVF(D3DXMESH_SYSTEMMEM, D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1, device(),
+                                           clone.Out()));
+    void* data = nullptr;
+    ASSERT_EQ(D3D_OK, clone->LockVertexBuffer(D3DLOCK_READONLY, &data));
+    D3DXVECTOR3 centre;
+    float radius = 0;
+    EXPECT_EQ(D3D_OK, D3DXComputeBoundingSphere(static_cast<D3DXVECTOR3*>(data), clone->GetNumVertices(), 32, &centre,
+                                                &radius));
+    clone->UnlockVertexBuffer();
+    EXPECT_NEAR(0.0f, centre.x, 1e-3f);
+    EXPECT_NEAR(0.0f, centre.y, 1e-3f);
+    EXPECT_GT(radius, 17.0f);
+    EXPECT_LT(radius, 19.0f);
 }
 
 // Both meshes go through the loader's conversion to position, normal and one texture

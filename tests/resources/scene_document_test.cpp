@@ -15,6 +15,7 @@
 #include "document/DocResManager.h"
 #include "document/SceneDoc.h"
 #include "scene/constructors/DS_BaseSpriteProp.h"
+#include "scene/constructors/DS_3D_in_2D_array_Constructor.h"
 #include "scene/constructors/SceneReaders.h"
 #include "tests/resources/PictureChecks.h"
 #include "tests/support/DeviceFixture.h"
@@ -33,7 +34,7 @@ void LoadDocument(SceneDoc& doc)
 {
     const std::vector<unsigned char>& bytes = DocumentBytes();
     ASSERT_FALSE(bytes.empty()) << "generated\\scene\\scene107.dds is missing";
-    RegisterSceneReaders(); // the slides' objects
+    RegisterSceneReaders(); // the slides hold objects of the program's kinds
     ASSERT_TRUE(LoadSceneDocument(bytes.data(), bytes.size(), doc));
 }
 
@@ -86,6 +87,8 @@ TEST(SceneDocument, HasOneSlideForEachLightKindWithCalmTimings)
         EXPECT_EQ(D3DXIFF_PNG, info.ImageFileFormat);
         EXPECT_EQ(1024u, info.Width);
         EXPECT_EQ(768u, info.Height);
+        for (const DS_ABObj_Constructor* object : slide.objects)
+            EXPECT_NE(nullptr, object); // every record has a description
         kinds.insert(slide.kind);
     }
     EXPECT_EQ((std::set<int32_t>{0, 1, 2, 3, 4, 5, 6}), kinds);
@@ -97,6 +100,31 @@ const SlideRecord* FindSlide(const SceneDoc& doc, int32_t kind)
         if (doc.slides[i].kind == kind)
             return &doc.slides[i];
     return nullptr;
+}
+
+// The pond: red and golden autumn leaves of the library drift down onto it.
+TEST(SceneDocument, LeavesFallOnThePond)
+{
+    SceneDoc doc;
+    ASSERT_NO_FATAL_FAILURE(LoadDocument(doc));
+    const SlideRecord* pond = FindSlide(doc, kSlideRings);
+    ASSERT_NE(nullptr, pond);
+    std::set<int32_t> pictures;
+    uint32_t count = 0;
+    for (DS_ABObj_Constructor* object : pond->objects) {
+        auto* leaves = dynamic_cast<DS_3D_in_2D_array_Constructor*>(object);
+        if (!leaves)
+            continue;
+        EXPECT_EQ(ResourceRef(70, L"common_res.dll").GetKey(), leaves->mesh.GetKey());
+        EXPECT_EQ(L"common_res.dll", leaves->texture.libraryName);
+        pictures.insert(leaves->texture.resourceId);
+        count += leaves->count;
+        EXPECT_GT(leaves->params.size, 0u);
+        // Falling: the drift points down the screen.
+        EXPECT_GT(leaves->params.direction.y, 0.8f);
+    }
+    EXPECT_EQ((std::set<int32_t>{30, 31}), pictures);
+    EXPECT_GE(count, 10u);
 }
 
 // The kind parameters stay inside the ranges where the lights are defined and visible.

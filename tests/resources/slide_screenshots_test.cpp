@@ -8,19 +8,20 @@
 
 #include <algorithm>
 #include <cmath>
-#include <typeinfo>
-#include <utility>
-#include <vector>
 #include <cstdlib>
 #include <iterator>
 #include <memory>
 #include <string>
+#include <typeinfo>
+#include <utility>
+#include <vector>
 
 #include "document/ComRef.h"
 #include "document/CurrentDevice.h"
 #include "document/DocResManager.h"
 #include "document/SceneDoc.h"
 #include "scene/constructors/DS_BirdConstructor.h"
+#include "scene/constructors/DS_ButterflyConstructor.h"
 #include "scene/constructors/DS_FishConstructor.h"
 #include "scene/constructors/DS_FogConstructor.h"
 #include "scene/constructors/DS_GhostConstructor.h"
@@ -29,10 +30,11 @@
 #include "scene/constructors/DS_SparkleConstructor.h"
 #include "scene/constructors/SceneReaders.h"
 #include "scene/lights/MutableLight.h"
+#include "scene/objects/DS_3D_in_2D_array.h"
 #include "scene/objects/DS_SpriteArrayObj.h"
-#include "scene/render/ViewMetrics.h"
 #include "scene/render/QuadTemplate.h"
 #include "scene/render/ScreenQuad.h"
+#include "scene/render/ViewMetrics.h"
 #include "tests/resources/PictureChecks.h"
 #include "tests/support/DeviceFixture.h"
 
@@ -119,6 +121,12 @@ double PictureMatch(const PixelImage& screen, const PixelImage& picture)
     return double(matched) / total;
 }
 
+// A kind no slide holds: a light with only objects of this kind has none.
+class NoObjectKind : public DS_ABObj_Constructor {
+public:
+    bool Write(DS_IOF_Virtual*) override { return true; }
+};
+
 class SlideScreenshots : public ::testing::Test {
 protected:
     static constexpr UINT kWidth = 512; // 4:3 like the slide pictures, so the picture fills it
@@ -133,7 +141,7 @@ protected:
         const std::vector<unsigned char> bytes =
             ReadFileBytes(ProgramFolder() + L"..\\generated\\scene\\scene107.dds");
         ASSERT_FALSE(bytes.empty()) << "generated\\scene\\scene107.dds is missing";
-        RegisterSceneReaders();
+        RegisterSceneReaders(); // the slides hold objects of the program's kinds
         ASSERT_TRUE(LoadSceneDocument(bytes.data(), bytes.size(), doc)); // makes its manager current
     }
 
@@ -158,6 +166,34 @@ protected:
         light.EndFrame();
         light.DrawFadeQuad(&fade);
         device->EndScene();
+    }
+
+    // A light for `slide` that holds only the slide's objects of kind K; the slide keeps all of
+    // its own.
+    template <class K>
+    std::unique_ptr<MutableLight> LightWithOnly(SlideRecord& slide)
+    {
+        ObjectList all;
+        all.swap(slide.objects);
+        for (DS_ABObj_Constructor* object : all)
+            if (dynamic_cast<K*>(object))
+                slide.objects.push_back(object);
+        std::unique_ptr<MutableLight> light(CreateMutableLight(&slide));
+        slide.objects.swap(all);
+        if (light)
+            light->SetStretch(0);
+        return light;
+    }
+
+    // The screen after frames of 20 ms from `from` up to `until` seconds of application time.
+    PixelImage DrawFrames(MutableLight& light, float from, float until)
+    {
+        DS_ScreenQuad fade;
+        fade.Create(0xFF000000u, MakeBackBufferQuad());
+        fade.SetVertexAlphas(0.0f, 0.0f, 0.0f, 0.0f);
+        for (float t = from; t <= until + 1e-4f; t += 0.02f)
+            DrawFrame(light, fade, t);
+        return ReadRenderTarget(testDevice.device());
     }
 
     TestDevice testDevice{kWidth, kHeight};
@@ -342,6 +378,137 @@ TEST_F(SlideScreenshots, SpriteSlidesShowTheirObjectsMoving)
                                              [&](const auto& p) { return !InAnyBox(boxes, p.first, p.second); });
         EXPECT_LE(outside, changed.size() / 100) << "the picture changes away from the sprites";
     }
+
+// --- The objects of the slides ------------------------------------------------------------------
+
+// The pixels that differ between two frames drawn at one time, with and without some objects:
+// where those objects are.
+std::vector<bool> DifferenceMask(const PixelImage& with, const PixelImage& without)
+{
+    std::vector<bool> mask(with.pixels.size());
+    for (size_t i = 0; i < mask.size(); ++i)
+        mask[i] = !CloseColours(with.pixels[i] & 0xFFFFFF, without.pixels[i] & 0xFFFFFF, 8);
+    return mask;
+}
+
+// A light's objects of one kind, which a test takes out of the light and puts back.
+template <class Kind>
+class ObjectsOfKind {
+public:
+    explicit ObjectsOfKind(MutableLight& light) : light_(light)
+    {
+        for (DS_ABObj* object : light.objects)
+            if (auto* found = dynamic_cast<Kind*>(object))
+                found_.push_back(found);
+    }
+    const std::vector<Kind*>& found() const { return found_; }
+    void TakeOut()
+    {
+        others_.clear();
+        for (DS_ABObj* object : light_.objects)
+            if (!dynamic_cast<Kind*>(object))
+                others_.push_back(object);
+        all_ = light_.objects;
+        light_.objects = others_;
+    }
+    void PutBack() { light_.objects = all_; }
+
+private:
+    MutableLight& light_;
+    std::vector<Kind*> found_;
+    std::vector<DS_ABObj*> others_, all_;
+};
+
+// Leaves drift down across the pond: they show over the slide and move from one moment to the
+// next.
+TEST_F(SlideScreenshots, LeavesFallOnThePond)
+{
+    IDirect3DDevice9* device = testDevice.device();
+    ASSERT_EQ(kSlideRings, kSlides[3].kind);
+    std::unique_ptr<MutableLight> light(CreateMutableLight(&doc.slides[3]));
+    ASSERT_NE(nullptr, light);
+    light->SetStretch(0);
+    DS_ScreenQuad fade;
+    fade.Create(0xFF000000u, MakeBackBufferQuad());
+    fade.SetVertexAlphas(0.0f, 0.0f, 0.0f, 0.0f);
+
+    ObjectsOfKind<DS_3D_in_2D_array> leaves(*light);
+    ASSERT_EQ(2u, leaves.found().size()) << "the pond holds a drift of red and one of golden leaves";
+    size_t leafCount = 0;
+    for (const DS_3D_in_2D_array* drift : leaves.found()) {
+        const DS_MeshElement* mesh = drift->MeshFrame();
+        EXPECT_TRUE(mesh->texture) << "a leaf picture (library 30 or 31) did not load";
+        EXPECT_GT(mesh->triangleCount, 0u) << "the leaf mesh (library 70) did not load";
+        leafCount += mesh->children.size();
+    }
+    EXPECT_GE(leafCount, 10u);
+
+    // At two moments a second apart: the frame with the leaves and the same moment without them.
+    std::vector<bool> masks[2];
+    for (int k = 0; k < 2; ++k) {
+        const float t = 2.0f + k;
+        ASSERT_NO_FATAL_FAILURE(DrawFrame(*light, fade, t));
+        const PixelImage with = ReadRenderTarget(device);
+        if (k == 0) {
+            EXPECT_FALSE(SaveBackBufferPng(device, L"slide_3_pond_leaves").empty());
+        }
+        leaves.TakeOut();
+        ASSERT_NO_FATAL_FAILURE(DrawFrame(*light, fade, t));
+        leaves.PutBack();
+        masks[k] = DifferenceMask(with, ReadRenderTarget(device));
+    }
+    const size_t shown = std::count(masks[0].begin(), masks[0].end(), true);
+    EXPECT_GT(shown, 400u) << "hardly any leaf on the screen";
+    EXPECT_LT(shown, masks[0].size() / 4) << "the leaves cover too much of the pond";
+    size_t moved = 0;
+    for (size_t i = 0; i < masks[0].size(); ++i)
+        moved += masks[0][i] && !masks[1][i];
+    EXPECT_GT(moved, shown / 2) << "the leaves stay where they were";
+// The meadow's butterflies: drawn alone over the picture they change pixels in the meadow's
+// middle band, and a second later they are somewhere else.
+TEST_F(SlideScreenshots, ButterfliesFlyOverTheMeadow)
+{
+    IDirect3DDevice9* device = testDevice.device();
+    SlideRecord& meadow = doc.slides[0];
+    ASSERT_EQ(kSlidePicture, meadow.kind);
+    size_t flocks = 0;
+    for (DS_ABObj_Constructor* object : meadow.objects)
+        if (dynamic_cast<DS_ButterflyConstructor*>(object))
+            ++flocks;
+    ASSERT_EQ(1u, flocks) << "the meadow holds one butterfly flock";
+
+    std::unique_ptr<MutableLight> bare(LightWithOnly<NoObjectKind>(meadow));
+    ASSERT_TRUE(bare);
+    ASSERT_TRUE(bare->objects.empty());
+    const PixelImage picture = DrawFrames(*bare, 0.02f, 0.02f);
+
+    std::unique_ptr<MutableLight> light(LightWithOnly<DS_ButterflyConstructor>(meadow));
+    ASSERT_TRUE(light);
+    ASSERT_EQ(1u, light->objects.size());
+    const PixelImage first = DrawFrames(*light, 0.02f, 1.0f);
+    SaveBackBufferPng(device, L"meadow_butterflies_1s");
+    const PixelImage second = DrawFrames(*light, 1.02f, 2.0f);
+    SaveBackBufferPng(device, L"meadow_butterflies_2s");
+
+    auto changed = [&](const PixelImage& screen, UINT x, UINT y) {
+        return !CloseColours(screen.Rgb(x, y), picture.Rgb(x, y), 24);
+    };
+    size_t inBand = 0, elsewhere = 0, moved = 0, shown = 0;
+    for (UINT y = 0; y < kHeight; ++y)
+        for (UINT x = 0; x < kWidth; ++x) {
+            const bool a = changed(first, x, y), b = changed(second, x, y);
+            if (!a)
+                continue;
+            ++shown;
+            // The flock's rectangle is y 0.45 to 0.85 of the picture; wings reach a little beyond.
+            const bool band = y >= kHeight * 35 / 100 && y <= kHeight * 95 / 100;
+            ++(band ? inBand : elsewhere);
+            if (!b)
+                ++moved;
+        }
+    EXPECT_GT(shown, 300u) << "five butterflies should show";
+    EXPECT_LT(elsewhere, shown / 10) << "the butterflies keep to the meadow's middle band";
+    EXPECT_GT(moved, shown / 3) << "a second later the butterflies should be elsewhere";
 }
 
 } // namespace

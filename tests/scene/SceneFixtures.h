@@ -11,6 +11,7 @@
 #include "scene/constructors/DS_BaseSpriteProp.h"
 #include "scene/constructors/ObjectSpace.h"
 #include "scene/constructors/SceneReaders.h"
+#include "tools/docwriter/DocumentWriter.h"
 
 // Gives object space a size for one test and puts the old one back.
 class ObjectSpaceScope {
@@ -130,4 +131,23 @@ inline void PutTextureAnim(DS_DocResManager& manager, const ResKey& key, uint32_
     anim.width = w;
     anim.height = h;
     anim.aspect = w ? static_cast<float>(h) / static_cast<float>(w) : 0.0f;
+}
+
+// The view record as the reader expects it, by hand: six pixel values, four fractions, the view
+// flag, [version 2 and later] the speed, then the base record with its title.
+inline void HandViewRecord(DocumentWriter& w, uint32_t version, const int rect[6], const float fr[4], bool flag,
+                           uint32_t speed, const std::wstring& title)
+{
+    w.String(L"DS_ViewObjCtrl");
+    w.UInt(version);
+    for (int i = 0; i < 6; ++i)
+        w.Int(rect[i]);
+    for (int i = 0; i < 4; ++i)
+        w.Float(fr[i]);
+    w.Byte(flag ? 1 : 0);
+    if (version > 1)
+        w.UInt(speed);
+    w.String(L"DS_ABObj_Constructor");
+    w.UInt(1);
+    w.String(title);
 }

@@ -1,6 +1,6 @@
 """The pictures of the resource library common_res.dll: the default background, the butterfly
-atlas, the flame picture with its offset map and the heat-haze bump map (the sprite pictures come
-from sprite_pictures.py)."""
+atlas, the flame picture with its offset map, the heat-haze bump map and two autumn leaves (the
+sprite pictures come from sprite_pictures.py)."""
 
 import math
 import random
@@ -309,12 +309,84 @@ def haze_bump(size=256):
     return img
 
 
+# --- 30, 31: autumn leaves ----------------------------------------------------------------------
+# One leaf for the falling leaves, laid over the leaf mesh once: u across the blade (midrib at
+# 0.5), v along it from the tip (0) to the end of the stalk (1). A pointed blade with a finely
+# toothed edge, pale veins and a few brown spots, on a brown stalk; 30 is deep red at the rim
+# through orange to gold along the midrib, 31 ochre at the rim through gold to pale yellow.
+# Everything outside is clear and carries the rim's colour, so filtering at the outline never
+# pulls in a foreign one.
+
+# Midrib, middle and rim colours of each leaf.
+_LEAF_COLOURS = {
+    "red": ((1.0, 0.78, 0.16), (0.95, 0.42, 0.06), (0.70, 0.10, 0.04), (0.45, 0.07, 0.03)),
+    "golden": ((1.0, 0.93, 0.45), (0.96, 0.74, 0.12), (0.80, 0.45, 0.05), (0.50, 0.24, 0.03)),
+}
+
+def _leaf_half_width(v):
+    """Half the blade's width (in u) at v, 0 outside the blade: a pointed tip, the widest part
+    past the middle, a rounded base and a finely toothed edge."""
+    t = (v - 0.03) / 0.78
+    if t <= 0.0 or t >= 1.0:
+        return 0.0
+    body = math.sin(math.pi * t ** 1.4) ** 0.6 * 0.36
+    teeth = 1.0 - 0.035 * abs(math.sin(t * math.pi * 17.0))
+    return body * teeth
+
+
+def leaf(size=128, colours="red", seed=3001):
+    inner, middle, outer, rim = _LEAF_COLOURS[colours]
+    img = Image(size, size, 4)
+    spots = fbm_grid(size, size, 8, 8, 3, seed=seed)
+    blush = fbm_grid(size, size, 3, 3, 3, seed=seed + 1)
+    px = 1.0 / size
+    for y in range(size):
+        v = (y + 0.5) / size
+        for x in range(size):
+            u = (x + 0.5) / size
+            du = abs(u - 0.5)
+            half = _leaf_half_width(v)
+            blade = 1.0 - smoothstep(half - px, half + px, du) if half > 0.0 else 0.0
+            stalk = 0.0
+            if 0.76 <= v <= 0.97:
+                stalk = 1.0 - smoothstep(0.012, 0.012 + px * 1.5, du)
+            alpha = max(blade, stalk)
+            if x == 0 or y == 0 or x == size - 1 or y == size - 1:
+                alpha = 0.0
+            if alpha <= 0.0:
+                img.set(x, y, rim, 0.0)
+                continue
+            if blade < stalk:
+                img.set(x, y, (0.36, 0.20, 0.08), alpha)
+                continue
+            # Colour from the rim (r = 1) to the midrib (r = 0), shifted by a soft blush.
+            r = du / half if half > 0.0 else 1.0
+            i = y * size + x
+            k = clamp01(r * 0.85 + (blush[i] - 0.5) * 0.6)
+            c = mix(inner, middle, smoothstep(0.0, 0.6, k))
+            c = mix(c, outer, smoothstep(0.5, 1.0, k))
+            # Veins: the midrib and side veins that run out and up toward the tip.
+            mid = 1.0 - smoothstep(0.006, 0.016, du)
+            side = abs(math.sin((v + du * 1.1) * math.pi * 8.0))
+            side = (1.0 - smoothstep(0.0, 0.16, side)) * smoothstep(0.02, 0.06, du) * (1.0 - smoothstep(0.6, 0.9, r))
+            vein = max(mid, side * 0.6) * (1.0 - smoothstep(0.78, 0.82, v))
+            c = mix(c, (1.0, 0.88, 0.55), vein * 0.7)
+            # Brown spots and a darker rim.
+            spot = smoothstep(0.76, 0.82, spots[i])
+            c = mix(c, (0.40, 0.17, 0.05), spot * 0.7)
+            c = mix(c, rim, smoothstep(0.88, 1.0, r) * 0.6)
+            img.set(x, y, c, alpha)
+    return img
+
+
 PICTURES = {
     "background.png": background,
     "butterfly.png": butterfly,
     "flames.png": flames,
     "flame_offsets.png": offset_map,
     "haze_bump.png": haze_bump,
+    "leaf.png": leaf,
+    "leaf_golden.png": lambda: leaf(colours="golden", seed=3101),
 }
 # The sprite pictures, ids 10 to 16.
 PICTURES.update(sprite_pictures.PICTURES)

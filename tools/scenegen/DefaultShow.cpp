@@ -1,7 +1,9 @@
 #include "tools/scenegen/DefaultShow.h"
 
 #include "document/SceneDoc.h"
+#include "scene/constructors/DS_3D_in_2D_array_Constructor.h"
 #include "scene/constructors/DS_BirdConstructor.h"
+#include "scene/constructors/DS_ButterflyConstructor.h"
 #include "scene/constructors/DS_FishConstructor.h"
 #include "scene/constructors/DS_FogConstructor.h"
 #include "scene/constructors/DS_GhostConstructor.h"
@@ -201,11 +203,29 @@ void AppendFireSprites(SlidePlan& slide)
 // Each slide below names, under "Objects", what its scene is meant to hold; the object kinds'
 // issues add those descriptions there with AppendObject and tune the light's values to them.
 
+// Five butterflies flitting over the flowers of the meadow's lower half, one and a half times
+// the model's size, wings and body from the library's butterfly picture.
+void AddMeadowButterflies(SlidePlan& slide)
+{
+    DS_ButterflyConstructor butterflies;
+    butterflies.title = L"Butterflies";
+    butterflies.count.value = 5;
+    butterflies.size.value = 150;
+    butterflies.secondTextureKey = LibraryKey(DS_ButterflyConstructor::kPictureId);
+    butterflies.leftFraction = 0.1f;
+    butterflies.rightFraction = 0.9f;
+    butterflies.topFraction = 0.45f;
+    butterflies.bottomFraction = 0.85f;
+    AppendObject(slide, butterflies);
+}
+
 // Kind 0: a summer meadow in full daylight, the picture alone.
 // Objects: butterflies over the flowers, swaying grass and flowers along the bottom edge.
 SlidePlan Meadow(Content& content)
 {
-    return Slide(kSlidePicture, L"Summer meadow", content.Picture(L"meadow.png"), 3, 15, 3);
+    SlidePlan slide = Slide(kSlidePicture, L"Summer meadow", content.Picture(L"meadow.png"), 3, 15, 3);
+    AddMeadowButterflies(slide);
+    return slide;
 }
 
 // Kind 6: a small island in a bright sea, inside a glass ball on a wooden stand that sways
@@ -246,11 +266,34 @@ SlidePlan Reef(Content& content)
     return slide;
 }
 
+// Autumn leaves blown across the pond: two drifts of the library's leaf (mesh 70), red
+// (picture 30) and golden (picture 31), falling down and a little to the right, tumbling slowly,
+// swinging and drifting sideways. At speed 15 a leaf crosses the picture's 768 rows in 8 to 15
+// seconds.
+void AppendFallingLeaves(SlidePlan& slide)
+{
+    for (const auto& [picture, count] : {std::pair{30, 8u}, std::pair{31, 6u}}) {
+        DS_3D_in_2D_array_Constructor leaves;
+        leaves.title = L"Autumn leaves";
+        leaves.mesh = ResourceRef(70, kLibraryName);
+        leaves.texture = ResourceRef(picture, kLibraryName);
+        leaves.count = count;
+        leaves.params.size = 72;                 // picture pixels across the bounding sphere
+        leaves.params.speed = 15;
+        leaves.params.sway = 40;                 // sideways drift up to 0.8 of the fall; swings of 3 to 7 s
+        leaves.params.driftChangeFrequency = 20; // a new drift now and then, every 3.3 s at the most
+        leaves.params.spin = 40;                 // one turn in 2 to 3 seconds
+        leaves.SetAngle(285);                    // down, leaning right
+        AppendObject(slide, leaves);
+    }
+}
+
 // Kind 4: a pond seen from above, pebbles and lily pads under a surface where drops fall.
 // Objects: fish gliding under the surface, leaves drifting down onto it.
 SlidePlan Pond(Content& content)
 {
     SlidePlan slide = Slide(kSlideRings, L"Pond in the rain", content.Picture(L"pond.png"), 3, 16, 3);
+    AppendFallingLeaves(slide);
     uint32_t* l = slide.params.levels;
     l[0] = 0;  // row density: square cells
     l[1] = 40; // height scale 1.8

@@ -17,24 +17,6 @@ std::vector<uint8_t> WriteOf(DS_IOF_Item& item)
     return w.bytes;
 }
 
-// The view record as the reader expects it, by hand.
-void HandViewRecord(DocumentWriter& w, uint32_t version, const int rect[6], const float fr[4], bool flag,
-                    uint32_t speed, const std::wstring& title)
-{
-    w.String(L"DS_ViewObjCtrl");
-    w.UInt(version);
-    for (int i = 0; i < 6; ++i)
-        w.Int(rect[i]);
-    for (int i = 0; i < 4; ++i)
-        w.Float(fr[i]);
-    w.Byte(flag ? 1 : 0);
-    if (version > 1)
-        w.UInt(speed);
-    w.String(L"DS_ABObj_Constructor");
-    w.UInt(1);
-    w.String(title);
-}
-
 } // namespace
 
 TEST(BaseSpriteProp, Defaults)

@@ -59,3 +59,24 @@ void LightTest::DrawTwoFrames(MutableLight& light, DS_ScreenQuad* fade)
     DrawFrame(light, fade, true);
     DrawFrame(light, fade, false);
 }
+
+void PrintTo(const LetterboxCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+int CountWrongLetterboxPixels(const PixelImage& image, const LetterboxCase& c, uint32_t pictureRgb)
+{
+    int wrong = 0;
+    for (int y = 0; y < static_cast<int>(image.height); ++y)
+        for (int x = 0; x < static_cast<int>(image.width); ++x) {
+            uint32_t expected = c.picture.Holds(x, y) ? pictureRgb : 0xFF00FFu; // magenta: the clear colour
+            for (const PixelRect& bar : c.bars)
+                if (bar.Holds(x, y))
+                    expected = 0x000000;
+            if (image.Rgb(x, y) != expected && wrong++ < 5)
+                ADD_FAILURE() << "pixel (" << x << ", " << y << ") is " << std::hex << image.Rgb(x, y)
+                              << ", expected " << expected;
+        }
+    return wrong;
+}

@@ -8,15 +8,52 @@
 
 #include <cstdint>
 #include <memory>
+#include <ostream>
 #include <vector>
 
 #include "document/DocResManager.h"
 #include "document/SceneDoc.h"
 #include "scene/lights/MutableLight.h"
+#include "scene/objects/DS_ABObj.h"
 #include "scene/render/ScreenQuad.h"
 #include "tests/support/DeviceFixture.h"
 
 using Bytes = std::vector<uint8_t>;
+
+// Whole-pixel rectangle [x0, x1) × [y0, y1).
+struct PixelRect {
+    int x0, y0, x1, y1;
+    bool Holds(int x, int y) const { return x >= x0 && x < x1 && y >= y0 && y < y1; }
+};
+
+// A letterbox layout on the fixture's back buffer: the pixels the picture covers, and the black
+// bars drawn over it and around it.
+struct LetterboxCase {
+    const char* name;
+    UINT pictureWidth, pictureHeight;
+    int stretch;
+    PixelRect picture;
+    std::vector<PixelRect> bars;
+};
+void PrintTo(const LetterboxCase& c, std::ostream* os);
+
+// Every pixel of `image` against the case: black inside a bar, `pictureRgb` inside the picture,
+// magenta (the clear colour) elsewhere. The first few wrong pixels are reported as failures;
+// returns how many were wrong.
+int CountWrongLetterboxPixels(const PixelImage& image, const LetterboxCase& c, uint32_t pictureRgb);
+
+// A runtime object that writes down each renderer it is drawn with.
+class RendererRecordingObject : public DS_ABObj {
+public:
+    explicit RendererRecordingObject(std::vector<DS_ABRender*>* seen) : DS_ABObj(nullptr), seen_(seen) {}
+    void Render(DS_ABRender* renderer) override { seen_->push_back(renderer); }
+    void RenderSelection(DS_ABRender*, int) override {}
+    void Update(float) override {}
+    void SyncViewParams() override {}
+
+private:
+    std::vector<DS_ABRender*>* seen_;
+};
 
 class LightTest : public DeviceTest {
 protected:
