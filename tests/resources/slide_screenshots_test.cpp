@@ -246,139 +246,6 @@ TEST_F(SlideScreenshots, EachSlideShowsItsPictureThroughItsLight)
     }
 }
 
-// --- The sprite objects of the fish and light kinds ---------------------------------------------
-
-// Whether a description is of the kind K.
-template <class K>
-bool IsKind(const DS_ABObj_Constructor* d)
-{
-    return dynamic_cast<const K*>(d) != nullptr && typeid(*d) == typeid(K);
-}
-
-// The slides that hold sprites of these kinds, and which kinds each must hold.
-struct SpriteSlide {
-    uint32_t index;
-    std::vector<bool (*)(const DS_ABObj_Constructor*)> kinds;
-};
-const SpriteSlide kSpriteSlides[] = {
-    {1, {IsKind<DS_BirdConstructor>}},
-    {2, {IsKind<DS_GodRayConstructor>, IsKind<DS_FishConstructor>, IsKind<DS_GhostConstructor>}},
-    {4, {IsKind<DS_FogConstructor>, IsKind<DS_SparkleConstructor>, IsKind<DS_BirdConstructor>}},
-    {5, {IsKind<DS_SparkleConstructor>, IsKind<DS_LightingConstructor>}},
-};
-
-// Screen rectangles (x0, y0, x1, y1) around every drawn sprite of a light's sprite arrays, for a
-// picture that fills the back buffer.
-struct ScreenBox {
-    float x0, y0, x1, y1;
-};
-std::vector<ScreenBox> SpriteBoxes(const MutableLight& light, float screenWidth)
-{
-    const float k = screenWidth / static_cast<float>(ViewMetrics.Width);
-    std::vector<ScreenBox> boxes;
-    for (DS_ABObj* object : light.objects) {
-        auto* array = dynamic_cast<DS_SpriteArrayObj*>(object);
-        if (!array)
-            continue;
-        uint32_t drawn = 0;
-        for (const auto& sprite : array->Sprites()) {
-            if (drawn++ == array->QuadCount())
-                break;
-            const float dx = std::fabs(sprite->halfWidth * sprite->axisX.x) + std::fabs(sprite->halfHeight * sprite->axisY.x);
-            const float dy = std::fabs(sprite->halfWidth * sprite->axisX.y) + std::fabs(sprite->halfHeight * sprite->axisY.y);
-            boxes.push_back({(sprite->position.x - dx) * k - 2, (sprite->position.y - dy) * k - 2,
-                             (sprite->position.x + dx) * k + 2, (sprite->position.y + dy) * k + 2});
-        }
-    }
-    return boxes;
-}
-
-bool InAnyBox(const std::vector<ScreenBox>& boxes, UINT x, UINT y)
-{
-    for (const ScreenBox& b : boxes)
-        if (x >= b.x0 && x <= b.x1 && y >= b.y0 && y <= b.y1)
-            return true;
-    return false;
-}
-
-// Screen points whose colour differs between two pictures by more than a little filtering noise.
-std::vector<std::pair<UINT, UINT>> Differences(const PixelImage& a, const PixelImage& b)
-{
-    std::vector<std::pair<UINT, UINT>> points;
-    for (UINT y = 0; y < a.height; ++y)
-        for (UINT x = 0; x < a.width; ++x)
-            if (!CloseColours(a.Rgb(x, y), b.Rgb(x, y), 8))
-                points.emplace_back(x, y);
-    return points;
-}
-
-// The slides' sprites show on each slide's own light, and they move: drawn over the still picture
-// (the picture mode), two frames a second apart differ where the sprites are and nowhere else.
-TEST_F(SlideScreenshots, SpriteSlidesShowTheirObjectsMoving)
-{
-    IDirect3DDevice9* device = testDevice.device();
-    ASSERT_EQ(std::size(kSlides), doc.slideCount);
-    for (const SpriteSlide& planned : kSpriteSlides) {
-        SlideRecord& slide = doc.slides[planned.index];
-        const std::wstring name = L"slide_" + std::to_wstring(planned.index) + L"_" + kSlides[planned.index].title;
-        SCOPED_TRACE(std::string(name.begin(), name.end()));
-        for (auto isKind : planned.kinds)
-            EXPECT_TRUE(std::any_of(slide.objects.begin(), slide.objects.end(), isKind)) << "a planned kind is missing";
-
-        // On the slide's own light: a frame with the sprites against one without them.
-        {
-            std::unique_ptr<MutableLight> light(CreateMutableLight(&slide));
-            ASSERT_NE(nullptr, light);
-            ASSERT_EQ(slide.objects.size(), light->objects.size());
-            light->SetStretch(0);
-            DS_ScreenQuad fade;
-            fade.Create(0xFF000000u, MakeBackBufferQuad());
-            fade.SetVertexAlphas(0.0f, 0.0f, 0.0f, 0.0f);
-            device->Clear(0, nullptr, D3DCLEAR_TARGET, D3DCOLOR_XRGB(255, 0, 255), 1.0f, 0);
-            for (int frame = 1; frame <= 20; ++frame)
-                ASSERT_NO_FATAL_FAILURE(DrawFrame(*light, fade, 0.1f * frame));
-            const PixelImage with = ReadRenderTarget(device);
-            EXPECT_FALSE(SaveBackBufferPng(device, name + L"_objects").empty());
-            std::vector<DS_ABObj*> objects;
-            objects.swap(light->objects);
-            ASSERT_NO_FATAL_FAILURE(DrawFrame(*light, fade, 2.0f));
-            objects.swap(light->objects);
-            EXPECT_GT(Differences(with, ReadRenderTarget(device)).size(), 300u) << "the sprites do not show";
-        }
-
-        // Over the still picture: what changes in a second lies where the sprites are.
-        const int32_t kind = slide.kind;
-        slide.kind = kSlidePicture;
-        std::unique_ptr<MutableLight> light(CreateMutableLight(&slide));
-        slide.kind = kind;
-        ASSERT_NE(nullptr, light);
-        light->SetStretch(0);
-        // Only the sprite arrays are drawn here (the boxes below follow their sprites); the test
-        // takes the other objects over.
-        auto sprites = std::stable_partition(light->objects.begin(), light->objects.end(),
-                                             [](DS_ABObj* o) { return dynamic_cast<DS_SpriteArrayObj*>(o); });
-        std::vector<std::unique_ptr<DS_ABObj>> others(sprites, light->objects.end());
-        light->objects.erase(sprites, light->objects.end());
-        DS_ScreenQuad fade;
-        fade.Create(0xFF000000u, MakeBackBufferQuad());
-        fade.SetVertexAlphas(0.0f, 0.0f, 0.0f, 0.0f);
-        PixelImage frames[2];
-        std::vector<ScreenBox> boxes;
-        for (int frame = 1; frame <= 30; ++frame) {
-            ASSERT_NO_FATAL_FAILURE(DrawFrame(*light, fade, 0.1f * frame));
-            if (frame == 20 || frame == 30) {
-                frames[frame / 10 - 2] = ReadRenderTarget(device);
-                const std::vector<ScreenBox> now = SpriteBoxes(*light, static_cast<float>(kWidth));
-                boxes.insert(boxes.end(), now.begin(), now.end());
-            }
-        }
-        const auto changed = Differences(frames[0], frames[1]);
-        EXPECT_GT(changed.size(), 300u) << "the sprites stand still";
-        const size_t outside = std::count_if(changed.begin(), changed.end(),
-                                             [&](const auto& p) { return !InAnyBox(boxes, p.first, p.second); });
-        EXPECT_LE(outside, changed.size() / 100) << "the picture changes away from the sprites";
-    }
-
 // --- The objects of the slides ------------------------------------------------------------------
 
 // The pixels that differ between two frames drawn at one time, with and without some objects:
@@ -464,6 +331,8 @@ TEST_F(SlideScreenshots, LeavesFallOnThePond)
     for (size_t i = 0; i < masks[0].size(); ++i)
         moved += masks[0][i] && !masks[1][i];
     EXPECT_GT(moved, shown / 2) << "the leaves stay where they were";
+}
+
 // The meadow's butterflies: drawn alone over the picture they change pixels in the meadow's
 // middle band, and a second later they are somewhere else.
 TEST_F(SlideScreenshots, ButterfliesFlyOverTheMeadow)
@@ -509,6 +378,141 @@ TEST_F(SlideScreenshots, ButterfliesFlyOverTheMeadow)
     EXPECT_GT(shown, 300u) << "five butterflies should show";
     EXPECT_LT(elsewhere, shown / 10) << "the butterflies keep to the meadow's middle band";
     EXPECT_GT(moved, shown / 3) << "a second later the butterflies should be elsewhere";
+}
+
+// The reef slide is seen through water: the same slide a light-second later has moved, but only
+// a little, so the two frames differ in many places while the picture stays where it was.
+TEST_F(SlideScreenshots, CoralReefWaversUnderWater)
+{
+    IDirect3DDevice9* device = testDevice.device();
+    ASSERT_GT(doc.slideCount, 2u);
+    const SlideRecord& slide = doc.slides[2];
+    ASSERT_EQ(kSlideUnderwater, slide.kind);
+    std::unique_ptr<MutableLight> light(CreateMutableLight(&slide));
+    light->SetStretch(0);
+    DS_ScreenQuad fade;
+    fade.Create(0xFF000000u, MakeBackBufferQuad());
+    fade.SetVertexAlphas(0.0f, 0.0f, 0.0f, 0.0f);
+
+    ASSERT_NO_FATAL_FAILURE(DrawFrame(*light, fade, 0.5f));
+    const PixelImage early = ReadRenderTarget(device);
+    ASSERT_NO_FATAL_FAILURE(DrawFrame(*light, fade, 1.5f));
+    const PixelImage later = ReadRenderTarget(device);
+    EXPECT_FALSE(SaveBackBufferPng(device, L"slide_2_coral_reef_later").empty());
+
+    size_t moved = 0, jumped = 0;
+    for (size_t i = 0; i < early.pixels.size(); ++i) {
+        if ((early.pixels[i] & 0xFFFFFF) != (later.pixels[i] & 0xFFFFFF))
+            ++moved;
+        if (!CloseColours(early.pixels[i], later.pixels[i], 96))
+            ++jumped;
+    }
+    EXPECT_GT(moved, early.pixels.size() / 10) << "the water does not move";
+    EXPECT_LT(jumped, early.pixels.size() / 50) << "the picture moves too far";
+}
+
+// --- The sprite objects of the fish and light kinds ---------------------------------------------
+
+// Whether a description is of the kind K.
+template <class K>
+bool IsKind(const DS_ABObj_Constructor* d)
+{
+    return dynamic_cast<const K*>(d) != nullptr && typeid(*d) == typeid(K);
+}
+
+// The slides that hold sprites of these kinds, and which kinds each must hold.
+struct SpriteSlide {
+    uint32_t index;
+    std::vector<bool (*)(const DS_ABObj_Constructor*)> kinds;
+};
+const SpriteSlide kSpriteSlides[] = {
+    {1, {IsKind<DS_BirdConstructor>}},
+    {2, {IsKind<DS_GodRayConstructor>, IsKind<DS_FishConstructor>, IsKind<DS_GhostConstructor>}},
+    {4, {IsKind<DS_FogConstructor>, IsKind<DS_SparkleConstructor>, IsKind<DS_BirdConstructor>}},
+    {5, {IsKind<DS_SparkleConstructor>, IsKind<DS_LightingConstructor>}},
+};
+
+// Screen rectangles (x0, y0, x1, y1) around every drawn sprite of a light's sprite arrays, for a
+// picture that fills the back buffer.
+struct ScreenBox {
+    float x0, y0, x1, y1;
+};
+std::vector<ScreenBox> SpriteBoxes(const MutableLight& light, float screenWidth)
+{
+    const float k = screenWidth / static_cast<float>(ViewMetrics.Width);
+    std::vector<ScreenBox> boxes;
+    for (DS_ABObj* object : light.objects) {
+        auto* array = dynamic_cast<DS_SpriteArrayObj*>(object);
+        if (!array)
+            continue;
+        uint32_t drawn = 0;
+        for (const auto& sprite : array->Sprites()) {
+            if (drawn++ == array->QuadCount())
+                break;
+            const float dx = std::fabs(sprite->halfWidth * sprite->axisX.x) + std::fabs(sprite->halfHeight * sprite->axisY.x);
+            const float dy = std::fabs(sprite->halfWidth * sprite->axisX.y) + std::fabs(sprite->halfHeight * sprite->axisY.y);
+            boxes.push_back({(sprite->position.x - dx) * k - 2, (sprite->position.y - dy) * k - 2,
+                             (sprite->position.x + dx) * k + 2, (sprite->position.y + dy) * k + 2});
+        }
+    }
+    return boxes;
+}
+
+bool InAnyBox(const std::vector<ScreenBox>& boxes, UINT x, UINT y)
+{
+    for (const ScreenBox& b : boxes)
+        if (x >= b.x0 && x <= b.x1 && y >= b.y0 && y <= b.y1)
+            return true;
+    return false;
+}
+
+// The slides' sprites show on each slide's own light, and they move: drawn over the still picture
+// (the picture mode), two frames a second apart differ where the sprites are and nowhere else.
+TEST_F(SlideScreenshots, SpriteSlidesShowTheirObjectsMoving)
+{
+    ASSERT_EQ(std::size(kSlides), doc.slideCount);
+    for (const SpriteSlide& planned : kSpriteSlides) {
+        SlideRecord& slide = doc.slides[planned.index];
+        const std::wstring name = L"slide_" + std::to_wstring(planned.index) + L"_" + kSlides[planned.index].title;
+        SCOPED_TRACE(std::string(name.begin(), name.end()));
+        for (auto isKind : planned.kinds)
+            EXPECT_TRUE(std::any_of(slide.objects.begin(), slide.objects.end(), isKind)) << "a planned kind is missing";
+
+        // On the slide's own light: the frame with the sprites against the same moment without.
+        {
+            std::unique_ptr<MutableLight> light(LightWithOnly<DS_BaseSpriteProp>(slide));
+            ASSERT_TRUE(light);
+            const PixelImage with = DrawFrames(*light, 0.02f, 2.0f);
+            EXPECT_FALSE(SaveBackBufferPng(testDevice.device(), name + L"_sprites").empty());
+            ObjectsOfKind<DS_SpriteArrayObj> sprites(*light);
+            sprites.TakeOut();
+            const PixelImage without = DrawFrames(*light, 2.0f, 2.0f);
+            sprites.PutBack();
+            const std::vector<bool> shown = DifferenceMask(with, without);
+            EXPECT_GT(std::count(shown.begin(), shown.end(), true), 300) << "the sprites do not show";
+        }
+
+        // Over the still picture: what changes in a second lies where the sprites are.
+        const int32_t kind = slide.kind;
+        slide.kind = kSlidePicture;
+        std::unique_ptr<MutableLight> light(LightWithOnly<DS_BaseSpriteProp>(slide));
+        slide.kind = kind;
+        ASSERT_TRUE(light);
+        const PixelImage first = DrawFrames(*light, 0.02f, 2.0f);
+        std::vector<ScreenBox> boxes = SpriteBoxes(*light, static_cast<float>(kWidth));
+        const PixelImage second = DrawFrames(*light, 2.02f, 3.0f);
+        const std::vector<ScreenBox> later = SpriteBoxes(*light, static_cast<float>(kWidth));
+        boxes.insert(boxes.end(), later.begin(), later.end());
+        const std::vector<bool> changed = DifferenceMask(first, second);
+        size_t moved = 0, outside = 0;
+        for (size_t i = 0; i < changed.size(); ++i)
+            if (changed[i]) {
+                ++moved;
+                outside += !InAnyBox(boxes, UINT(i % kWidth), UINT(i / kWidth));
+            }
+        EXPECT_GT(moved, 300u) << "the sprites stand still";
+        EXPECT_LE(outside, moved / 100) << "the picture changes away from the sprites";
+    }
 }
 
 } // namespace
