@@ -1,6 +1,7 @@
 #include "scene/lights/MutableLight.h"
 
 #include "document/SceneDoc.h"
+#include "scene/lights/MutableAqua.h"
 #include "scene/lights/MutableNone.h"
 #include "scene/objects/DS_ABObj.h"
 #include "scene/render/LightLayout.h"
@@ -61,9 +62,10 @@ MutableLight* CreateMutableLight(const SlideRecord* slide)
         return new MutableNone(blank);
     }
     switch (static_cast<uint32_t>(slide->kind)) {
-    // The underwater, lake, fire, water-ring, glyph-rain and glass-ball modes are not built
-    // yet; until they are, their slides are shown as pictures.
     case kSlideUnderwater:
+        return new MutableAqua(*slide);
+    // The lake, fire, water-ring, glyph-rain and glass-ball modes are not built yet; until
+    // they are, their slides are shown as pictures.
     case kSlideLake:
     case kSlideFire:
     case kSlideRings:

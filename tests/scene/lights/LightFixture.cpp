@@ -40,12 +40,17 @@ std::unique_ptr<SlideRecord> LightTest::Slide(const Bytes& picture, int32_t kind
 
 void LightTest::DrawFrame(MutableLight& light, DS_ScreenQuad* fade, bool clear)
 {
+    objectTime += 0.01f;
+    DrawFrameAt(light, objectTime, fade, clear);
+}
+
+void LightTest::DrawFrameAt(MutableLight& light, float time, DS_ScreenQuad* fade, bool clear)
+{
     if (clear)
         device()->Clear(0, nullptr, D3DCLEAR_TARGET, D3DCOLOR_XRGB(255, 0, 255), 1.0f, 0);
     ASSERT_EQ(D3D_OK, device()->BeginScene());
-    objectTime += 0.01f;
-    light.UpdateObjects(objectTime);
-    light.Update(objectTime);
+    light.UpdateObjects(time);
+    light.Update(time);
     light.BeginFrame();
     light.DrawObjects();
     light.EndFrame();

@@ -72,6 +72,8 @@ protected:
     // One frame as the player draws it: BeginFrame, DrawObjects, EndFrame, DrawFadeQuad.
     // The back buffer is cleared to magenta first when `clear` is set.
     void DrawFrame(MutableLight& light, DS_ScreenQuad* fade, bool clear);
+    // The same at a given time: the objects' application time and the light's time are `time`.
+    void DrawFrameAt(MutableLight& light, float time, DS_ScreenQuad* fade, bool clear);
     // Two frames (the first on a magenta back buffer), so the second shows the steady state.
     void DrawTwoFrames(MutableLight& light, DS_ScreenQuad* fade = nullptr);
 
