@@ -358,19 +358,23 @@ void FakeLake2D::RestoreRenderStates()
     IDirect3DDevice9* device = CurrentDevice;
     if (!device)
         return;
+    // Set before the bump stages and again after them: white ambient light, dithering, no
+    // specular, stage 0 modulating its texture with the vertex colour.
+    auto plainStates = [device] {
+        device->SetRenderState(D3DRS_AMBIENT, 0xFFFFFFFF);
+        device->SetRenderState(D3DRS_DITHERENABLE, TRUE);
+        device->SetRenderState(D3DRS_SPECULARENABLE, FALSE);
+        device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+        device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+        device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+    };
     // Output merger and rasterizer, transforms and lighting.
     device->SetRenderState(D3DRS_ZENABLE, FALSE);
     device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
     device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
     device->SetTransform(D3DTS_WORLD, &SceneTransforms.identity);
     device->SetRenderState(D3DRS_LIGHTING, FALSE);
-    device->SetRenderState(D3DRS_AMBIENT, 0xFFFFFFFF);
-    device->SetRenderState(D3DRS_DITHERENABLE, TRUE);
-    device->SetRenderState(D3DRS_SPECULARENABLE, FALSE);
-    // Stage 0 modulates its texture with the vertex colour.
-    device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-    device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
-    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+    plainStates();
     // Samplers 0 and 1: linear, mirrored at the edges.
     for (DWORD sampler = 0; sampler < 2; ++sampler) {
         device->SetSamplerState(sampler, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
@@ -389,11 +393,6 @@ void FakeLake2D::RestoreRenderStates()
     device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
     device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
     SetBumpStages();
-    device->SetRenderState(D3DRS_AMBIENT, 0xFFFFFFFF);
-    device->SetRenderState(D3DRS_DITHERENABLE, TRUE);
-    device->SetRenderState(D3DRS_SPECULARENABLE, FALSE);
-    device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-    device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
-    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+    plainStates();
     device->SetTextureStageState(1, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_DISABLE);
 }

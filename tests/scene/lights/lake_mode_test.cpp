@@ -155,15 +155,6 @@ TEST(LakeBump, MatrixTurnsAt4Point5RadiansPerUnitOfTime)
 
 // ---- On the device ----
 
-DWORD Bits(float f)
-{
-    DWORD d;
-    std::memcpy(&d, &f, 4);
-    return d;
-}
-
-int Channel(uint32_t rgb, int c) { return int((rgb >> (8 * c)) & 0xFF); }
-
 class LakeTest : public LightTest {
 protected:
     // A lake slide over `picture` with calm defaults: black shade, no haze, the given ripple
@@ -182,21 +173,7 @@ protected:
         return slide;
     }
 
-    std::unique_ptr<MutableLake> Lake(const SlideRecord& slide)
-    {
-        MutableLight* light = CreateMutableLight(&slide);
-        auto* lake = dynamic_cast<MutableLake*>(light);
-        EXPECT_NE(nullptr, lake) << "kind 2 is not the lake mode";
-        if (!lake)
-            delete light;
-        return std::unique_ptr<MutableLake>(lake);
-    }
-
-    PixelImage FrameAt(MutableLake& light, float t, DS_ScreenQuad* fade = nullptr)
-    {
-        DrawFrameAt(light, t, fade, true);
-        return ReadBackBuffer();
-    }
+    std::unique_ptr<MutableLake> Lake(const SlideRecord& slide) { return CreateModeLight<MutableLake>(slide); }
 
     // The signed (U, V) texels of the lake's bump map, row by row.
     std::vector<BumpTexel> BumpTexels(IDirect3DTexture9* bump, UINT& width, UINT& height)
@@ -319,25 +296,17 @@ TEST_F(LakeTest, RestoredStatesBumpMapStageZeroAndMirrorTheSamplers)
     d->SetSamplerState(1, D3DSAMP_ADDRESSU, D3DTADDRESS_WRAP);
     light->RestoreRenderStates();
 
-    auto stage = [&](DWORD s, D3DTEXTURESTAGESTATETYPE t) {
-        DWORD v = 0xDEAD;
-        d->GetTextureStageState(s, t, &v);
-        return v;
-    };
-    auto sampler = [&](DWORD s, D3DSAMPLERSTATETYPE t) {
-        DWORD v = 0xDEAD;
-        d->GetSamplerState(s, t, &v);
-        return v;
-    };
+    auto stage = [&](DWORD s, D3DTEXTURESTAGESTATETYPE t) { return TextureStageStateOf(d, s, t); };
+    auto sampler = [&](DWORD s, D3DSAMPLERSTATETYPE t) { return SamplerStateOf(d, s, t); };
     struct Expect {
         const char* what;
         DWORD value, expected;
     };
     const Expect table[] = {
-        {"BUMPENVMAT00 (time 0)", stage(0, D3DTSS_BUMPENVMAT00), Bits(0.04f)},
-        {"BUMPENVMAT01", stage(0, D3DTSS_BUMPENVMAT01), Bits(-0.0f)},
-        {"BUMPENVMAT10", stage(0, D3DTSS_BUMPENVMAT10), Bits(0.0f)},
-        {"BUMPENVMAT11", stage(0, D3DTSS_BUMPENVMAT11), Bits(0.04f)},
+        {"BUMPENVMAT00 (time 0)", stage(0, D3DTSS_BUMPENVMAT00), FloatStateBits(0.04f)},
+        {"BUMPENVMAT01", stage(0, D3DTSS_BUMPENVMAT01), FloatStateBits(-0.0f)},
+        {"BUMPENVMAT10", stage(0, D3DTSS_BUMPENVMAT10), FloatStateBits(0.0f)},
+        {"BUMPENVMAT11", stage(0, D3DTSS_BUMPENVMAT11), FloatStateBits(0.04f)},
         {"stage 0 COLOROP", stage(0, D3DTSS_COLOROP), D3DTOP_MODULATE},
         {"stage 0 COLORARG2", stage(0, D3DTSS_COLORARG2), D3DTA_DIFFUSE},
         {"stage 0 TEXCOORDINDEX", stage(0, D3DTSS_TEXCOORDINDEX), 0},
@@ -444,16 +413,9 @@ TEST_F(LakeTest, ReleaseUnbindsWhatTheFrameBound)
     auto light = Lake(*slide);
     ASSERT_TRUE(light);
     FrameAt(*light, 0.1f);
+    EXPECT_EQ("stage 0 texture, stream 0", BoundDrawingResources(device(), 2)) << "after the frame";
     light->ReleaseDeviceResources();
-    ComRef<IDirect3DBaseTexture9> stage0, stage1;
-    ComRef<IDirect3DVertexBuffer9> stream;
-    UINT offset = 0, stride = 0;
-    device()->GetTexture(0, stage0.Out());
-    device()->GetTexture(1, stage1.Out());
-    device()->GetStreamSource(0, stream.Out(), &offset, &stride);
-    EXPECT_FALSE(stage0);
-    EXPECT_FALSE(stage1);
-    EXPECT_FALSE(stream);
+    EXPECT_EQ("", BoundDrawingResources(device(), 2));
 }
 
 } // namespace
