@@ -3,6 +3,7 @@
 #include "document/SceneDoc.h"
 #include "scene/lights/MutableAqua.h"
 #include "scene/lights/MutableLake.h"
+#include "scene/lights/MutableMatrix.h"
 #include "scene/lights/MutableNone.h"
 #include "scene/objects/DS_ABObj.h"
 #include "scene/render/LightLayout.h"
@@ -67,11 +68,12 @@ MutableLight* CreateMutableLight(const SlideRecord* slide)
         return new MutableAqua(*slide);
     case kSlideLake:
         return new MutableLake(*slide);
-    // The fire, water-ring, glyph-rain and glass-ball modes are not built yet; until they
-    // are, their slides are shown as pictures.
+    case kSlideGlyphs:
+        return new MutableMatrix(*slide);
+    // The fire, water-ring and glass-ball modes are not built yet; until they are, their
+    // slides are shown as pictures.
     case kSlideFire:
     case kSlideRings:
-    case kSlideGlyphs:
     case kSlideGlassBall:
     default:
         return new MutableNone(*slide);

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -90,6 +91,9 @@ protected:
     Bytes Picture(UINT width, UINT height, D3DCOLOR top, D3DCOLOR bottom);
     Bytes Picture(UINT width, UINT height, D3DCOLOR colour) { return Picture(width, height, colour, colour); }
 
+    // The picture `png` under `key` in the document's resources, as a texture of one frame.
+    void PutPicture(const ResKey& key, const Bytes& png);
+
     // A slide of the given kind showing `picture` (embedded bytes).
     std::unique_ptr<SlideRecord> Slide(const Bytes& picture, int32_t kind = kSlidePicture);
 
@@ -102,6 +106,10 @@ protected:
     PixelImage FrameAt(MutableLight& light, float t, DS_ScreenQuad* fade = nullptr);
     // Two frames (the first on a magenta back buffer), so the second shows the steady state.
     void DrawTwoFrames(MutableLight& light, DS_ScreenQuad* fade = nullptr);
+
+    // What drawing left bound on the device, as words: "texture " (stage 0), "stream " (stream 0)
+    // and "indices ", each when set, followed by `what`.
+    std::string BoundResources(const char* what) const;
 
     std::unique_ptr<DS_DocResManager> manager;
     float objectTime = 0.0f; // application time of the next frame; each frame adds 10 ms
