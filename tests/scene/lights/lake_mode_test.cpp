@@ -262,6 +262,35 @@ TEST_F(LakeTest, LowerHalfMirrorsTheUpperHalfDarkeningTowardTheBottom)
     }
 }
 
+// Letterboxed, a 2:1 picture covers rows 32 to 160 with black bars above and below. The shade
+// and the haze follow that rectangle and take the slide's colour: green over the mirrored water
+// (uniform, as the shade does not lighten toward the water line), and a green haze band of 8
+// picture pixels (32 screen pixels) rising from the water line at row 96, fading upward.
+TEST_F(LakeTest, LetterboxedShadeAndHazeFollowThePictureInTheSlideColour)
+{
+    auto slide = LakeSlide(Picture(64, 32, 0xFFFF0000, 0xFF0000FF), 0);
+    slide->colours[0] = 0x00FF00; // COLORREF green
+    slide->levels[0] = 100;       // shade alpha 0.8
+    slide->levels[1] = 8;         // haze of 8 picture pixels
+    slide->levels[2] = 0;         // as dark at the water line as at the bottom
+    auto light = Lake(*slide);
+    ASSERT_TRUE(light);
+    light->SetStretch(0);
+    const PixelImage image = FrameAt(*light, 0.25f);
+    SaveBackBufferPng(device(), L"lake_letterboxed");
+    for (UINT x : {8u, 128u, 248u}) {
+        EXPECT_EQ(0x000000u, image.Rgb(x, 10)) << "top bar, column " << x;
+        EXPECT_EQ(0x000000u, image.Rgb(x, 180)) << "bottom bar, column " << x;
+        EXPECT_EQ(0xFF0000u, image.Rgb(x, 40)) << "the sky above the haze, column " << x;
+        const uint32_t haze = image.Rgb(x, 92), hazeTop = image.Rgb(x, 70), water = image.Rgb(x, 140);
+        EXPECT_GT(Channel(haze, 1), 80) << std::hex << haze;
+        EXPECT_LT(Channel(hazeTop, 1), Channel(haze, 1) - 40) << "the haze does not fade upward";
+        EXPECT_GT(Channel(water, 1), 120) << std::hex << water;
+        EXPECT_GT(Channel(water, 2), 40) << "the mirror under the shade, " << std::hex << water;
+        EXPECT_LT(Channel(water, 0), 30) << std::hex << water;
+    }
+}
+
 // A checked picture under the turning bump matrix: the water changes between two moments, the
 // sky above it does not.
 TEST_F(LakeTest, WaterMovesWhileTheSkyStaysStill)
