@@ -388,6 +388,23 @@ TEST_F(LakeTest, FadeQuadDarkensAndLeavesBlendingOff)
     EXPECT_EQ(128u, desc.Height);
 }
 
+// A size shift the device cannot make, or a negative one, leaves no reflection; the frame is
+// still drawn, the sky as it is.
+TEST_F(LakeTest, AnImpossibleReflectionSizeLeavesNoReflection)
+{
+    for (int32_t shift : {40, -1, 31}) {
+        SCOPED_TRACE(shift);
+        auto slide = LakeSlide(Picture(64, 48, 0xFFFF0000, 0xFF0000FF), 25);
+        slide->options[0] = shift;
+        auto light = Lake(*slide);
+        ASSERT_TRUE(light);
+        EXPECT_FALSE(light->light()->reflectionTexture);
+        light->SetStretch(1);
+        const PixelImage image = FrameAt(*light, 0.5f);
+        EXPECT_EQ(0xFF0000u, image.Rgb(128, kHeight / 4));
+    }
+}
+
 // Without its height picture the lake keeps no bump map and shows a still mirror.
 TEST_F(LakeTest, WithoutItsHeightPictureTheWaterIsAStillMirror)
 {
