@@ -2,6 +2,7 @@
 
 #include "document/SceneDoc.h"
 #include "scene/lights/MutableAqua.h"
+#include "scene/lights/MutableFire.h"
 #include "scene/lights/MutableLake.h"
 #include "scene/lights/MutableMatrix.h"
 #include "scene/lights/MutableNone.h"
@@ -68,11 +69,12 @@ MutableLight* CreateMutableLight(const SlideRecord* slide)
         return new MutableAqua(*slide);
     case kSlideLake:
         return new MutableLake(*slide);
+    case kSlideFire:
+        return new MutableFire(*slide);
     case kSlideGlyphs:
         return new MutableMatrix(*slide);
-    // The fire, water-ring and glass-ball modes are not built yet; until they are, their
-    // slides are shown as pictures.
-    case kSlideFire:
+    // The water-ring and glass-ball modes are not built yet; until they are, their slides are
+    // shown as pictures.
     case kSlideRings:
     case kSlideGlassBall:
     default:
