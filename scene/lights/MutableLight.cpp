@@ -3,6 +3,7 @@
 #include "document/SceneDoc.h"
 #include "scene/lights/MutableAqua.h"
 #include "scene/lights/MutableFire.h"
+#include "scene/lights/MutableLake.h"
 #include "scene/lights/MutableMatrix.h"
 #include "scene/lights/MutableNone.h"
 #include "scene/lights/MutableRings.h"
@@ -67,15 +68,15 @@ MutableLight* CreateMutableLight(const SlideRecord* slide)
     switch (static_cast<uint32_t>(slide->kind)) {
     case kSlideUnderwater:
         return new MutableAqua(*slide);
+    case kSlideLake:
+        return new MutableLake(*slide);
     case kSlideFire:
         return new MutableFire(*slide);
     case kSlideRings:
         return new MutableRings(*slide);
     case kSlideGlyphs:
         return new MutableMatrix(*slide);
-    // The lake and glass-ball modes are not built yet; until they are, their slides are shown as
-    // pictures.
-    case kSlideLake:
+    // The glass-ball mode is not built yet; until it is, its slides are shown as pictures.
     case kSlideGlassBall:
     default:
         return new MutableNone(*slide);

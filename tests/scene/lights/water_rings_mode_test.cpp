@@ -35,14 +35,9 @@ protected:
 
     std::unique_ptr<MutableRings> Make(const SlideRecord& slide, int stretch = 0)
     {
-        std::unique_ptr<MutableLight> made(CreateMutableLight(&slide));
-        auto* rings = dynamic_cast<MutableRings*>(made.get());
-        EXPECT_NE(nullptr, rings) << "kind 4 is the water-ring mode";
-        if (!rings)
-            return nullptr;
-        made.release();
-        std::unique_ptr<MutableRings> light(rings);
-        light->SetStretch(stretch);
+        std::unique_ptr<MutableRings> light = CreateModeLight<MutableRings>(slide);
+        if (light)
+            light->SetStretch(stretch);
         return light;
     }
 };
