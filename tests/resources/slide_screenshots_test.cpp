@@ -7,21 +7,34 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <iterator>
 #include <memory>
 #include <string>
+#include <typeinfo>
+#include <utility>
+#include <vector>
 
 #include "document/ComRef.h"
 #include "document/CurrentDevice.h"
 #include "document/DocResManager.h"
 #include "document/SceneDoc.h"
+#include "scene/constructors/DS_BirdConstructor.h"
 #include "scene/constructors/DS_ButterflyConstructor.h"
+#include "scene/constructors/DS_FishConstructor.h"
+#include "scene/constructors/DS_FogConstructor.h"
+#include "scene/constructors/DS_GhostConstructor.h"
+#include "scene/constructors/DS_GodRayConstructor.h"
+#include "scene/constructors/DS_LightingConstructor.h"
+#include "scene/constructors/DS_SparkleConstructor.h"
 #include "scene/constructors/SceneReaders.h"
 #include "scene/lights/MutableLight.h"
 #include "scene/objects/DS_3D_in_2D_array.h"
+#include "scene/objects/DS_SpriteArrayObj.h"
 #include "scene/render/QuadTemplate.h"
 #include "scene/render/ScreenQuad.h"
+#include "scene/render/ViewMetrics.h"
 #include "tests/resources/PictureChecks.h"
 #include "tests/support/DeviceFixture.h"
 
@@ -398,5 +411,108 @@ TEST_F(SlideScreenshots, CoralReefWaversUnderWater)
     EXPECT_LT(jumped, early.pixels.size() / 50) << "the picture moves too far";
 }
 
+// --- The sprite objects of the fish and light kinds ---------------------------------------------
+
+// Whether a description is of the kind K.
+template <class K>
+bool IsKind(const DS_ABObj_Constructor* d)
+{
+    return dynamic_cast<const K*>(d) != nullptr && typeid(*d) == typeid(K);
+}
+
+// The slides that hold sprites of these kinds, and which kinds each must hold.
+struct SpriteSlide {
+    uint32_t index;
+    std::vector<bool (*)(const DS_ABObj_Constructor*)> kinds;
+};
+const SpriteSlide kSpriteSlides[] = {
+    {1, {IsKind<DS_BirdConstructor>}},
+    {2, {IsKind<DS_GodRayConstructor>, IsKind<DS_FishConstructor>, IsKind<DS_GhostConstructor>}},
+    {4, {IsKind<DS_FogConstructor>, IsKind<DS_SparkleConstructor>, IsKind<DS_BirdConstructor>}},
+    {5, {IsKind<DS_SparkleConstructor>, IsKind<DS_LightingConstructor>}},
+};
+
+// Screen rectangles (x0, y0, x1, y1) around every drawn sprite of a light's sprite arrays, for a
+// picture that fills the back buffer.
+struct ScreenBox {
+    float x0, y0, x1, y1;
+};
+std::vector<ScreenBox> SpriteBoxes(const MutableLight& light, float screenWidth)
+{
+    const float k = screenWidth / static_cast<float>(ViewMetrics.Width);
+    std::vector<ScreenBox> boxes;
+    for (DS_ABObj* object : light.objects) {
+        auto* array = dynamic_cast<DS_SpriteArrayObj*>(object);
+        if (!array)
+            continue;
+        uint32_t drawn = 0;
+        for (const auto& sprite : array->Sprites()) {
+            if (drawn++ == array->QuadCount())
+                break;
+            const float dx = std::fabs(sprite->halfWidth * sprite->axisX.x) + std::fabs(sprite->halfHeight * sprite->axisY.x);
+            const float dy = std::fabs(sprite->halfWidth * sprite->axisX.y) + std::fabs(sprite->halfHeight * sprite->axisY.y);
+            boxes.push_back({(sprite->position.x - dx) * k - 2, (sprite->position.y - dy) * k - 2,
+                             (sprite->position.x + dx) * k + 2, (sprite->position.y + dy) * k + 2});
+        }
+    }
+    return boxes;
+}
+
+bool InAnyBox(const std::vector<ScreenBox>& boxes, UINT x, UINT y)
+{
+    for (const ScreenBox& b : boxes)
+        if (x >= b.x0 && x <= b.x1 && y >= b.y0 && y <= b.y1)
+            return true;
+    return false;
+}
+
+// The slides' sprites show on each slide's own light, and they move: drawn over the still picture
+// (the picture mode), two frames a second apart differ where the sprites are and nowhere else.
+TEST_F(SlideScreenshots, SpriteSlidesShowTheirObjectsMoving)
+{
+    ASSERT_EQ(std::size(kSlides), doc.slideCount);
+    for (const SpriteSlide& planned : kSpriteSlides) {
+        SlideRecord& slide = doc.slides[planned.index];
+        const std::wstring name = L"slide_" + std::to_wstring(planned.index) + L"_" + kSlides[planned.index].title;
+        SCOPED_TRACE(std::string(name.begin(), name.end()));
+        for (auto isKind : planned.kinds)
+            EXPECT_TRUE(std::any_of(slide.objects.begin(), slide.objects.end(), isKind)) << "a planned kind is missing";
+
+        // On the slide's own light: the frame with the sprites against the same moment without.
+        {
+            std::unique_ptr<MutableLight> light(LightWithOnly<DS_BaseSpriteProp>(slide));
+            ASSERT_TRUE(light);
+            const PixelImage with = DrawFrames(*light, 0.02f, 2.0f);
+            EXPECT_FALSE(SaveBackBufferPng(testDevice.device(), name + L"_sprites").empty());
+            ObjectsOfKind<DS_SpriteArrayObj> sprites(*light);
+            sprites.TakeOut();
+            const PixelImage without = DrawFrames(*light, 2.0f, 2.0f);
+            sprites.PutBack();
+            const std::vector<bool> shown = DifferenceMask(with, without);
+            EXPECT_GT(std::count(shown.begin(), shown.end(), true), 300) << "the sprites do not show";
+        }
+
+        // Over the still picture: what changes in a second lies where the sprites are.
+        const int32_t kind = slide.kind;
+        slide.kind = kSlidePicture;
+        std::unique_ptr<MutableLight> light(LightWithOnly<DS_BaseSpriteProp>(slide));
+        slide.kind = kind;
+        ASSERT_TRUE(light);
+        const PixelImage first = DrawFrames(*light, 0.02f, 2.0f);
+        std::vector<ScreenBox> boxes = SpriteBoxes(*light, static_cast<float>(kWidth));
+        const PixelImage second = DrawFrames(*light, 2.02f, 3.0f);
+        const std::vector<ScreenBox> later = SpriteBoxes(*light, static_cast<float>(kWidth));
+        boxes.insert(boxes.end(), later.begin(), later.end());
+        const std::vector<bool> changed = DifferenceMask(first, second);
+        size_t moved = 0, outside = 0;
+        for (size_t i = 0; i < changed.size(); ++i)
+            if (changed[i]) {
+                ++moved;
+                outside += !InAnyBox(boxes, UINT(i % kWidth), UINT(i / kWidth));
+            }
+        EXPECT_GT(moved, 300u) << "the sprites stand still";
+        EXPECT_LE(outside, moved / 100) << "the picture changes away from the sprites";
+    }
+}
 
 } // namespace

@@ -1,9 +1,11 @@
 """The pictures of the resource library common_res.dll: the default background, the butterfly
-atlas, the flame picture with its offset map, the heat-haze bump map and two autumn leaves."""
+atlas, the flame picture with its offset map, the heat-haze bump map and two autumn leaves (the
+sprite pictures come from sprite_pictures.py)."""
 
 import math
 import random
 
+import sprite_pictures
 from imagefile import Image, clamp01
 from noise import fbm_grid, fbm_line, mix, smoothstep, lerp
 
@@ -386,3 +388,5 @@ PICTURES = {
     "leaf.png": leaf,
     "leaf_golden.png": lambda: leaf(colours="golden", seed=3101),
 }
+# The sprite pictures, ids 10 to 16.
+PICTURES.update(sprite_pictures.PICTURES)

@@ -2,7 +2,14 @@
 
 #include "document/SceneDoc.h"
 #include "scene/constructors/DS_3D_in_2D_array_Constructor.h"
+#include "scene/constructors/DS_BirdConstructor.h"
 #include "scene/constructors/DS_ButterflyConstructor.h"
+#include "scene/constructors/DS_FishConstructor.h"
+#include "scene/constructors/DS_FogConstructor.h"
+#include "scene/constructors/DS_GhostConstructor.h"
+#include "scene/constructors/DS_GodRayConstructor.h"
+#include "scene/constructors/DS_LightingConstructor.h"
+#include "scene/constructors/DS_SparkleConstructor.h"
 
 namespace {
 
@@ -61,6 +68,138 @@ SlidePlan Slide(int32_t kind, const wchar_t* title, NamedBlob picture, int fadeI
     return slide;
 }
 
+// --- Sprites of the fish and light kinds (fish, birds, ghosts, fog, sparkles, light rays,
+// lightning), in picture pixels of the 1024 × 768 slide pictures. Library pictures 10 to 16.
+
+// A sprite description over library picture `picture`: `count` sprites whose longer side is
+// `size` pixels, moving in the view rectangle given as fractions of the picture.
+void PlaceSprites(DS_BaseSpriteProp& d, const wchar_t* title, int32_t picture, unsigned count, unsigned size,
+                  float left, float right, float top, float bottom)
+{
+    d.title = title;
+    d.pictureKey = LibraryKey(picture);
+    d.count.value = count;
+    d.size.value = size;
+    d.leftFraction = left;
+    d.rightFraction = right;
+    d.topFraction = top;
+    d.bottomFraction = bottom;
+}
+
+// The fish and bird pictures are strips of four frames: a tail or wing beat `rate` times a second.
+void BeatStrip(DS_BaseSpriteProp& d, float rate)
+{
+    d.stripOn = true;
+    d.stripFrameCount = 4;
+    d.stripRate = rate;
+}
+
+// The reef: three slanting light rays from the surface, a shoal of small fish in the open water,
+// a few larger ones lower down near the coral, and one pale ghost drifting high in the blue.
+void AppendReefSprites(SlidePlan& slide)
+{
+    DS_GodRayConstructor rays;
+    PlaceSprites(rays, L"Light rays", 15, 3, 150, 0.05f, 0.95f, 0.0f, 1.0f);
+    rays.rayAngle.value = 100; // lower ends a little to the right, as the picture's own rays lean
+    rays.blendMode.value = 1;
+    rays.transparency.SetValue(55, nullptr);
+    rays.alphaRate = 0.15f;
+    rays.alphaMin = 0.25f;
+    AppendObject(slide, rays);
+
+    DS_FishConstructor shoal;
+    PlaceSprites(shoal, L"Shoal", 10, 7, 84, 0.0f, 1.0f, 0.18f, 0.62f);
+    shoal.scaleMin = 0.75f;
+    shoal.scaleMax = 1.1f;
+    shoal.maxSpeedX = 90.0f;
+    shoal.maxSpeedY = 18.0f;
+    BeatStrip(shoal, 8.0f);
+    AppendObject(slide, shoal);
+
+    DS_FishConstructor large;
+    PlaceSprites(large, L"Large fish", 10, 3, 140, 0.0f, 1.0f, 0.55f, 0.8f);
+    large.colour.value = Rgb(255, 225, 190);
+    large.maxSpeedX = 55.0f;
+    large.maxSpeedY = 10.0f;
+    BeatStrip(large, 5.0f);
+    AppendObject(slide, large);
+
+    DS_GhostConstructor ghost;
+    PlaceSprites(ghost, L"Reef ghost", 12, 1, 120, 0.1f, 0.9f, 0.08f, 0.45f);
+    ghost.colour.value = Rgb(200, 235, 255);
+    ghost.maxSpeedX = 20.0f;
+    ghost.maxSpeedY = 10.0f;
+    ghost.alphaRate = 0.25f;
+    AppendObject(slide, ghost);
+}
+
+// The island in the glass ball: gulls gliding over the sea in the sky above the island.
+void AppendIslandSprites(SlidePlan& slide)
+{
+    DS_BirdConstructor gulls;
+    PlaceSprites(gulls, L"Gulls", 11, 5, 80, 0.0f, 1.0f, 0.04f, 0.32f);
+    gulls.scaleMin = 0.7f;
+    gulls.scaleMax = 1.0f;
+    gulls.maxSpeedX = 110.0f;
+    gulls.maxSpeedY = 25.0f;
+    BeatStrip(gulls, 6.0f);
+    AppendObject(slide, gulls);
+}
+
+// The lake at dusk: fog banks along the far shore, glitter on the water under the sun, and a few
+// dark birds against the evening sky.
+void AppendLakeSprites(SlidePlan& slide)
+{
+    DS_FogConstructor fog;
+    PlaceSprites(fog, L"Fog over the lake", 13, 5, 520, 0.0f, 1.0f, 0.64f, 0.76f);
+    fog.colour.value = Rgb(235, 215, 225); // the evening's pink haze
+    fog.transparency.SetValue(55, nullptr);
+    fog.maxSpeedX = 10.0f;
+    fog.maxSpeedY = 2.0f;
+    fog.alphaRate = 0.05f;
+    fog.alphaMin = 0.4f;
+    AppendObject(slide, fog);
+
+    DS_SparkleConstructor glitter;
+    PlaceSprites(glitter, L"Glitter", 14, 24, 22, 0.26f, 0.44f, 0.71f, 0.97f);
+    glitter.blendMode.value = 1;
+    glitter.colour.value = Rgb(255, 225, 170);
+    glitter.alphaRate = 1.6f;
+    glitter.scaleMin = 0.6f;
+    glitter.scaleMax = 1.2f;
+    AppendObject(slide, glitter);
+
+    DS_BirdConstructor birds;
+    PlaceSprites(birds, L"Evening birds", 11, 3, 36, 0.0f, 1.0f, 0.08f, 0.4f);
+    birds.colour.value = Rgb(55, 45, 70); // dark against the sky
+    birds.maxSpeedX = 70.0f;
+    birds.maxSpeedY = 15.0f;
+    BeatStrip(birds, 5.0f);
+    AppendObject(slide, birds);
+}
+
+// The night by the fire: sparks glinting above the flames, and now and then a distant flash of
+// lightning over the hills, away from the moon.
+void AppendFireSprites(SlidePlan& slide)
+{
+    DS_SparkleConstructor sparks;
+    PlaceSprites(sparks, L"Sparks", 14, 40, 20, 0.05f, 0.95f, 0.6f, 0.95f);
+    sparks.blendMode.value = 1;
+    sparks.colour.value = Rgb(255, 170, 70);
+    sparks.alphaRate = 2.2f;
+    sparks.scaleMin = 0.6f;
+    sparks.scaleMax = 1.4f;
+    AppendObject(slide, sparks);
+
+    DS_LightingConstructor lightning;
+    PlaceSprites(lightning, L"Distant lightning", 16, 1, 250, 0.03f, 0.6f, 0.2f, 0.56f);
+    lightning.colour.value = Rgb(190, 205, 255);
+    lightning.transparency.SetValue(25, nullptr);
+    lightning.scaleMin = 0.8f;
+    lightning.scaleMax = 1.0f;
+    AppendObject(slide, lightning);
+}
+
 // Each slide below names, under "Objects", what its scene is meant to hold; the object kinds'
 // issues add those descriptions there with AppendObject and tune the light's values to them.
 
@@ -113,6 +252,7 @@ SlidePlan GlassBall(Content& content)
     // Lifts the ball a little, so that the stand below it stays on the screen.
     p.pointX = 0;
     p.pointY = -40;
+    AppendIslandSprites(slide);
     return slide;
 }
 
@@ -122,6 +262,7 @@ SlidePlan Reef(Content& content)
 {
     SlidePlan slide = Slide(kSlideUnderwater, L"Coral reef", content.Picture(L"reef.png"), 3, 18, 3);
     slide.params.speed = 40; // a little slower than normal: calm water
+    AppendReefSprites(slide);
     return slide;
 }
 
@@ -184,6 +325,7 @@ SlidePlan Lake(Content& content)
     p.levels[4] = 100; // ripples fade out toward the far shore
     p.levels[5] = 100; // bump range
     p.options[0] = 2;  // a 512 x 512 reflection: sharp mirrored hills
+    AppendLakeSprites(slide);
     return slide;
 }
 
@@ -205,6 +347,7 @@ SlidePlan Fire(Content& content)
     p.levels[0] = 88;  // haze bump scale 0.208
     p.levels[1] = 50;  // haze scroll speed 0.05
     p.levels[2] = 25;  // haze strength 0.05
+    AppendFireSprites(slide);
     return slide;
 }
 
@@ -228,12 +371,19 @@ SlidePlan Glyphs(Content& content)
 
 } // namespace
 
-const LibraryCopy kLibraryCopies[5] = {
+const LibraryCopy kLibraryCopies[12] = {
     {5, L"background.png"},   // default background, also the picture light's default key
     {6, L"butterfly.png"},    // butterfly wings and body
     {7, L"flames.png"},       // flame picture
     {8, L"flame_offsets.png"}, // its offset map
     {62, L"haze_bump.png"},   // heat-haze bump map
+    {10, L"sprite_fish.png"},      // reef fish, tail-beat strip
+    {11, L"sprite_bird.png"},      // gull, wing-beat strip
+    {12, L"sprite_ghost.png"},     // ghost
+    {13, L"sprite_fog.png"},       // fog patch
+    {14, L"sprite_sparkle.png"},   // sparkle glint
+    {15, L"sprite_light_ray.png"}, // light ray
+    {16, L"sprite_lightning.png"}, // lightning bolt
 };
 
 void AppendObject(SlidePlan& slide, DS_IOF_Item& description)
