@@ -1,6 +1,7 @@
 #include "scene/constructors/SceneReaders.h"
 
 #include "document/ObjectReader.h"
+#include "document/SceneDoc.h"
 #include "scene/constructors/DS_3D_in_2D_array_Constructor.h"
 #include "scene/constructors/DS_ButterflyConstructor.h"
 #include "scene/constructors/DS_BirdConstructor.h"
@@ -10,6 +11,7 @@
 #include "scene/constructors/DS_GodRayConstructor.h"
 #include "scene/constructors/DS_LightingConstructor.h"
 #include "scene/constructors/DS_SparkleConstructor.h"
+#include "scene/constructors/LegacyObjectList.h"
 
 void RegisterSceneReaders()
 {
@@ -23,4 +25,6 @@ void RegisterSceneReaders()
     RegisterReader<DS_LightingConstructor>();
     RegisterReader<DS_3D_in_2D_array_Constructor>();
     RegisterReader<DS_ButterflyConstructor>();
+    // The older documents' object lists.
+    SetLegacyObjectListReader(ReadLegacyObjectList);
 }
