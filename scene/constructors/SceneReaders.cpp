@@ -11,6 +11,11 @@
 #include "scene/constructors/DS_GodRayConstructor.h"
 #include "scene/constructors/DS_LightingConstructor.h"
 #include "scene/constructors/DS_SparkleConstructor.h"
+#include "scene/constructors/DS_FlowConstructor.h"
+#include "scene/constructors/DS_FlowerConstructor.h"
+#include "scene/constructors/DS_GrassConstructor.h"
+#include "scene/constructors/DS_RainConstructor.h"
+#include "scene/constructors/DS_StatObjConstructor.h"
 #include "scene/constructors/LegacyObjectList.h"
 
 void RegisterSceneReaders()
@@ -23,6 +28,11 @@ void RegisterSceneReaders()
     RegisterReader<DS_SparkleConstructor>();
     RegisterReader<DS_GodRayConstructor>();
     RegisterReader<DS_LightingConstructor>();
+    RegisterReader<DS_FlowConstructor>();
+    RegisterReader<DS_RainConstructor>();
+    RegisterReader<DS_GrassConstructor>();
+    RegisterReader<DS_StatObjConstructor>();
+    RegisterReader<DS_FlowerConstructor>();
     RegisterReader<DS_3D_in_2D_array_Constructor>();
     RegisterReader<DS_ButterflyConstructor>();
     // The older documents' object lists.

@@ -1,10 +1,11 @@
 """The pictures of the resource library common_res.dll: the default background, the butterfly
 atlas, the flame picture with its offset map, the heat-haze bump map and two autumn leaves (the
-sprite pictures come from sprite_pictures.py)."""
+sprite pictures come from sprite_pictures.py and fish_and_light_pictures.py)."""
 
 import math
 import random
 
+import fish_and_light_pictures
 import sprite_pictures
 from imagefile import Image, clamp01
 from noise import fbm_grid, fbm_line, mix, smoothstep, lerp
@@ -388,5 +389,7 @@ PICTURES = {
     "leaf.png": leaf,
     "leaf_golden.png": lambda: leaf(colours="golden", seed=3101),
 }
-# The sprite pictures, ids 10 to 16.
+# The sprite pictures of flows, rain, grass, static pictures and flowers (ids 20 to 29).
 PICTURES.update(sprite_pictures.PICTURES)
+# The fish, bird, ghost, fog, sparkle, light-ray and lightning pictures (ids 10 to 16).
+PICTURES.update(fish_and_light_pictures.PICTURES)

@@ -5,11 +5,16 @@
 #include "scene/constructors/DS_BirdConstructor.h"
 #include "scene/constructors/DS_ButterflyConstructor.h"
 #include "scene/constructors/DS_FishConstructor.h"
+#include "scene/constructors/DS_FlowConstructor.h"
+#include "scene/constructors/DS_FlowerConstructor.h"
 #include "scene/constructors/DS_FogConstructor.h"
 #include "scene/constructors/DS_GhostConstructor.h"
 #include "scene/constructors/DS_GodRayConstructor.h"
+#include "scene/constructors/DS_GrassConstructor.h"
 #include "scene/constructors/DS_LightingConstructor.h"
+#include "scene/constructors/DS_RainConstructor.h"
 #include "scene/constructors/DS_SparkleConstructor.h"
+#include "scene/constructors/DS_StatObjConstructor.h"
 
 namespace {
 
@@ -53,6 +58,14 @@ private:
     std::wstring& missing_;
 };
 
+// A copy of a library picture under its library key, for when the library is missing.
+void CarryLibraryCopy(Content& content, ManagerPlan& manager, const LibraryCopy& copy)
+{
+    ResourceRef ref(copy.id, kLibraryName);
+    content.Load(copy.file, ref.data);
+    manager.textureSources[LibraryKey(copy.id)].push_back(std::move(ref));
+}
+
 SlidePlan Slide(int32_t kind, const wchar_t* title, NamedBlob picture, int fadeIn, int hold,
                 int fadeOut)
 {
@@ -68,18 +81,152 @@ SlidePlan Slide(int32_t kind, const wchar_t* title, NamedBlob picture, int fadeI
     return slide;
 }
 
-// --- Sprites of the fish and light kinds (fish, birds, ghosts, fog, sparkles, light rays,
-// lightning), in picture pixels of the 1024 × 768 slide pictures. Library pictures 10 to 16.
+// ---- Flows, rain, grass, static pictures and flowers -------------------------------------------
+// Positions and sizes are in slide-picture pixels (1024 x 768); the pictures are library ids
+// 20 to 27. Each slide below calls its one function from here.
 
-// A sprite description over library picture `picture`: `count` sprites whose longer side is
-// `size` pixels, moving in the view rectangle given as fractions of the picture.
-void PlaceSprites(DS_BaseSpriteProp& d, const wchar_t* title, int32_t picture, unsigned count, unsigned size,
-                  float left, float right, float top, float bottom)
+// Library pictures of these kinds.
+constexpr int32_t kStonePicture = 20;
+constexpr int32_t kBubblePicture = 21;
+constexpr int32_t kDaisyPicture = 22;
+constexpr int32_t kPoppyPicture = 23;
+constexpr int32_t kRainPicture = 24;
+constexpr int32_t kSmokePicture = 25;
+constexpr int32_t kGrassPicture = 27;
+
+// The copies of them that the document carries, as it carries the lights' (kLibraryCopies).
+const LibraryCopy kSpritePictureCopies[] = {
+    {kStonePicture, L"stone.png"},          {kBubblePicture, L"bubble.png"},
+    {kDaisyPicture, L"daisy.png"},          {kPoppyPicture, L"poppy.png"},
+    {kRainPicture, L"rain_streak.png"},     {kSmokePicture, L"smoke_puff.png"},
+    {kGrassPicture, L"grass_blade.png"},
+};
+
+// What every sprite description of these kinds starts from: a title, a library picture, how
+// many sprites and how large (the picture's longer side, in pixels at scale 1).
+void SetSprites(DS_BaseSpriteProp& d, const wchar_t* title, int32_t picture, unsigned int count, unsigned int size,
+                float scaleMin = 1.0f, float scaleMax = 1.0f)
 {
     d.title = title;
     d.pictureKey = LibraryKey(picture);
     d.count.value = count;
     d.size.value = size;
+    d.scaleMin = scaleMin;
+    d.scaleMax = scaleMax;
+}
+
+// A flow rising straight up at `speed` pixels a second between the fractions `left` and
+// `right` of the width, swaying by up to 3 × `sway` pixels a second across, re-chosen at most
+// `swayFrequency` / 4 times a second. It leaves at the top and comes in again at the bottom.
+void SetRising(DS_FlowConstructor& flow, float speed, unsigned int sway, unsigned int swayFrequency, float left,
+               float right)
+{
+    flow.angle.value = 90;
+    flow.speed = speed;
+    flow.sway.value = sway;
+    flow.swayFrequency.value = swayFrequency;
+    flow.leftFraction = left;
+    flow.rightFraction = right;
+}
+
+// A flower of `height` pixels whose stem ends at (x, bottom).
+void AppendFlower(SlidePlan& slide, int32_t picture, int32_t x, int32_t bottom, unsigned int height, float amplitude)
+{
+    DS_FlowerConstructor flower;
+    SetSprites(flower, L"flower", picture, 1, height);
+    flower.bounds.extra1.value = x;
+    flower.bounds.extra2.value = bottom - static_cast<int32_t>(height / 2);
+    flower.amplitude = amplitude;
+    AppendObject(slide, flower);
+}
+
+// The meadow's front: a mossy stone on the left, daisies and poppies, and a fringe of grass
+// along the bottom edge that sways in front of them.
+void AppendMeadowPlants(SlidePlan& slide)
+{
+    DS_StatObjConstructor stone;
+    SetSprites(stone, L"stone", kStonePicture, 1, 300); // 300 x 150
+    stone.bounds.extra1.value = 165;
+    stone.bounds.extra2.value = 698;
+    AppendObject(slide, stone);
+
+    const struct {
+        int32_t picture, x, bottom;
+        unsigned int height;
+        float amplitude;
+    } flowers[] = {
+        {kDaisyPicture, 300, 776, 190, 2.0f}, {kPoppyPicture, 360, 780, 160, 2.5f},
+        {kDaisyPicture, 610, 774, 150, 1.5f}, {kPoppyPicture, 820, 778, 200, 2.0f},
+        {kDaisyPicture, 900, 776, 140, 3.0f},
+    };
+    for (const auto& f : flowers)
+        AppendFlower(slide, f.picture, f.x, f.bottom, f.height, f.amplitude);
+
+    DS_GrassConstructor grass;
+    SetSprites(grass, L"grass", kGrassPicture, 70, 120, 0.5f, 1.0f); // blades 15 x 120 at scale 1
+    grass.amplitude = 4.0f;
+    AppendObject(slide, grass);
+}
+
+// Bubbles rising through the reef from the sea floor on the right, wavering as they go.
+void AppendReefBubbles(SlidePlan& slide)
+{
+    DS_FlowConstructor bubbles;
+    SetSprites(bubbles, L"bubbles", kBubblePicture, 30, 30, 0.4f, 1.0f);
+    SetRising(bubbles, 90.0f, 6, 4, 0.62f, 0.82f);
+    bubbles.blendMode.value = 1; // added: a bubble brightens the water behind it
+    AppendObject(slide, bubbles);
+}
+
+// Rain over the pond, slanting a little, each drop fading in and out.
+void AppendPondRain(SlidePlan& slide)
+{
+    DS_RainConstructor rain;
+    SetSprites(rain, L"rain", kRainPicture, 90, 70, 0.5f, 1.0f); // streaks 9 x 70 at scale 1
+    rain.angle.value = 265;
+    rain.speed = 1400.0f;
+    rain.blendMode.value = 1;
+    rain.transparency.value = 30; // opacity 178
+    rain.alphaRate = 0.8f;
+    rain.alphaMin = 0.3f;
+    rain.alphaMax = 1.0f;
+    AppendObject(slide, rain);
+}
+
+// Faint smoke drifting up from the flames.
+void AppendFireSmoke(SlidePlan& slide)
+{
+    DS_FlowConstructor smoke;
+    SetSprites(smoke, L"smoke", kSmokePicture, 14, 260, 0.6f, 1.2f);
+    SetRising(smoke, 30.0f, 5, 1, 0.08f, 0.92f);
+    smoke.transparency.value = 82;           // opacity 46: barely there
+    smoke.colour.value = Rgb(200, 170, 150); // lit warm from below
+    AppendObject(slide, smoke);
+}
+
+// ---- Fish, birds, ghosts, fog, sparkles, light rays and lightning -----------------------------
+// Positions and sizes are in slide-picture pixels (1024 x 768); the pictures are library ids
+// 10 to 16 (fish_and_light_pictures.py). Each slide below calls its one function from here.
+
+constexpr int32_t kFishPicture = 10;      // four tail-beat frames
+constexpr int32_t kBirdPicture = 11;      // four wing-beat frames
+constexpr int32_t kGhostPicture = 12;
+constexpr int32_t kFogPicture = 13;
+constexpr int32_t kSparklePicture = 14;
+constexpr int32_t kLightRayPicture = 15;
+constexpr int32_t kLightningPicture = 16;
+
+// The copies of them that the document carries, as it carries the lights' (kLibraryCopies).
+const LibraryCopy kFishAndLightCopies[] = {
+    {kFishPicture, L"sprite_fish.png"},           {kBirdPicture, L"sprite_bird.png"},
+    {kGhostPicture, L"sprite_ghost.png"},         {kFogPicture, L"sprite_fog.png"},
+    {kSparklePicture, L"sprite_sparkle.png"},     {kLightRayPicture, L"sprite_light_ray.png"},
+    {kLightningPicture, L"sprite_lightning.png"},
+};
+
+// The view rectangle the sprites move in, as fractions of the picture's width and height.
+void SetView(DS_ViewObjCtrl& d, float left, float right, float top, float bottom)
+{
     d.leftFraction = left;
     d.rightFraction = right;
     d.topFraction = top;
@@ -94,12 +241,20 @@ void BeatStrip(DS_BaseSpriteProp& d, float rate)
     d.stripRate = rate;
 }
 
+// A wandering kind's top speeds, in pixels a second.
+void SetTopSpeeds(DS_FishConstructor& d, float x, float y)
+{
+    d.maxSpeedX = x;
+    d.maxSpeedY = y;
+}
+
 // The reef: three slanting light rays from the surface, a shoal of small fish in the open water,
 // a few larger ones lower down near the coral, and one pale ghost drifting high in the blue.
 void AppendReefSprites(SlidePlan& slide)
 {
     DS_GodRayConstructor rays;
-    PlaceSprites(rays, L"Light rays", 15, 3, 150, 0.05f, 0.95f, 0.0f, 1.0f);
+    SetSprites(rays, L"Light rays", kLightRayPicture, 3, 150);
+    SetView(rays, 0.05f, 0.95f, 0.0f, 1.0f);
     rays.rayAngle.value = 100; // lower ends a little to the right, as the picture's own rays lean
     rays.blendMode.value = 1;
     rays.transparency.SetValue(55, nullptr);
@@ -108,27 +263,25 @@ void AppendReefSprites(SlidePlan& slide)
     AppendObject(slide, rays);
 
     DS_FishConstructor shoal;
-    PlaceSprites(shoal, L"Shoal", 10, 7, 84, 0.0f, 1.0f, 0.18f, 0.62f);
-    shoal.scaleMin = 0.75f;
-    shoal.scaleMax = 1.1f;
-    shoal.maxSpeedX = 90.0f;
-    shoal.maxSpeedY = 18.0f;
+    SetSprites(shoal, L"Shoal", kFishPicture, 7, 84, 0.75f, 1.1f);
+    SetView(shoal, 0.0f, 1.0f, 0.18f, 0.62f);
+    SetTopSpeeds(shoal, 90.0f, 18.0f);
     BeatStrip(shoal, 8.0f);
     AppendObject(slide, shoal);
 
     DS_FishConstructor large;
-    PlaceSprites(large, L"Large fish", 10, 3, 140, 0.0f, 1.0f, 0.55f, 0.8f);
+    SetSprites(large, L"Large fish", kFishPicture, 3, 140);
+    SetView(large, 0.0f, 1.0f, 0.55f, 0.8f);
     large.colour.value = Rgb(255, 225, 190);
-    large.maxSpeedX = 55.0f;
-    large.maxSpeedY = 10.0f;
+    SetTopSpeeds(large, 55.0f, 10.0f);
     BeatStrip(large, 5.0f);
     AppendObject(slide, large);
 
     DS_GhostConstructor ghost;
-    PlaceSprites(ghost, L"Reef ghost", 12, 1, 120, 0.1f, 0.9f, 0.08f, 0.45f);
+    SetSprites(ghost, L"Reef ghost", kGhostPicture, 1, 120);
+    SetView(ghost, 0.1f, 0.9f, 0.08f, 0.45f);
     ghost.colour.value = Rgb(200, 235, 255);
-    ghost.maxSpeedX = 20.0f;
-    ghost.maxSpeedY = 10.0f;
+    SetTopSpeeds(ghost, 20.0f, 10.0f);
     ghost.alphaRate = 0.25f;
     AppendObject(slide, ghost);
 }
@@ -137,11 +290,9 @@ void AppendReefSprites(SlidePlan& slide)
 void AppendIslandSprites(SlidePlan& slide)
 {
     DS_BirdConstructor gulls;
-    PlaceSprites(gulls, L"Gulls", 11, 5, 80, 0.0f, 1.0f, 0.04f, 0.32f);
-    gulls.scaleMin = 0.7f;
-    gulls.scaleMax = 1.0f;
-    gulls.maxSpeedX = 110.0f;
-    gulls.maxSpeedY = 25.0f;
+    SetSprites(gulls, L"Gulls", kBirdPicture, 5, 80, 0.7f, 1.0f);
+    SetView(gulls, 0.0f, 1.0f, 0.04f, 0.32f);
+    SetTopSpeeds(gulls, 110.0f, 25.0f);
     BeatStrip(gulls, 6.0f);
     AppendObject(slide, gulls);
 }
@@ -151,7 +302,8 @@ void AppendIslandSprites(SlidePlan& slide)
 void AppendLakeSprites(SlidePlan& slide)
 {
     DS_FogConstructor fog;
-    PlaceSprites(fog, L"Fog over the lake", 13, 5, 520, 0.0f, 1.0f, 0.64f, 0.76f);
+    SetSprites(fog, L"Fog over the lake", kFogPicture, 5, 520);
+    SetView(fog, 0.0f, 1.0f, 0.64f, 0.76f);
     fog.colour.value = Rgb(235, 215, 225); // the evening's pink haze
     fog.transparency.SetValue(55, nullptr);
     fog.maxSpeedX = 10.0f;
@@ -161,19 +313,18 @@ void AppendLakeSprites(SlidePlan& slide)
     AppendObject(slide, fog);
 
     DS_SparkleConstructor glitter;
-    PlaceSprites(glitter, L"Glitter", 14, 24, 22, 0.26f, 0.44f, 0.71f, 0.97f);
+    SetSprites(glitter, L"Glitter", kSparklePicture, 24, 22, 0.6f, 1.2f);
+    SetView(glitter, 0.26f, 0.44f, 0.71f, 0.97f); // the sun's path on the water
     glitter.blendMode.value = 1;
     glitter.colour.value = Rgb(255, 225, 170);
     glitter.alphaRate = 1.6f;
-    glitter.scaleMin = 0.6f;
-    glitter.scaleMax = 1.2f;
     AppendObject(slide, glitter);
 
     DS_BirdConstructor birds;
-    PlaceSprites(birds, L"Evening birds", 11, 3, 36, 0.0f, 1.0f, 0.08f, 0.4f);
+    SetSprites(birds, L"Evening birds", kBirdPicture, 3, 36);
+    SetView(birds, 0.0f, 1.0f, 0.08f, 0.4f);
     birds.colour.value = Rgb(55, 45, 70); // dark against the sky
-    birds.maxSpeedX = 70.0f;
-    birds.maxSpeedY = 15.0f;
+    SetTopSpeeds(birds, 70.0f, 15.0f);
     BeatStrip(birds, 5.0f);
     AppendObject(slide, birds);
 }
@@ -183,20 +334,18 @@ void AppendLakeSprites(SlidePlan& slide)
 void AppendFireSprites(SlidePlan& slide)
 {
     DS_SparkleConstructor sparks;
-    PlaceSprites(sparks, L"Sparks", 14, 40, 20, 0.05f, 0.95f, 0.6f, 0.95f);
+    SetSprites(sparks, L"Sparks", kSparklePicture, 40, 20, 0.6f, 1.4f);
+    SetView(sparks, 0.05f, 0.95f, 0.6f, 0.95f);
     sparks.blendMode.value = 1;
     sparks.colour.value = Rgb(255, 170, 70);
     sparks.alphaRate = 2.2f;
-    sparks.scaleMin = 0.6f;
-    sparks.scaleMax = 1.4f;
     AppendObject(slide, sparks);
 
     DS_LightingConstructor lightning;
-    PlaceSprites(lightning, L"Distant lightning", 16, 1, 250, 0.03f, 0.6f, 0.2f, 0.56f);
+    SetSprites(lightning, L"Distant lightning", kLightningPicture, 1, 250, 0.8f, 1.0f);
+    SetView(lightning, 0.03f, 0.6f, 0.2f, 0.56f);
     lightning.colour.value = Rgb(190, 205, 255);
     lightning.transparency.SetValue(25, nullptr);
-    lightning.scaleMin = 0.8f;
-    lightning.scaleMax = 1.0f;
     AppendObject(slide, lightning);
 }
 
@@ -224,6 +373,7 @@ void AddMeadowButterflies(SlidePlan& slide)
 SlidePlan Meadow(Content& content)
 {
     SlidePlan slide = Slide(kSlidePicture, L"Summer meadow", content.Picture(L"meadow.png"), 3, 15, 3);
+    AppendMeadowPlants(slide);
     AddMeadowButterflies(slide);
     return slide;
 }
@@ -262,6 +412,7 @@ SlidePlan Reef(Content& content)
 {
     SlidePlan slide = Slide(kSlideUnderwater, L"Coral reef", content.Picture(L"reef.png"), 3, 18, 3);
     slide.params.speed = 40; // a little slower than normal: calm water
+    AppendReefBubbles(slide);
     AppendReefSprites(slide);
     return slide;
 }
@@ -293,7 +444,6 @@ void AppendFallingLeaves(SlidePlan& slide)
 SlidePlan Pond(Content& content)
 {
     SlidePlan slide = Slide(kSlideRings, L"Pond in the rain", content.Picture(L"pond.png"), 3, 16, 3);
-    AppendFallingLeaves(slide);
     uint32_t* l = slide.params.levels;
     l[0] = 0;  // row density: square cells
     l[1] = 40; // height scale 1.8
@@ -304,6 +454,8 @@ SlidePlan Pond(Content& content)
     l[6] = 30; // refraction depth 0.3
     l[7] = 80; // specular level 0.8
     l[8] = 60; // specular power 48: small, bright glints
+    AppendFallingLeaves(slide);
+    AppendPondRain(slide);
     return slide;
 }
 
@@ -347,6 +499,7 @@ SlidePlan Fire(Content& content)
     p.levels[0] = 88;  // haze bump scale 0.208
     p.levels[1] = 50;  // haze scroll speed 0.05
     p.levels[2] = 25;  // haze strength 0.05
+    AppendFireSmoke(slide);
     AppendFireSprites(slide);
     return slide;
 }
@@ -371,19 +524,12 @@ SlidePlan Glyphs(Content& content)
 
 } // namespace
 
-const LibraryCopy kLibraryCopies[12] = {
+const LibraryCopy kLibraryCopies[5] = {
     {5, L"background.png"},   // default background, also the picture light's default key
     {6, L"butterfly.png"},    // butterfly wings and body
     {7, L"flames.png"},       // flame picture
     {8, L"flame_offsets.png"}, // its offset map
     {62, L"haze_bump.png"},   // heat-haze bump map
-    {10, L"sprite_fish.png"},      // reef fish, tail-beat strip
-    {11, L"sprite_bird.png"},      // gull, wing-beat strip
-    {12, L"sprite_ghost.png"},     // ghost
-    {13, L"sprite_fog.png"},       // fog patch
-    {14, L"sprite_sparkle.png"},   // sparkle glint
-    {15, L"sprite_light_ray.png"}, // light ray
-    {16, L"sprite_lightning.png"}, // lightning bolt
 };
 
 void AppendObject(SlidePlan& slide, DS_IOF_Item& description)
@@ -424,10 +570,11 @@ bool BuildDefaultShow(const ContentReader& read, DocumentPlan& show, std::wstrin
     // Copies of the library pictures that the lights and objects ask for by key: the library's
     // own picture wins when it is there, the copy stands in when it is not.
     show.manager.version = 3;
-    for (const LibraryCopy& copy : kLibraryCopies) {
-        ResourceRef ref(copy.id, kLibraryName);
-        content.Load(copy.file, ref.data);
-        show.manager.textureSources[LibraryKey(copy.id)].push_back(std::move(ref));
-    }
+    for (const LibraryCopy& copy : kLibraryCopies)
+        CarryLibraryCopy(content, show.manager, copy);
+    for (const LibraryCopy& copy : kSpritePictureCopies)
+        CarryLibraryCopy(content, show.manager, copy);
+    for (const LibraryCopy& copy : kFishAndLightCopies)
+        CarryLibraryCopy(content, show.manager, copy);
     return content.ok();
 }

@@ -23,7 +23,7 @@ struct LibraryCopy {
     int32_t id;
     const wchar_t* file;
 };
-extern const LibraryCopy kLibraryCopies[12];
+extern const LibraryCopy kLibraryCopies[5];
 constexpr const wchar_t* kLibraryName = L"common_res.dll";
 
 // Appends one object description's record to a slide's object list (list format 3). The

@@ -7,8 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "../SceneFixtures.h"
-#include "document/DocumentError.h"
+#include "SpriteKindFixtures.h"
 #include "scene/constructors/DS_BirdConstructor.h"
 #include "scene/constructors/DS_FishConstructor.h"
 #include "scene/constructors/DS_FogConstructor.h"
@@ -19,13 +18,6 @@
 #include "tools/docwriter/DocumentWriter.h"
 
 namespace {
-
-std::vector<uint8_t> WriteOf(DS_IOF_Item& item)
-{
-    DocumentWriter w;
-    item.Write(&w);
-    return w.bytes;
-}
 
 // One kind: a description with its own fields set, the hand-built bytes of its own part
 // (the sprite record after it comes from the base's writer), and a check of its own fields.
@@ -168,7 +160,7 @@ TEST_F(KindRecords, WrittenBytesAreTheKindsPartThenTheSpriteRecord)
         DocumentWriter hand;
         c.ownPart(hand);
         d->DS_BaseSpriteProp::WriteRecord(&hand);
-        EXPECT_EQ(WriteOf(*d), hand.bytes);
+        EXPECT_EQ(RecordBytes(*d), hand.bytes);
     }
 }
 
@@ -177,7 +169,7 @@ TEST_F(KindRecords, EveryKindReadsBackUnderItsClassName)
     for (const KindCase& c : Kinds()) {
         SCOPED_TRACE(c.name);
         std::unique_ptr<DS_BaseSpriteProp> d(c.make());
-        const std::vector<uint8_t> bytes = WriteOf(*d);
+        const std::vector<uint8_t> bytes = RecordBytes(*d);
         size_t rest = 1;
         std::unique_ptr<DS_ABObj_Constructor> read(ReadRecord(bytes, &rest));
         auto* r = dynamic_cast<DS_BaseSpriteProp*>(read.get());
@@ -188,34 +180,22 @@ TEST_F(KindRecords, EveryKindReadsBackUnderItsClassName)
         EXPECT_EQ(r->count.value, 12u);
         EXPECT_EQ(r->speed.value, 70u);
         EXPECT_EQ(r->pictureKey, ResKey(L"common_res.dll", 10));
-        EXPECT_EQ(WriteOf(*r), bytes);
+        EXPECT_EQ(RecordBytes(*r), bytes);
 
         // A clone is the same kind with the same record.
         std::unique_ptr<DS_BaseSpriteProp> clone(r->Clone());
         c.check(clone.get());
-        EXPECT_EQ(WriteOf(*clone), bytes);
+        EXPECT_EQ(RecordBytes(*clone), bytes);
     }
 }
 
 TEST_F(KindRecords, ACutRecordIsADocumentError)
 {
+    // Cut anywhere, also inside the fish record that the bird and the ghost wrap.
     for (const KindCase& c : Kinds()) {
         SCOPED_TRACE(c.name);
         std::unique_ptr<DS_BaseSpriteProp> d(c.make());
-        const std::vector<uint8_t> whole = WriteOf(*d);
-        // Cut inside the sprite record's last values, and inside the kind's own part (for the
-        // bird and the ghost, inside the fish record they wrap).
-        DocumentWriter own;
-        c.ownPart(own);
-        for (size_t keep : {whole.size() - 3, own.bytes.size() - 2}) {
-            std::vector<uint8_t> bytes(whole.begin(), whole.begin() + keep);
-            try {
-                std::unique_ptr<DS_ABObj_Constructor>(ReadRecord(bytes));
-                ADD_FAILURE() << "read " << keep << " of " << whole.size() << " bytes";
-            } catch (uint32_t error) {
-                EXPECT_EQ(error, kDocumentError);
-            }
-        }
+        ExpectEveryTruncationFails(RecordBytes(*d));
     }
 }
 

@@ -29,6 +29,12 @@ Bytes LightTest::Picture(UINT width, UINT height, D3DCOLOR top, D3DCOLOR bottom)
     return png;
 }
 
+void LightTest::PutPicture(const ResKey& key, const Bytes& png)
+{
+    TextureAnim::AssignSingle(ResourceCache::CreateTextureFromMemory(png.data(), static_cast<uint32_t>(png.size())),
+                              manager->data().textureAnims[key]);
+}
+
 std::unique_ptr<SlideRecord> LightTest::Slide(const Bytes& picture, int32_t kind)
 {
     auto slide = std::make_unique<SlideRecord>();

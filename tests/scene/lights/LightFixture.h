@@ -66,6 +66,9 @@ protected:
     Bytes Picture(UINT width, UINT height, D3DCOLOR top, D3DCOLOR bottom);
     Bytes Picture(UINT width, UINT height, D3DCOLOR colour) { return Picture(width, height, colour, colour); }
 
+    // The picture `png` under `key` in the document's resources, as a texture of one frame.
+    void PutPicture(const ResKey& key, const Bytes& png);
+
     // A slide of the given kind showing `picture` (embedded bytes).
     std::unique_ptr<SlideRecord> Slide(const Bytes& picture, int32_t kind = kSlidePicture);
 

@@ -47,12 +47,7 @@ protected:
     }
 
     // A solid picture under `key` in the document's resources.
-    void PutPicture(const ResKey& key, D3DCOLOR argb)
-    {
-        const Bytes png = Picture(4, 4, argb);
-        TextureAnim::AssignSingle(ResourceCache::CreateTextureFromMemory(png.data(), static_cast<uint32_t>(png.size())),
-                                  manager->data().textureAnims[key]);
-    }
+    void PutPicture(const ResKey& key, D3DCOLOR argb) { LightTest::PutPicture(key, Picture(4, 4, argb)); }
 };
 
 TEST_F(PictureObjectsTest, SpritesAreDrawnOverThePictureInSlideOrder)
