@@ -252,6 +252,9 @@ TEST_F(SlideScreenshots, EachSlideShowsItsPictureThroughItsLight)
         const std::wstring name = L"slide_" + std::to_wstring(i) + L"_" + kSlides[i].title;
         SCOPED_TRACE(std::string(name.begin(), name.end()));
         EXPECT_EQ(kSlides[i].kind, slide.kind);
+        // The glyph slide starts black and its glyphs draw the picture: its own test is below.
+        if (slide.kind == kSlideGlyphs)
+            continue;
 
         // The picture through the light alone; the slides' objects have tests of their own below.
         std::unique_ptr<MutableLight> light = LightWithOnly(slide, NoObject);
@@ -280,6 +283,54 @@ TEST_F(SlideScreenshots, EachSlideShowsItsPictureThroughItsLight)
         const PixelImage other = DecodePicture(device, doc.slides[(i + 1) % doc.slideCount].picture);
         EXPECT_LT(PictureMatch(screen, other), 0.6);
     }
+}
+
+// The northern lights drawn by glyphs on black: after four seconds of rain the glyphs light up
+// where the picture is bright (the aurora, the snow) and hardly where it is dark (the night sky),
+// all of them in the slide's pale greens.
+TEST_F(SlideScreenshots, GlyphRainDrawsTheNorthernLights)
+{
+    IDirect3DDevice9* device = testDevice.device();
+    const size_t index = std::find_if(std::begin(kSlides), std::end(kSlides),
+                                      [](const ShowSlide& s) { return s.kind == kSlideGlyphs; }) -
+                         std::begin(kSlides);
+    ASSERT_LT(index, size_t(doc.slideCount));
+    const SlideRecord& slide = doc.slides[index];
+    ASSERT_EQ(kSlideGlyphs, slide.kind);
+    ASSERT_EQ(1, slide.options[1]) << "the glyphs do not draw the picture";
+    std::unique_ptr<MutableLight> light(CreateMutableLight(&slide));
+    light->SetStretch(0);
+    device->Clear(0, nullptr, D3DCLEAR_TARGET, D3DCOLOR_XRGB(255, 0, 255), 1.0f, 0);
+    const PixelImage screen = DrawFrames(*light, 0.02f, 4.0f);
+    EXPECT_FALSE(SaveBackBufferPng(device, L"slide_" + std::to_wstring(index) + L"_" + kSlides[index].title).empty());
+    EXPECT_EQ(0u, screen.Count(kMagenta)) << "clear colour left";
+
+    const PixelImage picture = DecodePicture(device, slide.picture);
+    ASSERT_GT(picture.width, 0u) << "the slide picture does not decode";
+    size_t bright = 0, brightLit = 0, dark = 0, darkLit = 0, lit = 0, green = 0;
+    for (UINT y = 0; y < screen.height; ++y)
+        for (UINT x = 0; x < screen.width; ++x) {
+            const uint32_t p = PictureColourAt(picture, x, y, screen.width, screen.height);
+            const double luminance =
+                (0.299 * ((p >> 16) & 0xFF) + 0.587 * ((p >> 8) & 0xFF) + 0.114 * (p & 0xFF)) / 255.0;
+            const uint32_t s = screen.Rgb(x, y);
+            const bool on = !CloseColours(s, 0, 24);
+            lit += on;
+            green += on && ((s >> 8) & 0xFF) >= ((s >> 16) & 0xFF) && ((s >> 8) & 0xFF) >= (s & 0xFF);
+            if (luminance > 0.45) {
+                ++bright;
+                brightLit += on;
+            } else if (luminance < 0.1) {
+                ++dark;
+                darkLit += on;
+            }
+        }
+    ASSERT_GT(bright, 0u);
+    ASSERT_GT(dark, 0u);
+    const double brightShare = double(brightLit) / bright, darkShare = double(darkLit) / dark;
+    EXPECT_GT(brightShare, 0.1) << "hardly a glyph over the aurora";
+    EXPECT_GT(brightShare, 3 * darkShare) << "the glyphs do not follow the picture";
+    EXPECT_GT(double(green), 0.9 * double(lit)) << "glyphs not in the slide's greens";
 }
 
 // ---- Flows, rain, grass, static pictures and flowers ------------------------------------------

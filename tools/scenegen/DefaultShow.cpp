@@ -504,21 +504,23 @@ SlidePlan Fire(Content& content)
     return slide;
 }
 
-// Kind 5: northern lights over snowy mountains, with pale green glyphs raining over them.
+// Kind 5: northern lights over snowy mountains, drawn by pale green glyphs raining on black:
+// each glyph is as opaque as the picture is bright at its place, so the aurora and the snow
+// appear out of the rain.
 // Objects: none planned; the glyphs are the light's own.
 SlidePlan Glyphs(Content& content)
 {
     SlidePlan slide = Slide(kSlideGlyphs, L"Northern lights", content.Picture(L"aurora.png"), 2, 12, 3);
     KindParams& p = slide.params;
     p.refs[0] = content.Ref(L"glyphs.png"); // 32 x 448: 16 glyphs of 28 rows
-    p.levels[0] = 16; // glyph size in picture pixels: a 65 x 49 grid
+    p.levels[0] = 12; // glyph size in picture pixels: an 86 x 65 grid
     p.levels[1] = 40; // density: a free column starts a stream once in ten frames
     p.levels[2] = 30; // flickering cells
-    p.levels[3] = 35; // transparency: the northern lights stay visible behind the glyphs
+    p.levels[3] = 0;  // transparency: the picture's brightness alone sets each glyph's opacity
     p.colours[0] = Rgb(120, 255, 170); // glyphs: pale green
     p.colours[1] = Rgb(235, 255, 245); // bright heads and flicker cells: near white
     p.options[0] = 2; // streams both scroll and write, at random
-    p.options[1] = 0; // the picture shows behind the glyphs
+    p.options[1] = 1; // black behind the glyphs, which draw the picture
     return slide;
 }
 

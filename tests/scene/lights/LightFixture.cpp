@@ -91,3 +91,15 @@ int CountWrongLetterboxPixels(const PixelImage& image, const LetterboxCase& c, u
         }
     return wrong;
 }
+
+std::string LightTest::BoundResources(const char* what) const
+{
+    ComRef<IDirect3DBaseTexture9> texture;
+    device()->GetTexture(0, texture.Out());
+    ComRef<IDirect3DVertexBuffer9> stream;
+    UINT offset = 0, stride = 0;
+    device()->GetStreamSource(0, stream.Out(), &offset, &stride);
+    ComRef<IDirect3DIndexBuffer9> indices;
+    device()->GetIndices(indices.Out());
+    return std::string(texture ? "texture " : "") + (stream ? "stream " : "") + (indices ? "indices " : "") + what;
+}

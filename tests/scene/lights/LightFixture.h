@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <ostream>
 #include <vector>
 
@@ -79,6 +80,10 @@ protected:
     void DrawFrameAt(MutableLight& light, float time, DS_ScreenQuad* fade, bool clear);
     // Two frames (the first on a magenta back buffer), so the second shows the steady state.
     void DrawTwoFrames(MutableLight& light, DS_ScreenQuad* fade = nullptr);
+
+    // What drawing left bound on the device, as words: "texture " (stage 0), "stream " (stream 0)
+    // and "indices ", each when set, followed by `what`.
+    std::string BoundResources(const char* what) const;
 
     std::unique_ptr<DS_DocResManager> manager;
     float objectTime = 0.0f; // application time of the next frame; each frame adds 10 ms
