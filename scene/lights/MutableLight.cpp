@@ -3,6 +3,7 @@
 #include "document/SceneDoc.h"
 #include "scene/lights/MutableAqua.h"
 #include "scene/lights/MutableFire.h"
+#include "scene/lights/MutableLake.h"
 #include "scene/lights/MutableMatrix.h"
 #include "scene/lights/MutableNone.h"
 #include "scene/objects/DS_ABObj.h"
@@ -66,13 +67,14 @@ MutableLight* CreateMutableLight(const SlideRecord* slide)
     switch (static_cast<uint32_t>(slide->kind)) {
     case kSlideUnderwater:
         return new MutableAqua(*slide);
+    case kSlideLake:
+        return new MutableLake(*slide);
     case kSlideFire:
         return new MutableFire(*slide);
     case kSlideGlyphs:
         return new MutableMatrix(*slide);
-    // The lake, water-ring and glass-ball modes are not built yet; until they are, their
-    // slides are shown as pictures.
-    case kSlideLake:
+    // The water-ring and glass-ball modes are not built yet; until they are, their slides are
+    // shown as pictures.
     case kSlideRings:
     case kSlideGlassBall:
     default:
