@@ -547,6 +547,80 @@ TEST_F(SlideScreenshots, CoralReefWaversUnderWater)
     EXPECT_LT(jumped, early.pixels.size() / 50) << "the picture moves too far";
 }
 
+
+// The lake at dusk, its objects left out: the water under the picture's shore line (70 % of its
+// height) mirrors the band above it and ripples from one moment to the next, while the sky and
+// the hills above stay still.
+TEST_F(SlideScreenshots, LakeAtDuskMirrorsAndRipplesBelowItsShore)
+{
+    IDirect3DDevice9* device = testDevice.device();
+    ASSERT_GT(doc.slideCount, 4u);
+    SlideRecord& slide = doc.slides[4];
+    ASSERT_EQ(kSlideLake, slide.kind);
+    std::unique_ptr<MutableLight> light = LightWithOnly(slide, NoObject);
+    ASSERT_TRUE(light);
+
+    const PixelImage early = DrawFrames(*light, 0.5f, 0.5f);
+    EXPECT_FALSE(SaveBackBufferPng(device, L"slide_4_lake_at_dusk_water").empty());
+    const PixelImage later = DrawFrames(*light, 0.9f, 0.9f);
+
+    const UINT shore = kHeight * 70 / 100;
+    size_t skyMoved = 0, waterMoved = 0;
+    for (UINT y = 0; y < kHeight; ++y)
+        for (UINT x = 0; x < kWidth; ++x)
+            if (early.Rgb(x, y) != later.Rgb(x, y))
+                ++(y + 2 < shore ? skyMoved : waterMoved);
+    EXPECT_EQ(0u, skyMoved) << "the sky moves";
+    EXPECT_GT(waterMoved, size_t(kWidth) * (kHeight - shore) / 10) << "the water does not ripple";
+
+    // The mirror: each water row near the shore looks like the picture row as far above it,
+    // column by column (the ripples move a few pixels, the shade darkens a little).
+    size_t matched = 0, total = 0;
+    for (UINT d = 4; d < 40; d += 4)
+        for (UINT x = 8; x < kWidth - 8; x += 8) {
+            ++total;
+            if (CloseColours(early.Rgb(x, shore + d), early.Rgb(x, shore - d), 48))
+                ++matched;
+        }
+    EXPECT_GT(matched, total * 6 / 10) << matched << " of " << total << " water points mirror the shore";
+}
+
+// The fire, without the slide's objects: flames flicker along the foot of the picture and the
+// heat haze makes the whole frame shimmer a little, without tearing it apart.
+TEST_F(SlideScreenshots, NightByTheFireFlickersAndShimmers)
+{
+    IDirect3DDevice9* device = testDevice.device();
+    ASSERT_GT(doc.slideCount, 5u);
+    SlideRecord& slide = doc.slides[5];
+    ASSERT_EQ(kSlideFire, slide.kind);
+    ASSERT_NE(0, slide.switches[0]) << "the haze is on";
+    std::unique_ptr<MutableLight> light = LightWithOnly(slide, NoObject);
+    ASSERT_NE(nullptr, light);
+    ASSERT_TRUE(light->objects.empty());
+
+    const PixelImage early = DrawFrames(*light, 0.5f, 0.5f);
+    const PixelImage later = DrawFrames(*light, 1.3f, 1.3f);
+    EXPECT_FALSE(SaveBackBufferPng(device, L"slide_5_night_by_the_fire_later").empty());
+
+    // The flames sit from 55 % of the height down; the band below 70 % is mostly fire.
+    const UINT flameTop = kHeight * 70 / 100, skyBottom = kHeight * 40 / 100;
+    size_t flickered = 0, shimmered = 0, jumped = 0;
+    for (UINT y = 0; y < kHeight; ++y)
+        for (UINT x = 0; x < kWidth; ++x) {
+            const uint32_t a = early.Rgb(x, y), b = later.Rgb(x, y);
+            if (y >= flameTop && !CloseColours(a, b, 24))
+                ++flickered;
+            if (y < skyBottom && a != b)
+                ++shimmered;
+            if (y < skyBottom && !CloseColours(a, b, 96))
+                ++jumped;
+        }
+    const size_t band = size_t(kWidth) * (kHeight - flameTop), sky = size_t(kWidth) * skyBottom;
+    EXPECT_GT(flickered, band / 10) << "the flames do not move";
+    EXPECT_GT(shimmered, sky / 50) << "no haze over the sky";
+    EXPECT_LT(jumped, sky / 50) << "the haze moves the sky too far";
+}
+
 // --- The sprite objects of the fish and light kinds ---------------------------------------------
 
 // Whether a description is of the kind K itself (a bird or a ghost is no fish here).
@@ -649,79 +723,6 @@ TEST_F(SlideScreenshots, SpriteSlidesShowTheirObjectsMoving)
         EXPECT_GT(moved, 300u) << "the sprites stand still";
         EXPECT_LE(outside, moved / 100) << "the picture changes away from the sprites";
     }
-}
-
-// The lake at dusk, its objects left out: the water under the picture's shore line (70 % of its
-// height) mirrors the band above it and ripples from one moment to the next, while the sky and
-// the hills above stay still.
-TEST_F(SlideScreenshots, LakeAtDuskMirrorsAndRipplesBelowItsShore)
-{
-    IDirect3DDevice9* device = testDevice.device();
-    ASSERT_GT(doc.slideCount, 4u);
-    SlideRecord& slide = doc.slides[4];
-    ASSERT_EQ(kSlideLake, slide.kind);
-    std::unique_ptr<MutableLight> light = LightWithOnly(slide, NoObject);
-    ASSERT_TRUE(light);
-
-    const PixelImage early = DrawFrames(*light, 0.5f, 0.5f);
-    EXPECT_FALSE(SaveBackBufferPng(device, L"slide_4_lake_at_dusk_water").empty());
-    const PixelImage later = DrawFrames(*light, 0.9f, 0.9f);
-
-    const UINT shore = kHeight * 70 / 100;
-    size_t skyMoved = 0, waterMoved = 0;
-    for (UINT y = 0; y < kHeight; ++y)
-        for (UINT x = 0; x < kWidth; ++x)
-            if (early.Rgb(x, y) != later.Rgb(x, y))
-                ++(y + 2 < shore ? skyMoved : waterMoved);
-    EXPECT_EQ(0u, skyMoved) << "the sky moves";
-    EXPECT_GT(waterMoved, size_t(kWidth) * (kHeight - shore) / 10) << "the water does not ripple";
-
-    // The mirror: each water row near the shore looks like the picture row as far above it,
-    // column by column (the ripples move a few pixels, the shade darkens a little).
-    size_t matched = 0, total = 0;
-    for (UINT d = 4; d < 40; d += 4)
-        for (UINT x = 8; x < kWidth - 8; x += 8) {
-            ++total;
-            if (CloseColours(early.Rgb(x, shore + d), early.Rgb(x, shore - d), 48))
-                ++matched;
-        }
-    EXPECT_GT(matched, total * 6 / 10) << matched << " of " << total << " water points mirror the shore";
-}
-
-// The fire, without the slide's objects: flames flicker along the foot of the picture and the
-// heat haze makes the whole frame shimmer a little, without tearing it apart.
-TEST_F(SlideScreenshots, NightByTheFireFlickersAndShimmers)
-{
-    IDirect3DDevice9* device = testDevice.device();
-    ASSERT_GT(doc.slideCount, 5u);
-    SlideRecord& slide = doc.slides[5];
-    ASSERT_EQ(kSlideFire, slide.kind);
-    ASSERT_NE(0, slide.switches[0]) << "the haze is on";
-    std::unique_ptr<MutableLight> light = LightWithOnly(slide, NoObject);
-    ASSERT_NE(nullptr, light);
-    ASSERT_TRUE(light->objects.empty());
-
-    const PixelImage early = DrawFrames(*light, 0.5f, 0.5f);
-    const PixelImage later = DrawFrames(*light, 1.3f, 1.3f);
-    EXPECT_FALSE(SaveBackBufferPng(device, L"slide_5_night_by_the_fire_later").empty());
-
-    // The flames sit from 55 % of the height down; the band below 70 % is mostly fire.
-    const UINT flameTop = kHeight * 70 / 100, skyBottom = kHeight * 40 / 100;
-    size_t flickered = 0, shimmered = 0, jumped = 0;
-    for (UINT y = 0; y < kHeight; ++y)
-        for (UINT x = 0; x < kWidth; ++x) {
-            const uint32_t a = early.Rgb(x, y), b = later.Rgb(x, y);
-            if (y >= flameTop && !CloseColours(a, b, 24))
-                ++flickered;
-            if (y < skyBottom && a != b)
-                ++shimmered;
-            if (y < skyBottom && !CloseColours(a, b, 96))
-                ++jumped;
-        }
-    const size_t band = size_t(kWidth) * (kHeight - flameTop), sky = size_t(kWidth) * skyBottom;
-    EXPECT_GT(flickered, band / 10) << "the flames do not move";
-    EXPECT_GT(shimmered, sky / 50) << "no haze over the sky";
-    EXPECT_LT(jumped, sky / 50) << "the haze moves the sky too far";
 }
 
 } // namespace
