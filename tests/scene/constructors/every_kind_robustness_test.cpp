@@ -1,5 +1,6 @@
 // Damaged documents of the program's own kinds: a document whose slides hold a description of
-// every kind the program registers, cut at every byte and mutated many times with a fixed seed.
+// every kind the program registers, and an older-format list with a sprite record of every version
+// and kind, wrapped sprites and leaves, cut at every byte and mutated many times with a fixed seed.
 // Each load must succeed or end in the document error; nothing may crash or hang.
 #include <gtest/gtest.h>
 
@@ -14,6 +15,7 @@
 #include "document/ObjectReader.h"
 #include "document/SceneDoc.h"
 #include "scene/constructors/SceneReaders.h"
+#include "tests/scene/LegacyRecords.h"
 #include "tools/docwriter/DocumentBuilder.h"
 #include "tools/docwriter/DocumentWriter.h"
 
@@ -21,8 +23,8 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-// One slide of each light kind; each slide holds every registered kind's description with its
-// defaults, in the registry's order.
+// One slide of each light kind, each holding every registered kind's description with its
+// defaults, in the registry's order; then a slide with an older-format list.
 Bytes EveryKindDocument(size_t& kindCount)
 {
     RegisterSceneReaders();
@@ -44,6 +46,25 @@ Bytes EveryKindDocument(size_t& kindCount)
         slide.objectBytes = objects.bytes;
         plan.slides.push_back(slide);
     }
+    LegacyListPlan legacy;
+    for (uint32_t version = 0; version <= 11; ++version) {
+        LegacySpritePlan sprite;
+        sprite.version = version;
+        sprite.kind = static_cast<int32_t>(version);
+        sprite.title = L"legacy " + std::to_wstring(version);
+        if (version >= 4)
+            sprite.firstPicture = ResourceRef(10, L"common_res.dll");
+        if (version >= 9)
+            sprite.frameTimes = {0.25f, 0.5f};
+        if (version >= 10)
+            sprite.pictureList = {ResourceRef(12, L"common_res.dll")};
+        legacy.sprites.push_back(sprite);
+    }
+    legacy.wrapped.resize(1);
+    legacy.wrapped[0].kind = 12;
+    legacy.leaves.resize(1);
+    legacy.leaves[0].count = 3;
+    plan.slides.push_back(LegacySlide(legacy));
     return BuildDocument(plan);
 }
 
@@ -75,9 +96,10 @@ TEST_F(EveryKindRobustness, TheDocumentLoadsWithEveryKindOnEverySlide)
     EXPECT_GE(kinds, 14u);
     SceneDoc doc;
     ASSERT_TRUE(LoadSceneDocument(document.data(), document.size(), doc));
-    ASSERT_EQ(7u, doc.slideCount);
-    for (uint32_t i = 0; i < doc.slideCount; ++i)
+    ASSERT_EQ(8u, doc.slideCount);
+    for (uint32_t i = 0; i < 7; ++i)
         EXPECT_EQ(kinds, doc.slides[i].objects.size()) << "slide " << i;
+    EXPECT_EQ(14u, doc.slides[7].legacyObjectCount);
 }
 
 TEST_F(EveryKindRobustness, EveryTruncationEndsInTheDocumentError)
