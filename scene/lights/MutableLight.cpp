@@ -2,6 +2,7 @@
 
 #include "document/SceneDoc.h"
 #include "scene/lights/MutableAqua.h"
+#include "scene/lights/MutableGlassBall.h"
 #include "scene/lights/MutableNone.h"
 #include "scene/objects/DS_ABObj.h"
 #include "scene/render/LightLayout.h"
@@ -64,13 +65,14 @@ MutableLight* CreateMutableLight(const SlideRecord* slide)
     switch (static_cast<uint32_t>(slide->kind)) {
     case kSlideUnderwater:
         return new MutableAqua(*slide);
-    // The lake, fire, water-ring, glyph-rain and glass-ball modes are not built yet; until
-    // they are, their slides are shown as pictures.
+    case kSlideGlassBall:
+        return new MutableGlassBall(*slide);
+    // The lake, fire, water-ring and glyph-rain modes are not built yet; until they are, their
+    // slides are shown as pictures.
     case kSlideLake:
     case kSlideFire:
     case kSlideRings:
     case kSlideGlyphs:
-    case kSlideGlassBall:
     default:
         return new MutableNone(*slide);
     }
