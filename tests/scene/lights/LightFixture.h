@@ -77,6 +77,10 @@ protected:
     // Two frames (the first on a magenta back buffer), so the second shows the steady state.
     void DrawTwoFrames(MutableLight& light, DS_ScreenQuad* fade = nullptr);
 
+    // The device's state values, read back (0xDEAD when the read fails).
+    DWORD StageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type);
+    DWORD SamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type);
+
     std::unique_ptr<DS_DocResManager> manager;
     float objectTime = 0.0f; // application time of the next frame; each frame adds 10 ms
 

@@ -214,38 +214,28 @@ TEST_F(GlassBallTest, RestoredStatesSetTheBumpMatrixAndWrapTheScene)
     d->SetSamplerState(1, D3DSAMP_ADDRESSU, D3DTADDRESS_CLAMP);
     d->SetTextureStageState(0, D3DTSS_BUMPENVMAT00, 0);
     ball->RestoreRenderStates();
-    auto stage = [&](DWORD s, D3DTEXTURESTAGESTATETYPE t) {
-        DWORD v = 0xDEAD;
-        d->GetTextureStageState(s, t, &v);
-        return v;
-    };
-    auto sampler = [&](DWORD s, D3DSAMPLERSTATETYPE t) {
-        DWORD v = 0xDEAD;
-        d->GetSamplerState(s, t, &v);
-        return v;
-    };
     struct Expect {
         const char* what;
         DWORD value, expected;
     };
     const Expect table[] = {
-        {"BUMPENVMAT00", stage(0, D3DTSS_BUMPENVMAT00), Bits(0.2f)},
-        {"BUMPENVMAT01", stage(0, D3DTSS_BUMPENVMAT01), 0},
-        {"BUMPENVMAT10", stage(0, D3DTSS_BUMPENVMAT10), 0},
-        {"BUMPENVMAT11", stage(0, D3DTSS_BUMPENVMAT11), Bits(0.25f)},
-        {"BUMPENVLSCALE", stage(0, D3DTSS_BUMPENVLSCALE), Bits(1.0f)},
-        {"BUMPENVLOFFSET", stage(0, D3DTSS_BUMPENVLOFFSET), 0},
-        {"stage 0 COLORARG1", stage(0, D3DTSS_COLORARG1), D3DTA_TEXTURE},
-        {"stage 1 COLORARG1", stage(1, D3DTSS_COLORARG1), D3DTA_TEXTURE},
-        {"stage 1 COLORARG2", stage(1, D3DTSS_COLORARG2), D3DTA_CURRENT},
-        {"stage 1 ALPHAOP", stage(1, D3DTSS_ALPHAOP), D3DTOP_SELECTARG1},
-        {"stage 1 ALPHAARG1", stage(1, D3DTSS_ALPHAARG1), D3DTA_CURRENT},
-        {"stage 1 COLOROP (off until a pass needs it)", stage(1, D3DTSS_COLOROP), D3DTOP_DISABLE},
-        {"sampler 1 ADDRESSU", sampler(1, D3DSAMP_ADDRESSU), D3DTADDRESS_WRAP},
-        {"sampler 1 ADDRESSV", sampler(1, D3DSAMP_ADDRESSV), D3DTADDRESS_WRAP},
-        {"sampler 1 MINFILTER", sampler(1, D3DSAMP_MINFILTER), D3DTEXF_LINEAR},
-        {"sampler 1 MAGFILTER", sampler(1, D3DSAMP_MAGFILTER), D3DTEXF_LINEAR},
-        {"sampler 0 MIPFILTER", sampler(0, D3DSAMP_MIPFILTER), D3DTEXF_LINEAR},
+        {"BUMPENVMAT00", StageState(0, D3DTSS_BUMPENVMAT00), Bits(0.2f)},
+        {"BUMPENVMAT01", StageState(0, D3DTSS_BUMPENVMAT01), 0},
+        {"BUMPENVMAT10", StageState(0, D3DTSS_BUMPENVMAT10), 0},
+        {"BUMPENVMAT11", StageState(0, D3DTSS_BUMPENVMAT11), Bits(0.25f)},
+        {"BUMPENVLSCALE", StageState(0, D3DTSS_BUMPENVLSCALE), Bits(1.0f)},
+        {"BUMPENVLOFFSET", StageState(0, D3DTSS_BUMPENVLOFFSET), 0},
+        {"stage 0 COLORARG1", StageState(0, D3DTSS_COLORARG1), D3DTA_TEXTURE},
+        {"stage 1 COLORARG1", StageState(1, D3DTSS_COLORARG1), D3DTA_TEXTURE},
+        {"stage 1 COLORARG2", StageState(1, D3DTSS_COLORARG2), D3DTA_CURRENT},
+        {"stage 1 ALPHAOP", StageState(1, D3DTSS_ALPHAOP), D3DTOP_SELECTARG1},
+        {"stage 1 ALPHAARG1", StageState(1, D3DTSS_ALPHAARG1), D3DTA_CURRENT},
+        {"stage 1 COLOROP (off until a pass needs it)", StageState(1, D3DTSS_COLOROP), D3DTOP_DISABLE},
+        {"sampler 1 ADDRESSU", SamplerState(1, D3DSAMP_ADDRESSU), D3DTADDRESS_WRAP},
+        {"sampler 1 ADDRESSV", SamplerState(1, D3DSAMP_ADDRESSV), D3DTADDRESS_WRAP},
+        {"sampler 1 MINFILTER", SamplerState(1, D3DSAMP_MINFILTER), D3DTEXF_LINEAR},
+        {"sampler 1 MAGFILTER", SamplerState(1, D3DSAMP_MAGFILTER), D3DTEXF_LINEAR},
+        {"sampler 0 MIPFILTER", SamplerState(0, D3DSAMP_MIPFILTER), D3DTEXF_LINEAR},
     };
     for (const Expect& e : table)
         EXPECT_EQ(e.expected, e.value) << e.what;
