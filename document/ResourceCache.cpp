@@ -107,8 +107,13 @@ HRESULT LoadBumpTextureFromMemory(const void* bytes, uint32_t size, IDirect3DTex
                                decoded.Out());
     if (FAILED(hr))
         return hr;
+    // The loop below reads four bytes a texel, blue, green, red, alpha: D3DX may pick another
+    // format than the one asked for, and then the texels are not what the loop reads.
     D3DSURFACE_DESC desc;
-    decoded->GetLevelDesc(0, &desc);
+    if (FAILED(hr = decoded->GetLevelDesc(0, &desc)))
+        return hr;
+    if (desc.Format != D3DFMT_A8R8G8B8 && desc.Format != D3DFMT_X8R8G8B8)
+        return D3DERR_WRONGTEXTUREFORMAT;
     ComRef<IDirect3DTexture9> bump;
     hr = CurrentDevice->CreateTexture(desc.Width, desc.Height, 1, 0, D3DFMT_V8U8, D3DPOOL_MANAGED, bump.Out(),
                                       nullptr);

@@ -1,6 +1,5 @@
 #include "document/SceneDoc.h"
 
-#include <shlwapi.h>
 #include <share.h>
 
 #include <cstdio>
@@ -80,19 +79,27 @@ DS_AudioFile* DS_AudioFile::Read(DS_IOF_Virtual* archive)
     return sound.release();
 }
 
+std::wstring TemporaryCopyName(const std::wstring& storedPath)
+{
+    const size_t separator = storedPath.find_last_of(L"\\/");
+    const std::wstring name = separator == std::wstring::npos ? storedPath : storedPath.substr(separator + 1);
+    if (name.empty() || name == L"." || name == L".." || name.find(L':') != std::wstring::npos)
+        return std::wstring();
+    return name;
+}
+
 void DS_AudioFile::PrepareFile()
 {
     if (!file.HasBytes())
         return;
-    if (!file.name.empty() && PathFileExistsW(file.name.c_str())) {
+    // Only a file will play: a stored path that names a folder keeps the embedded bytes.
+    const DWORD attributes = file.name.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(file.name.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         file.ReleaseBytes();
         return;
     }
-    // The copy goes to the temporary folder under the stored file name; a bare name without a
-    // folder is a file name as it stands.
-    std::wstring name = FileNamePart(file.name);
-    if (name.empty())
-        name = file.name;
+    // The copy goes to the temporary folder under the stored file name.
+    const std::wstring name = TemporaryCopyName(file.name);
     if (name.empty())
         return;
     wchar_t folder[MAX_PATH + 1] = {};

@@ -83,6 +83,12 @@ public:
     void PrepareFile();
 };
 
+// The name under which a track's embedded bytes are copied into the temporary folder: the part
+// of the stored path after its last backslash or slash, or the whole path when it has neither.
+// Empty (no copy) for a part that is empty, "." or "..", or holds ':', so that no stored path can
+// place the copy outside the temporary folder.
+std::wstring TemporaryCopyName(const std::wstring& storedPath);
+
 struct SceneDoc {
     uint32_t slideCount = 0;
     std::unique_ptr<SlideRecord[]> slides;

@@ -16,6 +16,8 @@ int32_t keyCounter = 0; // stamps of id-less keys; never reset during a run
 
 size_t NamedBlob::Read(ResourceBuffer& buffer, NamedBlob& blob)
 {
+    if (!buffer.HasSource())
+        return 0; // nothing to read: the blob keeps its bytes and its name
     uint32_t size = 0;
     buffer.ReadValue(size);
     size_t consumed = 4;

@@ -28,7 +28,17 @@ std::wstring ReadBrowserCommand()
     if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ))
         return {};
     buffer[size / sizeof(wchar_t)] = L'\0';
-    return buffer;
+    if (type == REG_SZ)
+        return buffer;
+    // REG_EXPAND_SZ: names such as %ProgramFiles% stand for the environment's values.
+    const DWORD needed = ExpandEnvironmentStringsW(buffer, nullptr, 0);
+    if (needed == 0)
+        return {};
+    std::vector<wchar_t> expanded(needed);
+    const DWORD written = ExpandEnvironmentStringsW(buffer, expanded.data(), needed);
+    if (written == 0 || written > needed)
+        return {};
+    return expanded.data();
 }
 
 } // namespace

@@ -79,6 +79,10 @@ HRESULT CD3DScreensaver::StartWithCommandLine(HINSTANCE module, const wchar_t* c
     const SaverSwitch parsed = ParseSaverSwitch(commandLine);
     mode = parsed.mode;
     parentWindow = parsed.parent;
+    // A stale or wrong handle from the caller must not make the settings unreachable: the dialog
+    // then opens without an owner.
+    if (mode == SaverRunMode::Configure && parentWindow && !IsWindow(parentWindow))
+        parentWindow = nullptr;
     ListMonitors();
 
     if (mode == SaverRunMode::Preview || mode == SaverRunMode::FullScreen || mode == SaverRunMode::Test) {
@@ -481,7 +485,12 @@ void CD3DScreensaver::CloseSaver()
     if (mode == SaverRunMode::FullScreen)
         SystemParametersInfoW(SPI_SCREENSAVERRUNNING, FALSE, nullptr, 0);
     StopDevices();
-    ShutdownScene();
+    // Input queued behind the quit message can close the saver a second time: the scene is shut
+    // down once, and what it released is not released again.
+    if (!sceneShutDown) {
+        sceneShutDown = 1;
+        ShutdownScene();
+    }
     if (passwordModule) {
         FreeLibrary(passwordModule);
         passwordModule = nullptr;

@@ -128,6 +128,7 @@ public:
     HMODULE passwordModule = nullptr;
     BOOL(WINAPI* passwordCheck)(HWND) = nullptr;
     int32_t checkingPassword = 0;
+    int32_t sceneShutDown = 0;  // ShutdownScene has run (it runs once, whatever closes the saver)
     int32_t windowed = 0;
     int32_t errorFlag = 0;
     HRESULT errorCode = 0;

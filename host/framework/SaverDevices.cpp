@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <new>
 
+#include "document/CurrentDevice.h"
 #include "host/framework/SaverErrors.h"
 
 namespace {
@@ -34,6 +35,19 @@ void ReadDword(HKEY key, const wchar_t* name, T& field)
 void WriteDword(HKEY key, const wchar_t* name, DWORD value)
 {
     RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+}
+
+// The stored "Adapter ID", or all zero (absent) when the value is missing, is not binary or is
+// not exactly one GUID long: such a value says nothing about which adapter the settings are for.
+GUID ReadAdapterId(HKEY key)
+{
+    GUID stored = {};
+    DWORD type = 0, size = sizeof stored;
+    const LONG status =
+        RegQueryValueExW(key, L"Adapter ID", nullptr, &type, reinterpret_cast<BYTE*>(&stored), &size);
+    if (status != ERROR_SUCCESS || type != REG_BINARY || size != sizeof stored)
+        return GUID{};
+    return stored;
 }
 
 void WriteAdapterId(HKEY key, const GUID& id)
@@ -509,6 +523,7 @@ void CD3DScreensaver::StopDevices()
         ReleaseUnitDevice(i);
     deviceCount = 0;
     currentDevice = nullptr;
+    CurrentDevice = nullptr; // loading and drawing code must not reach a released device
     // Cleared, so that a second stop (a key already queued behind the quit) finds nothing to do.
     d3d.Reset();
 }
@@ -526,9 +541,7 @@ void CD3DScreensaver::LoadMonitorSettings(HKEY settingsKey)
         HKEY screen = OpenScreenKey(settingsKey, m);
         if (!screen)
             continue;
-        GUID stored = {};
-        DWORD size = sizeof stored;
-        RegQueryValueExW(screen, L"Adapter ID", nullptr, nullptr, reinterpret_cast<BYTE*>(&stored), &size);
+        const GUID stored = ReadAdapterId(screen);
         ReadDword(screen, L"Leave Black", rec.leaveBlack);
         if (StoredAdapterIdApplies(stored, rec.identifier.DeviceIdentifier)) {
             ReadDword(screen, L"Disable Hardware", rec.disableHardware);

@@ -3,6 +3,7 @@
 #include "document/SceneDoc.h"
 #include "scene/lights/MutableAqua.h"
 #include "scene/lights/MutableGlassBall.h"
+#include "scene/lights/MutableMatrix.h"
 #include "scene/lights/MutableNone.h"
 #include "scene/objects/DS_ABObj.h"
 #include "scene/render/LightLayout.h"
@@ -65,14 +66,15 @@ MutableLight* CreateMutableLight(const SlideRecord* slide)
     switch (static_cast<uint32_t>(slide->kind)) {
     case kSlideUnderwater:
         return new MutableAqua(*slide);
+    case kSlideGlyphs:
+        return new MutableMatrix(*slide);
     case kSlideGlassBall:
         return new MutableGlassBall(*slide);
-    // The lake, fire, water-ring and glyph-rain modes are not built yet; until they are, their
+    // The lake, fire and water-ring modes are not built yet; until they are, their
     // slides are shown as pictures.
     case kSlideLake:
     case kSlideFire:
     case kSlideRings:
-    case kSlideGlyphs:
     default:
         return new MutableNone(*slide);
     }

@@ -6,6 +6,14 @@
 #include "scene/constructors/DS_BaseSpriteProp.h"
 #include "scene/constructors/SceneMath.h"
 
+SpriteVec3 TransformSpriteVector(const SpriteVec3& v, const D3DXMATRIX& m)
+{
+    const D3DXVECTOR3 in(v.x, v.y, v.z);
+    D3DXVECTOR3 out;
+    D3DXVec3TransformCoord(&out, &in, &m);
+    return SpriteVec3{out.x, out.y, out.z};
+}
+
 void DS_Sprite::Init(DS_Sprite* sprite, const DS_BaseSpriteProp* description)
 {
     sprite->extraVelocity = SpriteVec3{};

@@ -19,6 +19,9 @@ struct SpriteVec3 {
     float z = 0.0f;
 };
 
+// v transformed as a point by m (D3DXVec3TransformCoord): how the kinds turn a sprite's axes.
+SpriteVec3 TransformSpriteVector(const SpriteVec3& v, const D3DXMATRIX& m);
+
 struct DS_Sprite {
     SpriteVec3 extraVelocity;
     float velocityX = 0.0f;

@@ -2,6 +2,9 @@
 // Every texture stays null here, so these tests see only which sources and frames exist.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
+
 #include "document/CurrentDevice.h"
 #include "document/DocResManager.h"
 #include "document/ResourceBuffer.h"
@@ -133,12 +136,24 @@ TEST_F(DocResManagerTest, WriteRoundTripsThroughPrepareSave)
     WriteManager(expected, plan);
     EXPECT_EQ(expected.bytes, written.bytes);
 
-    // The texture map entry of the notes' example: 90 bytes.
-    DocumentWriter entry;
-    entry.Key(lib);
-    entry.UInt(1);
-    entry.Ref(copy);
-    EXPECT_EQ(90u, entry.bytes.size());
+    // The manager's own bytes hold the library key's texture-source entry exactly as a document
+    // stores it, 90 bytes written out by hand: key, one reference, the reference's two bytes.
+    std::vector<uint8_t> entry;
+    auto text = [&](const char* ascii) {
+        entry.insert(entry.end(), {0xFF, 0xFE, 0xFF, static_cast<uint8_t>(std::strlen(ascii))});
+        for (const char* c = ascii; *c; ++c)
+            entry.insert(entry.end(), {static_cast<uint8_t>(*c), 0});
+    };
+    auto bytes = [&](std::initializer_list<uint8_t> b) { entry.insert(entry.end(), b); };
+    text("common_res.dll");
+    bytes({0x0A, 0, 0, 0, 0, 0, 0, 0}); // id 10, modification time 0
+    bytes({1, 0, 0, 0});                // one reference
+    bytes({0x0A, 0, 0, 0});             // its resource id
+    text("common_res.dll");
+    bytes({2, 0, 0, 0, 0xAA, 0xBB});    // its bytes
+    text("");                           // its name
+    ASSERT_EQ(90u, entry.size());
+    EXPECT_NE(std::search(written.bytes.begin(), written.bytes.end(), entry.begin(), entry.end()), written.bytes.end());
 }
 
 TEST_F(DocResManagerTest, LibraryKeysLoadOnceOtherKeysNever)

@@ -102,18 +102,6 @@ TEST_F(ObjectListTest, CountBeyondTheDocumentFailsBeforeReading)
     EXPECT_TRUE(list.empty());
 }
 
-TEST(ReaderRegistry, RegisteringTwiceChangesNothing)
-{
-    RegisterTestReaders();
-    auto& readers = IOF_Virtual_Reader::GetReaderMap();
-    const auto before = readers;
-    RegisterTestReaders();
-    RegisterReader<TestSwimmer>();
-    EXPECT_EQ(before, readers);
-    EXPECT_EQ(1u, readers.count(L"TestSwimmer"));
-    EXPECT_EQ(1u, readers.count(L"TestDiver"));
-}
-
 TEST(ReaderRegistry, UnknownNameConsumesOnlyNameAndVersion)
 {
     RegisterTestReaders();

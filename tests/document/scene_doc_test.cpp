@@ -253,59 +253,121 @@ TEST_F(SceneDocTest, KindParameterBlocks)
     }
 }
 
+// Every field a kind's block sets, each written with a value of its own, lands in its own place:
+// two fields read in the wrong order or into each other's slots show as a wrong value.
 TEST_F(SceneDocTest, KindParameterValuesLandInTheirFields)
 {
-    SlidePlan lake, fire, glass, aqua, glyphs;
-    lake.kind = 2;
-    lake.params.amount = -3;
-    lake.params.colours[0] = 0x112233;
-    for (int i = 0; i < 6; ++i)
-        lake.params.levels[i] = 10 + i;
-    lake.params.options[0] = 4;
-    fire.kind = 3;
-    fire.params.fireKeys[1] = ResKey(L"common_res.dll", 7);
-    fire.params.switches[0] = 1;
-    fire.params.switches[1] = 2;
-    fire.params.levels[2] = 99;
-    glass.kind = 6;
-    glass.params.refs[2] = ResourceRef(63, L"common_res.dll");
-    glass.params.blob.name = L"ball.png";
-    glass.params.blob.data = {1, 2};
-    glass.params.pointX = -5;
-    glass.params.pointY = 6;
-    glass.params.colours[1] = 0xFF;
-    aqua.kind = 1;
-    aqua.paramVersion = 1;
-    aqua.params.legacyPictures.resize(2);
-    aqua.params.legacyPictures[1].data = {7};
-    glyphs.kind = 5;
-    glyphs.params.auxValue = 8;
-    glyphs.params.options[1] = -1;
+    KindParams p;
+    p.speed = 41;
+    p.amount = -42;
+    p.auxValue = 43;
+    for (int i = 0; i < 10; ++i) {
+        p.switches[i] = 100 + i;
+        p.levels[i] = 200u + i;
+        p.options[i] = -300 - i;
+        p.colours[i] = 0x400000u + i;
+    }
+    for (int i = 0; i < 3; ++i) {
+        p.refs[i] = ResourceRef(500 + i, L"lib" + std::to_wstring(i) + L".dll");
+        p.fireKeys[i] = ResKey(L"common_res.dll", 600 + i);
+    }
+    p.fireKeys[3] = ResKey(L"common_res.dll", 603);
+    p.blob.name = L"ball.png";
+    p.blob.data = {1, 2};
+    p.pointX = -5;
+    p.pointY = 6;
+    p.legacyPictures.resize(2);
+    p.legacyPictures[0].data = {6};
+    p.legacyPictures[1].data = {7};
 
+    struct Case {
+        int32_t kind;
+        uint32_t paramVersion;
+    };
+    const Case cases[] = {{1, 1}, {1, 2}, {2, 2}, {3, 1}, {3, 2}, {4, 2}, {5, 2}, {6, 2}};
     DocumentPlan plan;
-    plan.slides = {lake, fire, glass, aqua, glyphs};
+    for (const Case& c : cases) {
+        SlidePlan slide;
+        slide.kind = c.kind;
+        slide.paramVersion = c.paramVersion;
+        slide.params = p;
+        plan.slides.push_back(slide);
+    }
     SceneDoc doc;
     ASSERT_TRUE(Load(BuildDocument(plan), doc));
-    ASSERT_EQ(5u, doc.slideCount);
+    ASSERT_EQ(8u, doc.slideCount);
     const SlideRecord* s = doc.slides.get();
-    EXPECT_EQ(-3, s[0].amount);
-    EXPECT_EQ(0x112233u, s[0].colours[0]);
-    EXPECT_EQ(15u, s[0].levels[5]);
-    EXPECT_EQ(4, s[0].options[0]);
-    EXPECT_EQ(1, s[1].switches[0]);
-    EXPECT_EQ(2, s[1].switches[1]);
-    EXPECT_EQ(99u, s[1].levels[2]);
-    EXPECT_EQ(63, s[2].resourceRefs[2].resourceId);
-    EXPECT_EQ(L"ball.png", s[2].blobs[0].name);
-    EXPECT_EQ((Bytes{1, 2}), s[2].blobs[0].data);
-    EXPECT_EQ(-5, s[2].points[0].x);
-    EXPECT_EQ(6, s[2].points[0].y);
-    EXPECT_EQ(0xFFu, s[2].colours[1]);
-    EXPECT_EQ(2u, s[3].legacyPictureCount);
-    ASSERT_EQ(2u, s[3].legacyPictures.size());
-    EXPECT_EQ((Bytes{7}), s[3].legacyPictures[1].data);
-    EXPECT_EQ(8, s[4].auxValue);
-    EXPECT_EQ(-1, s[4].options[1]);
+
+    // Underwater: the speed, and in version 1 the legacy pictures.
+    EXPECT_EQ(41u, s[0].speed);
+    ASSERT_EQ(2u, s[0].legacyPictureCount);
+    ASSERT_EQ(2u, s[0].legacyPictures.size());
+    EXPECT_EQ((Bytes{6}), s[0].legacyPictures[0].data);
+    EXPECT_EQ((Bytes{7}), s[0].legacyPictures[1].data);
+    EXPECT_EQ(41u, s[1].speed);
+    EXPECT_EQ(0u, s[1].legacyPictureCount);
+
+    // Lake: amount, speed, colour 0, levels 0 to 5, option 0.
+    EXPECT_EQ(-42, s[2].amount);
+    EXPECT_EQ(41u, s[2].speed);
+    EXPECT_EQ(0x400000u, s[2].colours[0]);
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(200u + i, s[2].levels[i]) << "lake level " << i;
+    EXPECT_EQ(0u, s[2].levels[6]);
+    EXPECT_EQ(-300, s[2].options[0]);
+
+    // Fire, version 1: the extra value first, then amount and speed; the switch is cleared.
+    EXPECT_EQ(43, s[3].auxValue);
+    EXPECT_EQ(-42, s[3].amount);
+    EXPECT_EQ(41u, s[3].speed);
+    EXPECT_EQ(0, s[3].switches[0]);
+    // Fire, version 2: amount, speed, switches 0 and 1 between the keys, levels 0 to 2.
+    EXPECT_EQ(-42, s[4].amount);
+    EXPECT_EQ(41u, s[4].speed);
+    EXPECT_EQ(100, s[4].switches[0]);
+    EXPECT_EQ(101, s[4].switches[1]);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(200u + i, s[4].levels[i]) << "fire level " << i;
+    EXPECT_EQ(0u, s[4].levels[3]);
+
+    // Water rings: levels 0 to 8, and normal speed.
+    for (int i = 0; i < 9; ++i)
+        EXPECT_EQ(200u + i, s[5].levels[i]) << "rings level " << i;
+    EXPECT_EQ(0u, s[5].levels[9]);
+    EXPECT_EQ(50u, s[5].speed);
+
+    // Falling glyphs: reference 0, levels 0 to 3, the extra value, colours 0 and 1, options 0 and 1.
+    EXPECT_EQ(500, s[6].resourceRefs[0].resourceId);
+    EXPECT_EQ(L"lib0.dll", s[6].resourceRefs[0].libraryName);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(200u + i, s[6].levels[i]) << "glyph level " << i;
+    EXPECT_EQ(0u, s[6].levels[4]);
+    EXPECT_EQ(43, s[6].auxValue);
+    EXPECT_EQ(0x400000u, s[6].colours[0]);
+    EXPECT_EQ(0x400001u, s[6].colours[1]);
+    EXPECT_EQ(-300, s[6].options[0]);
+    EXPECT_EQ(-301, s[6].options[1]);
+
+    // Glass ball: references 0 to 2, levels 0 to 2, switches 0 to 2, colours 0 and 1, options 0
+    // and 1, the blob, the point, and normal speed.
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(testing::Message() << "glass-ball slot " << i);
+        EXPECT_EQ(500 + i, s[7].resourceRefs[i].resourceId);
+        EXPECT_EQ(L"lib" + std::to_wstring(i) + L".dll", s[7].resourceRefs[i].libraryName);
+        EXPECT_EQ(200u + i, s[7].levels[i]);
+        EXPECT_EQ(100 + i, s[7].switches[i]);
+    }
+    EXPECT_EQ(0u, s[7].levels[3]);
+    EXPECT_EQ(0, s[7].switches[3]);
+    EXPECT_EQ(0x400000u, s[7].colours[0]);
+    EXPECT_EQ(0x400001u, s[7].colours[1]);
+    EXPECT_EQ(-300, s[7].options[0]);
+    EXPECT_EQ(-301, s[7].options[1]);
+    EXPECT_EQ(L"ball.png", s[7].blobs[0].name);
+    EXPECT_EQ((Bytes{1, 2}), s[7].blobs[0].data);
+    EXPECT_EQ(-5, s[7].points[0].x);
+    EXPECT_EQ(6, s[7].points[0].y);
+    EXPECT_EQ(50u, s[7].speed);
 }
 
 TEST_F(SceneDocTest, OtherListFormatsReadNoListAndTheLegacyFormatNeedsItsReader)
@@ -451,6 +513,12 @@ TEST(AudioFileTest, PrepareFile)
         {L"C:\\nowhere\\bad|name?.mp3", nullptr},     // the copy cannot be written
         {L"", nullptr},
         {L"C:\\nowhere\\", nullptr},
+        {L"C:\\x\\../lw_up.mp3", L"lw_up.mp3"},     // a slash ends the folder part too
+        {L"../lw_up.mp3", L"lw_up.mp3"},
+        {L"C:\\nowhere\\..", nullptr},                 // names a folder that exists
+        {L"C:\\nowhere\\.", nullptr},
+        {L"C:lw_drive.mp3", nullptr},                 // a drive-relative name is no file name
+        {L"C:\\nowhere\\lw_stream.mp3:alt", nullptr},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << std::wstring(c.path).size());
@@ -469,6 +537,8 @@ TEST(AudioFileTest, PrepareFile)
             EXPECT_EQ(bytes, sound.file.data);
         }
     }
+
+    EXPECT_FALSE(PathFileExistsW((temp + L"..\\lw_up.mp3").c_str())); // nothing above the folder
 
     DS_AudioFile silent;
     silent.file.name = L"C:\\nowhere\\lw_silent.mp3";

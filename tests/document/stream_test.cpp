@@ -5,6 +5,7 @@
 #include <sys/utime.h>
 
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -152,7 +153,9 @@ TEST(ResourceBufferTest, WithoutSourceReadsNothing)
     std::wstring s = L"keep";
     NamedBlob blob;
     blob.name = L"name";
+    blob.data = {1, 2, 3};
     ResourceRef ref(4, L"lib.dll");
+    ref.data = {4, 5};
     archive.ReadInt(&i);
     archive.ReadFloat(&f);
     archive.ReadString(&s);
@@ -162,8 +165,50 @@ TEST(ResourceBufferTest, WithoutSourceReadsNothing)
     EXPECT_EQ(2.5f, f);
     EXPECT_EQ(L"keep", s);
     EXPECT_EQ(L"name", blob.name);
+    EXPECT_EQ((Bytes{1, 2, 3}), blob.data);
     EXPECT_EQ(4, ref.resourceId);
     EXPECT_EQ(L"lib.dll", ref.libraryName);
+    EXPECT_EQ((Bytes{4, 5}), ref.data);
+}
+
+// A value that needs one byte more than the buffer holds is a document error, and the target
+// keeps what it held: for buffers of 0 to 8 bytes and every value kind the archive reads.
+TEST(ResourceBufferTest, OneBytePastTheEndFailsAndLeavesTheTarget)
+{
+    struct Kind {
+        const char* name;
+        size_t size;
+        void (*read)(DocumentReader&, void* target);
+    };
+    const Kind kinds[] = {
+        {"int64", 8, [](DocumentReader& r, void* t) { r.ReadInt64(static_cast<int64_t*>(t)); }},
+        {"float", 4, [](DocumentReader& r, void* t) { r.ReadFloat(static_cast<float*>(t)); }},
+        {"ulong", 4, [](DocumentReader& r, void* t) { r.ReadULong(static_cast<uint32_t*>(t)); }},
+        {"uint", 4, [](DocumentReader& r, void* t) { r.ReadUInt(static_cast<uint32_t*>(t)); }},
+        {"int", 4, [](DocumentReader& r, void* t) { r.ReadInt(static_cast<int32_t*>(t)); }},
+        {"byte", 1, [](DocumentReader& r, void* t) { r.ReadByte(static_cast<uint8_t*>(t)); }},
+        {"bool", 1, [](DocumentReader& r, void* t) { r.ReadBool(static_cast<bool*>(t)); }},
+    };
+    const Bytes bytes(8, 0x11);
+    for (size_t size = 0; size <= 8; ++size) {
+        SCOPED_TRACE(testing::Message() << "buffer of " << size << " bytes");
+        ResourceBuffer whole(bytes.data(), size);
+        EXPECT_TRUE(ThrowsDocumentError([&] { whole.Skip(size + 1); }));
+        EXPECT_EQ(size, whole.Remaining());
+        for (const Kind& kind : kinds) {
+            if (kind.size > size + 1)
+                continue; // more than one byte past the end
+            SCOPED_TRACE(kind.name);
+            ResourceBuffer buffer(bytes.data(), size);
+            buffer.Skip(size + 1 - kind.size); // leaves one byte fewer than the value needs
+            DocumentReader reader(&buffer);
+            alignas(8) uint8_t target[8];
+            std::memset(target, 0xA5, sizeof target);
+            EXPECT_TRUE(ThrowsDocumentError([&] { kind.read(reader, target); }));
+            EXPECT_EQ(Bytes(8, 0xA5), Bytes(target, target + 8));
+            EXPECT_EQ(kind.size - 1, buffer.Remaining()); // the failed read consumed nothing
+        }
+    }
 }
 
 TEST(ResourceBufferTest, ArchivesOverOneBufferReadOneSequence)

@@ -70,6 +70,14 @@ const PictureCase kPictures[] = {
     {7, L"flames", 512, 256, true},
     {8, L"flame_offsets", 256, 256, false},
     {62, L"haze_bump", 256, 256, false},
+    // Sprite pictures of flows, rain, grass, static pictures and flowers.
+    {20, L"stone", 256, 128, true},
+    {21, L"bubble", 64, 64, true},
+    {22, L"daisy", 128, 256, true},
+    {23, L"poppy", 128, 256, true},
+    {24, L"rain_streak", 16, 128, true},
+    {25, L"smoke_puff", 128, 128, true},
+    {27, L"grass_blade", 32, 256, true},
     {30, L"leaf", 128, 128, true},
     {31, L"leaf_golden", 128, 128, true},
 };
@@ -196,6 +204,34 @@ TEST_P(NoisePicture, IsRedAndGreenNoiseAroundTheMiddleThatTiles)
 }
 INSTANTIATE_TEST_SUITE_P(Pictures8And62, NoisePicture, ::testing::Values(kPictures[3], kPictures[4]));
 
+// The sprite pictures stand free of their frame: every corner is clear. The ones that stand on
+// the ground (grass, flowers) reach the bottom row at its middle, where the kinds fix their foot;
+// the rain streak is brightest toward its leading lower end.
+class SpritePicture : public LibraryPicture {
+protected:
+    uint32_t Alpha(UINT x, UINT y) const { return image.At(x, y) >> 24; }
+};
+TEST_P(SpritePicture, StandsFreeWithItsFootWhereTheKindExpectsIt)
+{
+    const UINT w = image.width, h = image.height;
+    for (UINT x : {0u, w - 1})
+        for (UINT y : {0u, h - 1})
+            EXPECT_EQ(0u, Alpha(x, y)) << "corner " << x << ", " << y;
+    const int id = GetParam().id;
+    if (id == 27 || id == 22 || id == 23) {
+        EXPECT_GT(Alpha(w / 2, h - 1), 200u) << "the foot at the bottom centre";
+    }
+    if (id == 24) {
+        EXPECT_GT(Alpha(w / 2, h * 7 / 8), Alpha(w / 2, h / 8) + 64) << "bright at the leading end";
+    }
+    size_t shown = 0;
+    for (uint32_t texel : image.texels)
+        shown += (texel >> 24) > 32 ? 1 : 0;
+    EXPECT_GT(shown, image.texels.size() / 20) << "hardly anything to see";
+}
+INSTANTIATE_TEST_SUITE_P(Pictures20To27, SpritePicture,
+                         ::testing::Values(kPictures[5], kPictures[6], kPictures[7], kPictures[8], kPictures[9],
+                                           kPictures[10], kPictures[11]));
 // The autumn leaves: a blade cut out by alpha around the middle of the picture, warm colours on
 // it, and clear texels that keep the dark rim colour.
 class LeafPicture : public LibraryPicture {};
@@ -226,7 +262,7 @@ TEST_P(LeafPicture, IsAnAutumnLeafCutOutByAlpha)
     EXPECT_GT(warm, solid * 95 / 100);
     EXPECT_EQ(0u, greyClear);
 }
-INSTANTIATE_TEST_SUITE_P(Pictures30And31, LeafPicture, ::testing::Values(kPictures[5], kPictures[6]));
+INSTANTIATE_TEST_SUITE_P(Pictures30And31, LeafPicture, ::testing::Values(kPictures[12], kPictures[13]));
 
 // --- Meshes -----------------------------------------------------------------------------------
 

@@ -17,6 +17,10 @@
 #include "document/DocResManager.h"
 #include "document/SceneDoc.h"
 #include "scene/constructors/DS_ButterflyConstructor.h"
+#include "scene/constructors/DS_FlowConstructor.h"
+#include "scene/constructors/DS_FlowerConstructor.h"
+#include "scene/constructors/DS_GrassConstructor.h"
+#include "scene/constructors/DS_StatObjConstructor.h"
 #include "scene/constructors/SceneReaders.h"
 #include "scene/lights/DS_GlassBallLight.h"
 #include "scene/lights/MutableLight.h"
@@ -109,11 +113,41 @@ double PictureMatch(const PixelImage& screen, const PixelImage& picture)
     return double(matched) / total;
 }
 
-// A kind no slide holds: a light with only objects of this kind has none.
-class NoObjectKind : public DS_ABObj_Constructor {
-public:
-    bool Write(DS_IOF_Virtual*) override { return true; }
-};
+// The pixels of two screens of one size that differ by more than `tolerance` levels in some
+// channel. Between frames drawn at one time with and without some objects: where those objects are.
+std::vector<bool> DifferenceMask(const PixelImage& a, const PixelImage& b, int tolerance = 8)
+{
+    std::vector<bool> mask(std::min(a.pixels.size(), b.pixels.size()));
+    for (size_t i = 0; i < mask.size(); ++i)
+        mask[i] = !CloseColours(a.pixels[i], b.pixels[i], tolerance);
+    return mask;
+}
+
+// How many pixels of two screens differ by more than a few levels.
+size_t DifferentPixels(const PixelImage& a, const PixelImage& b)
+{
+    const std::vector<bool> mask = DifferenceMask(a, b, 4);
+    return std::count(mask.begin(), mask.end(), true);
+}
+
+// Which of a slide's object descriptions a test draws.
+using ObjectFilter = bool (*)(const DS_ABObj_Constructor*);
+
+template <class Kind>
+bool OfKind(const DS_ABObj_Constructor* d)
+{
+    return dynamic_cast<const Kind*>(d) != nullptr;
+}
+// Flows, rain, grass, static pictures and flowers (rain is a flow, a flower a static picture).
+bool IsFlowOrPlant(const DS_ABObj_Constructor* d)
+{
+    return OfKind<DS_FlowConstructor>(d) || OfKind<DS_GrassConstructor>(d) || OfKind<DS_StatObjConstructor>(d);
+}
+bool IsStaticPictureOnly(const DS_ABObj_Constructor* d)
+{
+    return OfKind<DS_StatObjConstructor>(d) && !OfKind<DS_FlowerConstructor>(d);
+}
+bool NoObject(const DS_ABObj_Constructor*) { return false; }
 
 class SlideScreenshots : public ::testing::Test {
 protected:
@@ -131,6 +165,8 @@ protected:
         ASSERT_FALSE(bytes.empty()) << "generated\\scene\\scene107.dds is missing";
         RegisterSceneReaders(); // the slides hold objects of the program's kinds
         ASSERT_TRUE(LoadSceneDocument(bytes.data(), bytes.size(), doc)); // makes its manager current
+        fade.Create(0xFF000000u, MakeBackBufferQuad());
+        fade.SetVertexAlphas(0.0f, 0.0f, 0.0f, 0.0f);
     }
 
     void TearDown() override
@@ -140,6 +176,15 @@ protected:
         CurrentDocResManager = previousManager_;
         CurrentResourceCache = previousCache_;
         CurrentDevice = nullptr;
+    }
+
+    // The slide's light as the player makes it, unstretched.
+    static std::unique_ptr<MutableLight> MakeLight(const SlideRecord& slide)
+    {
+        std::unique_ptr<MutableLight> light(CreateMutableLight(&slide));
+        if (light)
+            light->SetStretch(0);
+        return light;
     }
 
     // One frame as the player draws it, with the fade quad fully clear.
@@ -156,29 +201,23 @@ protected:
         device->EndScene();
     }
 
-    // A light for `slide` that holds only the slide's objects of kind K; the slide keeps all of
-    // its own.
-    template <class K>
-    std::unique_ptr<MutableLight> LightWithOnly(SlideRecord& slide)
+    // A light for `slide` that holds only the slide's objects that `keep` accepts; the slide
+    // keeps all of its own.
+    static std::unique_ptr<MutableLight> LightWithOnly(SlideRecord& slide, ObjectFilter keep)
     {
         ObjectList all;
         all.swap(slide.objects);
         for (DS_ABObj_Constructor* object : all)
-            if (dynamic_cast<K*>(object))
+            if (keep(object))
                 slide.objects.push_back(object);
-        std::unique_ptr<MutableLight> light(CreateMutableLight(&slide));
+        std::unique_ptr<MutableLight> light = MakeLight(slide);
         slide.objects.swap(all);
-        if (light)
-            light->SetStretch(0);
         return light;
     }
 
     // The screen after frames of 20 ms from `from` up to `until` seconds of application time.
     PixelImage DrawFrames(MutableLight& light, float from, float until)
     {
-        DS_ScreenQuad fade;
-        fade.Create(0xFF000000u, MakeBackBufferQuad());
-        fade.SetVertexAlphas(0.0f, 0.0f, 0.0f, 0.0f);
         for (float t = from; t <= until + 1e-4f; t += 0.02f)
             DrawFrame(light, fade, t);
         return ReadRenderTarget(testDevice.device());
@@ -186,6 +225,7 @@ protected:
 
     TestDevice testDevice{kWidth, kHeight};
     SceneDoc doc;
+    DS_ScreenQuad fade; // fully clear
 
 private:
     DS_DocResManager* previousManager_ = nullptr;
@@ -201,13 +241,12 @@ TEST_F(SlideScreenshots, EachSlideShowsItsPictureThroughItsLight)
         const std::wstring name = L"slide_" + std::to_wstring(i) + L"_" + kSlides[i].title;
         SCOPED_TRACE(std::string(name.begin(), name.end()));
         EXPECT_EQ(kSlides[i].kind, slide.kind);
+        // The glyph slide starts black and its glyphs draw the picture: its own test is below.
+        if (slide.kind == kSlideGlyphs)
+            continue;
 
-        std::unique_ptr<MutableLight> light(CreateMutableLight(&slide));
+        std::unique_ptr<MutableLight> light = MakeLight(slide);
         ASSERT_NE(nullptr, light);
-        light->SetStretch(0);
-        DS_ScreenQuad fade;
-        fade.Create(0xFF000000u, MakeBackBufferQuad());
-        fade.SetVertexAlphas(0.0f, 0.0f, 0.0f, 0.0f);
 
         // The first frame on a magenta back buffer, the second over the first.
         device->Clear(0, nullptr, D3DCLEAR_TARGET, D3DCOLOR_XRGB(255, 0, 255), 1.0f, 0);
@@ -237,17 +276,116 @@ TEST_F(SlideScreenshots, EachSlideShowsItsPictureThroughItsLight)
     }
 }
 
-// --- The objects of the slides ------------------------------------------------------------------
-
-// The pixels that differ between two frames drawn at one time, with and without some objects:
-// where those objects are.
-std::vector<bool> DifferenceMask(const PixelImage& with, const PixelImage& without)
+// The northern lights drawn by glyphs on black: after four seconds of rain the glyphs light up
+// where the picture is bright (the aurora, the snow) and hardly where it is dark (the night sky),
+// all of them in the slide's pale greens.
+TEST_F(SlideScreenshots, GlyphRainDrawsTheNorthernLights)
 {
-    std::vector<bool> mask(with.pixels.size());
-    for (size_t i = 0; i < mask.size(); ++i)
-        mask[i] = !CloseColours(with.pixels[i] & 0xFFFFFF, without.pixels[i] & 0xFFFFFF, 8);
-    return mask;
+    IDirect3DDevice9* device = testDevice.device();
+    const size_t index = std::find_if(std::begin(kSlides), std::end(kSlides),
+                                      [](const ShowSlide& s) { return s.kind == kSlideGlyphs; }) -
+                         std::begin(kSlides);
+    ASSERT_LT(index, size_t(doc.slideCount));
+    const SlideRecord& slide = doc.slides[index];
+    ASSERT_EQ(kSlideGlyphs, slide.kind);
+    ASSERT_EQ(1, slide.options[1]) << "the glyphs do not draw the picture";
+    std::unique_ptr<MutableLight> light(CreateMutableLight(&slide));
+    light->SetStretch(0);
+    device->Clear(0, nullptr, D3DCLEAR_TARGET, D3DCOLOR_XRGB(255, 0, 255), 1.0f, 0);
+    const PixelImage screen = DrawFrames(*light, 0.02f, 4.0f);
+    EXPECT_FALSE(SaveBackBufferPng(device, L"slide_" + std::to_wstring(index) + L"_" + kSlides[index].title).empty());
+    EXPECT_EQ(0u, screen.Count(kMagenta)) << "clear colour left";
+
+    const PixelImage picture = DecodePicture(device, slide.picture);
+    ASSERT_GT(picture.width, 0u) << "the slide picture does not decode";
+    size_t bright = 0, brightLit = 0, dark = 0, darkLit = 0, lit = 0, green = 0;
+    for (UINT y = 0; y < screen.height; ++y)
+        for (UINT x = 0; x < screen.width; ++x) {
+            const uint32_t p = PictureColourAt(picture, x, y, screen.width, screen.height);
+            const double luminance =
+                (0.299 * ((p >> 16) & 0xFF) + 0.587 * ((p >> 8) & 0xFF) + 0.114 * (p & 0xFF)) / 255.0;
+            const uint32_t s = screen.Rgb(x, y);
+            const bool on = !CloseColours(s, 0, 24);
+            lit += on;
+            green += on && ((s >> 8) & 0xFF) >= ((s >> 16) & 0xFF) && ((s >> 8) & 0xFF) >= (s & 0xFF);
+            if (luminance > 0.45) {
+                ++bright;
+                brightLit += on;
+            } else if (luminance < 0.1) {
+                ++dark;
+                darkLit += on;
+            }
+        }
+    ASSERT_GT(bright, 0u);
+    ASSERT_GT(dark, 0u);
+    const double brightShare = double(brightLit) / bright, darkShare = double(darkLit) / dark;
+    EXPECT_GT(brightShare, 0.1) << "hardly a glyph over the aurora";
+    EXPECT_GT(brightShare, 3 * darkShare) << "the glyphs do not follow the picture";
+    EXPECT_GT(double(green), 0.9 * double(lit)) << "glyphs not in the slide's greens";
 }
+
+// ---- Flows, rain, grass, static pictures and flowers ------------------------------------------
+
+class FlowAndPlantScreenshots : public SlideScreenshots {
+protected:
+    // The slide drawn with the objects `keep` accepts, with the same random numbers each time:
+    // the screen after two frames and after `laterFrames` more, a tenth of a second apart.
+    void Draw(SlideRecord& slide, ObjectFilter keep, int laterFrames, PixelImage& first,
+              PixelImage& later, size_t* kept = nullptr)
+    {
+        std::srand(16);
+        std::unique_ptr<MutableLight> light = LightWithOnly(slide, keep);
+        ASSERT_NE(nullptr, light);
+        if (kept)
+            *kept = light->objects.size();
+        float t = 0.01f;
+        for (int frame = 0; frame < 2; ++frame, t += 0.1f)
+            ASSERT_NO_FATAL_FAILURE(DrawFrame(*light, fade, t));
+        first = ReadRenderTarget(testDevice.device());
+        for (int frame = 0; frame < laterFrames; ++frame, t += 0.1f)
+            ASSERT_NO_FATAL_FAILURE(DrawFrame(*light, fade, t));
+        later = ReadRenderTarget(testDevice.device());
+    }
+};
+
+TEST_F(FlowAndPlantScreenshots, TheyShowOnTheirSlidesAndMove)
+{
+    const struct {
+        uint32_t slide;
+        size_t minObjects;
+    } slides[] = {
+        {0, 7}, // meadow: stone, five flowers, grass
+        {2, 1}, // reef: bubbles
+        {3, 1}, // pond: rain
+        {5, 1}, // fire: smoke
+    };
+    for (const auto& c : slides) {
+        SlideRecord& slide = doc.slides[c.slide];
+        SCOPED_TRACE("slide " + std::to_string(c.slide));
+        PixelImage bare, bareLater, shown, shownLater;
+        size_t kept = 0;
+        ASSERT_NO_FATAL_FAILURE(Draw(slide, NoObject, 0, bare, bareLater));
+        ASSERT_NO_FATAL_FAILURE(Draw(slide, IsFlowOrPlant, 15, shown, shownLater, &kept));
+        EXPECT_GE(kept, c.minObjects);
+        EXPECT_GT(DifferentPixels(bare, shown), 400u) << "the objects do not show";
+        EXPECT_GT(DifferentPixels(shown, shownLater), 200u) << "the objects do not move";
+        SaveBackBufferPng(testDevice.device(), L"flows_and_plants_slide_" + std::to_wstring(c.slide));
+    }
+}
+
+TEST_F(FlowAndPlantScreenshots, TheMeadowsStoneShowsAndStaysStill)
+{
+    SlideRecord& slide = doc.slides[0];
+    PixelImage bare, bareLater, shown, shownLater;
+    size_t kept = 0;
+    ASSERT_NO_FATAL_FAILURE(Draw(slide, NoObject, 10, bare, bareLater));
+    ASSERT_NO_FATAL_FAILURE(Draw(slide, IsStaticPictureOnly, 10, shown, shownLater, &kept));
+    EXPECT_EQ(1u, kept);
+    EXPECT_GT(DifferentPixels(bare, shown), 2000u) << "the stone does not show";
+    EXPECT_EQ(0u, DifferentPixels(shown, shownLater)) << "the stone moved";
+}
+
+// --- The objects of the slides ------------------------------------------------------------------
 
 // A light's objects of one kind, which a test takes out of the light and puts back.
 template <class Kind>
@@ -283,12 +421,8 @@ TEST_F(SlideScreenshots, LeavesFallOnThePond)
 {
     IDirect3DDevice9* device = testDevice.device();
     ASSERT_EQ(kSlideRings, kSlides[3].kind);
-    std::unique_ptr<MutableLight> light(CreateMutableLight(&doc.slides[3]));
+    std::unique_ptr<MutableLight> light = MakeLight(doc.slides[3]);
     ASSERT_NE(nullptr, light);
-    light->SetStretch(0);
-    DS_ScreenQuad fade;
-    fade.Create(0xFF000000u, MakeBackBufferQuad());
-    fade.SetVertexAlphas(0.0f, 0.0f, 0.0f, 0.0f);
 
     ObjectsOfKind<DS_3D_in_2D_array> leaves(*light);
     ASSERT_EQ(2u, leaves.found().size()) << "the pond holds a drift of red and one of golden leaves";
@@ -337,12 +471,12 @@ TEST_F(SlideScreenshots, ButterfliesFlyOverTheMeadow)
             ++flocks;
     ASSERT_EQ(1u, flocks) << "the meadow holds one butterfly flock";
 
-    std::unique_ptr<MutableLight> bare(LightWithOnly<NoObjectKind>(meadow));
+    std::unique_ptr<MutableLight> bare(LightWithOnly(meadow, NoObject));
     ASSERT_TRUE(bare);
     ASSERT_TRUE(bare->objects.empty());
     const PixelImage picture = DrawFrames(*bare, 0.02f, 0.02f);
 
-    std::unique_ptr<MutableLight> light(LightWithOnly<DS_ButterflyConstructor>(meadow));
+    std::unique_ptr<MutableLight> light(LightWithOnly(meadow, OfKind<DS_ButterflyConstructor>));
     ASSERT_TRUE(light);
     ASSERT_EQ(1u, light->objects.size());
     const PixelImage first = DrawFrames(*light, 0.02f, 1.0f);
@@ -377,13 +511,11 @@ TEST_F(SlideScreenshots, CoralReefWaversUnderWater)
 {
     IDirect3DDevice9* device = testDevice.device();
     ASSERT_GT(doc.slideCount, 2u);
-    const SlideRecord& slide = doc.slides[2];
+    SlideRecord& slide = doc.slides[2];
     ASSERT_EQ(kSlideUnderwater, slide.kind);
-    std::unique_ptr<MutableLight> light(CreateMutableLight(&slide));
-    light->SetStretch(0);
-    DS_ScreenQuad fade;
-    fade.Create(0xFF000000u, MakeBackBufferQuad());
-    fade.SetVertexAlphas(0.0f, 0.0f, 0.0f, 0.0f);
+    // The water alone: the reef's bubbles would count as moved pixels of their own.
+    std::unique_ptr<MutableLight> light = LightWithOnly(slide, NoObject);
+    ASSERT_NE(nullptr, light);
 
     ASSERT_NO_FATAL_FAILURE(DrawFrame(*light, fade, 0.5f));
     const PixelImage early = ReadRenderTarget(device);
@@ -412,7 +544,7 @@ TEST_F(SlideScreenshots, IslandSwaysInTheGlassBall)
     ASSERT_GT(doc.slideCount, 1u);
     SlideRecord& slide = doc.slides[1];
     ASSERT_EQ(kSlideGlassBall, slide.kind);
-    std::unique_ptr<MutableLight> light = LightWithOnly<NoObjectKind>(slide);
+    std::unique_ptr<MutableLight> light = LightWithOnly(slide, NoObject);
     ASSERT_NE(nullptr, light);
     GlassScrollClock::Reset();
     const PixelImage early = DrawFrames(*light, 10.0f, 10.04f);

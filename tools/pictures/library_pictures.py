@@ -4,6 +4,7 @@ atlas, the flame picture with its offset map, the heat-haze bump map and two aut
 import math
 import random
 
+import sprite_pictures
 from imagefile import Image, clamp01
 from noise import fbm_grid, fbm_line, mix, smoothstep, lerp
 
@@ -386,3 +387,5 @@ PICTURES = {
     "leaf.png": leaf,
     "leaf_golden.png": lambda: leaf(colours="golden", seed=3101),
 }
+# The sprite pictures of flows, rain, grass, static pictures and flowers (ids 20 to 29).
+PICTURES.update(sprite_pictures.PICTURES)

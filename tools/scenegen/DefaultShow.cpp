@@ -3,6 +3,11 @@
 #include "document/SceneDoc.h"
 #include "scene/constructors/DS_3D_in_2D_array_Constructor.h"
 #include "scene/constructors/DS_ButterflyConstructor.h"
+#include "scene/constructors/DS_FlowConstructor.h"
+#include "scene/constructors/DS_FlowerConstructor.h"
+#include "scene/constructors/DS_GrassConstructor.h"
+#include "scene/constructors/DS_RainConstructor.h"
+#include "scene/constructors/DS_StatObjConstructor.h"
 
 namespace {
 
@@ -46,6 +51,14 @@ private:
     std::wstring& missing_;
 };
 
+// A copy of a library picture under its library key, for when the library is missing.
+void CarryLibraryCopy(Content& content, ManagerPlan& manager, const LibraryCopy& copy)
+{
+    ResourceRef ref(copy.id, kLibraryName);
+    content.Load(copy.file, ref.data);
+    manager.textureSources[LibraryKey(copy.id)].push_back(std::move(ref));
+}
+
 SlidePlan Slide(int32_t kind, const wchar_t* title, NamedBlob picture, int fadeIn, int hold,
                 int fadeOut)
 {
@@ -59,6 +72,129 @@ SlidePlan Slide(int32_t kind, const wchar_t* title, NamedBlob picture, int fadeI
     slide.hold = std::to_wstring(hold);
     slide.fadeOut = std::to_wstring(fadeOut);
     return slide;
+}
+
+// ---- Flows, rain, grass, static pictures and flowers -------------------------------------------
+// Positions and sizes are in slide-picture pixels (1024 x 768); the pictures are library ids
+// 20 to 27. Each slide below calls its one function from here.
+
+// Library pictures of these kinds.
+constexpr int32_t kStonePicture = 20;
+constexpr int32_t kBubblePicture = 21;
+constexpr int32_t kDaisyPicture = 22;
+constexpr int32_t kPoppyPicture = 23;
+constexpr int32_t kRainPicture = 24;
+constexpr int32_t kSmokePicture = 25;
+constexpr int32_t kGrassPicture = 27;
+
+// The copies of them that the document carries, as it carries the lights' (kLibraryCopies).
+const LibraryCopy kSpritePictureCopies[] = {
+    {kStonePicture, L"stone.png"},          {kBubblePicture, L"bubble.png"},
+    {kDaisyPicture, L"daisy.png"},          {kPoppyPicture, L"poppy.png"},
+    {kRainPicture, L"rain_streak.png"},     {kSmokePicture, L"smoke_puff.png"},
+    {kGrassPicture, L"grass_blade.png"},
+};
+
+// What every sprite description of these kinds starts from: a title, a library picture, how
+// many sprites and how large (the picture's longer side, in pixels at scale 1).
+void SetSprites(DS_BaseSpriteProp& d, const wchar_t* title, int32_t picture, unsigned int count, unsigned int size,
+                float scaleMin = 1.0f, float scaleMax = 1.0f)
+{
+    d.title = title;
+    d.pictureKey = LibraryKey(picture);
+    d.count.value = count;
+    d.size.value = size;
+    d.scaleMin = scaleMin;
+    d.scaleMax = scaleMax;
+}
+
+// A flow rising straight up at `speed` pixels a second between the fractions `left` and
+// `right` of the width, swaying by up to 3 × `sway` pixels a second across, re-chosen at most
+// `swayFrequency` / 4 times a second. It leaves at the top and comes in again at the bottom.
+void SetRising(DS_FlowConstructor& flow, float speed, unsigned int sway, unsigned int swayFrequency, float left,
+               float right)
+{
+    flow.angle.value = 90;
+    flow.speed = speed;
+    flow.sway.value = sway;
+    flow.swayFrequency.value = swayFrequency;
+    flow.leftFraction = left;
+    flow.rightFraction = right;
+}
+
+// A flower of `height` pixels whose stem ends at (x, bottom).
+void AppendFlower(SlidePlan& slide, int32_t picture, int32_t x, int32_t bottom, unsigned int height, float amplitude)
+{
+    DS_FlowerConstructor flower;
+    SetSprites(flower, L"flower", picture, 1, height);
+    flower.bounds.extra1.value = x;
+    flower.bounds.extra2.value = bottom - static_cast<int32_t>(height / 2);
+    flower.amplitude = amplitude;
+    AppendObject(slide, flower);
+}
+
+// The meadow's front: a mossy stone on the left, daisies and poppies, and a fringe of grass
+// along the bottom edge that sways in front of them.
+void AppendMeadowPlants(SlidePlan& slide)
+{
+    DS_StatObjConstructor stone;
+    SetSprites(stone, L"stone", kStonePicture, 1, 300); // 300 x 150
+    stone.bounds.extra1.value = 165;
+    stone.bounds.extra2.value = 698;
+    AppendObject(slide, stone);
+
+    const struct {
+        int32_t picture, x, bottom;
+        unsigned int height;
+        float amplitude;
+    } flowers[] = {
+        {kDaisyPicture, 300, 776, 190, 2.0f}, {kPoppyPicture, 360, 780, 160, 2.5f},
+        {kDaisyPicture, 610, 774, 150, 1.5f}, {kPoppyPicture, 820, 778, 200, 2.0f},
+        {kDaisyPicture, 900, 776, 140, 3.0f},
+    };
+    for (const auto& f : flowers)
+        AppendFlower(slide, f.picture, f.x, f.bottom, f.height, f.amplitude);
+
+    DS_GrassConstructor grass;
+    SetSprites(grass, L"grass", kGrassPicture, 70, 120, 0.5f, 1.0f); // blades 15 x 120 at scale 1
+    grass.amplitude = 4.0f;
+    AppendObject(slide, grass);
+}
+
+// Bubbles rising through the reef from the sea floor on the right, wavering as they go.
+void AppendReefBubbles(SlidePlan& slide)
+{
+    DS_FlowConstructor bubbles;
+    SetSprites(bubbles, L"bubbles", kBubblePicture, 30, 30, 0.4f, 1.0f);
+    SetRising(bubbles, 90.0f, 6, 4, 0.62f, 0.82f);
+    bubbles.blendMode.value = 1; // added: a bubble brightens the water behind it
+    AppendObject(slide, bubbles);
+}
+
+// Rain over the pond, slanting a little, each drop fading in and out.
+void AppendPondRain(SlidePlan& slide)
+{
+    DS_RainConstructor rain;
+    SetSprites(rain, L"rain", kRainPicture, 90, 70, 0.5f, 1.0f); // streaks 9 x 70 at scale 1
+    rain.angle.value = 265;
+    rain.speed = 1400.0f;
+    rain.blendMode.value = 1;
+    rain.transparency.value = 30; // opacity 178
+    rain.alphaRate = 0.8f;
+    rain.alphaMin = 0.3f;
+    rain.alphaMax = 1.0f;
+    AppendObject(slide, rain);
+}
+
+// Faint smoke drifting up from the flames.
+void AppendFireSmoke(SlidePlan& slide)
+{
+    DS_FlowConstructor smoke;
+    SetSprites(smoke, L"smoke", kSmokePicture, 14, 260, 0.6f, 1.2f);
+    SetRising(smoke, 30.0f, 5, 1, 0.08f, 0.92f);
+    smoke.transparency.value = 82;           // opacity 46: barely there
+    smoke.colour.value = Rgb(200, 170, 150); // lit warm from below
+    AppendObject(slide, smoke);
 }
 
 // Each slide below names, under "Objects", what its scene is meant to hold; the object kinds'
@@ -85,6 +221,7 @@ void AddMeadowButterflies(SlidePlan& slide)
 SlidePlan Meadow(Content& content)
 {
     SlidePlan slide = Slide(kSlidePicture, L"Summer meadow", content.Picture(L"meadow.png"), 3, 15, 3);
+    AppendMeadowPlants(slide);
     AddMeadowButterflies(slide);
     return slide;
 }
@@ -122,6 +259,7 @@ SlidePlan Reef(Content& content)
 {
     SlidePlan slide = Slide(kSlideUnderwater, L"Coral reef", content.Picture(L"reef.png"), 3, 18, 3);
     slide.params.speed = 40; // a little slower than normal: calm water
+    AppendReefBubbles(slide);
     return slide;
 }
 
@@ -152,7 +290,6 @@ void AppendFallingLeaves(SlidePlan& slide)
 SlidePlan Pond(Content& content)
 {
     SlidePlan slide = Slide(kSlideRings, L"Pond in the rain", content.Picture(L"pond.png"), 3, 16, 3);
-    AppendFallingLeaves(slide);
     uint32_t* l = slide.params.levels;
     l[0] = 0;  // row density: square cells
     l[1] = 40; // height scale 1.8
@@ -163,6 +300,8 @@ SlidePlan Pond(Content& content)
     l[6] = 30; // refraction depth 0.3
     l[7] = 80; // specular level 0.8
     l[8] = 60; // specular power 48: small, bright glints
+    AppendFallingLeaves(slide);
+    AppendPondRain(slide);
     return slide;
 }
 
@@ -205,24 +344,27 @@ SlidePlan Fire(Content& content)
     p.levels[0] = 88;  // haze bump scale 0.208
     p.levels[1] = 50;  // haze scroll speed 0.05
     p.levels[2] = 25;  // haze strength 0.05
+    AppendFireSmoke(slide);
     return slide;
 }
 
-// Kind 5: northern lights over snowy mountains, with pale green glyphs raining over them.
+// Kind 5: northern lights over snowy mountains, drawn by pale green glyphs raining on black:
+// each glyph is as opaque as the picture is bright at its place, so the aurora and the snow
+// appear out of the rain.
 // Objects: none planned; the glyphs are the light's own.
 SlidePlan Glyphs(Content& content)
 {
     SlidePlan slide = Slide(kSlideGlyphs, L"Northern lights", content.Picture(L"aurora.png"), 2, 12, 3);
     KindParams& p = slide.params;
     p.refs[0] = content.Ref(L"glyphs.png"); // 32 x 448: 16 glyphs of 28 rows
-    p.levels[0] = 16; // glyph size in picture pixels: a 65 x 49 grid
+    p.levels[0] = 12; // glyph size in picture pixels: an 86 x 65 grid
     p.levels[1] = 40; // density: a free column starts a stream once in ten frames
     p.levels[2] = 30; // flickering cells
-    p.levels[3] = 35; // transparency: the northern lights stay visible behind the glyphs
+    p.levels[3] = 0;  // transparency: the picture's brightness alone sets each glyph's opacity
     p.colours[0] = Rgb(120, 255, 170); // glyphs: pale green
     p.colours[1] = Rgb(235, 255, 245); // bright heads and flicker cells: near white
     p.options[0] = 2; // streams both scroll and write, at random
-    p.options[1] = 0; // the picture shows behind the glyphs
+    p.options[1] = 1; // black behind the glyphs, which draw the picture
     return slide;
 }
 
@@ -274,10 +416,9 @@ bool BuildDefaultShow(const ContentReader& read, DocumentPlan& show, std::wstrin
     // Copies of the library pictures that the lights and objects ask for by key: the library's
     // own picture wins when it is there, the copy stands in when it is not.
     show.manager.version = 3;
-    for (const LibraryCopy& copy : kLibraryCopies) {
-        ResourceRef ref(copy.id, kLibraryName);
-        content.Load(copy.file, ref.data);
-        show.manager.textureSources[LibraryKey(copy.id)].push_back(std::move(ref));
-    }
+    for (const LibraryCopy& copy : kLibraryCopies)
+        CarryLibraryCopy(content, show.manager, copy);
+    for (const LibraryCopy& copy : kSpritePictureCopies)
+        CarryLibraryCopy(content, show.manager, copy);
     return content.ok();
 }

@@ -97,7 +97,7 @@ TEST(UndoCtrl, RedoAtTheNewestStateChangesNothing)
 }
 
 // A value stored without notification (as a document read does) leaves cached behind; undo
-// then applies the cached value, which is the specified behaviour.
+// then applies the cached value: the undo control only learns of values through notification.
 TEST(UndoCtrl, ValueStoredWithoutNotificationIsNotSeenByTheUndoControl)
 {
     MediaParamT<int> p(A);

@@ -41,14 +41,14 @@ TEST(BrowserCommand, LongCommandsAreNotCut)
 // Points HKCR "http\shell\open\command" at a command of the test's own for as long as it lives.
 class BrowserCommandOverride {
 public:
-    explicit BrowserCommandOverride(const std::wstring& command)
+    explicit BrowserCommandOverride(const std::wstring& command, DWORD type = REG_SZ)
     {
         RegCreateKeyExW(HKEY_CLASSES_ROOT, L"http\\shell\\open\\command", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
                         &key_, nullptr);
         DWORD size = sizeof(saved_);
         hadValue_ = RegQueryValueExW(key_, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(saved_), &size) ==
                     ERROR_SUCCESS;
-        RegSetValueExW(key_, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+        RegSetValueExW(key_, nullptr, 0, type, reinterpret_cast<const BYTE*>(command.c_str()),
                        static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
     }
     ~BrowserCommandOverride()
@@ -87,11 +87,24 @@ TEST(BrowserCommand, OpenInBrowserStartsTheRegisteredCommandOnTheAddress)
     DeleteFileW(output.c_str());
 
     // cmd writes what it was given after "echo": the address in place of %1, inside the quotes.
-    const BrowserCommandOverride browser(L"C:\\windows\\system32\\cmd.exe /c echo \"%1\" > \"" + output + L"\"");
-    ASSERT_NE(OpenInBrowser(kAddress), 0);
-    const std::string written = ReadWhenPresent(output.c_str());
-    EXPECT_NE(written.find("\"http://example.com/\""), std::string::npos) << written;
-    DeleteFileW(output.c_str());
+    // A command stored as REG_EXPAND_SZ names the program through the environment.
+    struct Case {
+        const wchar_t* program;
+        DWORD type;
+    };
+    const Case cases[] = {
+        {L"C:\\windows\\system32\\cmd.exe", REG_SZ},
+        {L"%SystemRoot%\\system32\\cmd.exe", REG_EXPAND_SZ},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.type == REG_SZ ? "REG_SZ" : "REG_EXPAND_SZ");
+        const BrowserCommandOverride browser(std::wstring(c.program) + L" /c echo \"%1\" > \"" + output + L"\"",
+                                             c.type);
+        ASSERT_NE(OpenInBrowser(kAddress), 0);
+        const std::string written = ReadWhenPresent(output.c_str());
+        EXPECT_NE(written.find("\"http://example.com/\""), std::string::npos) << written;
+        DeleteFileW(output.c_str());
+    }
 }
 
 TEST(BrowserCommand, NoCommandStartsNothing)

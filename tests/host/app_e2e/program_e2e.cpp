@@ -274,6 +274,112 @@ int WhitePixels(HWND window)
     return white;
 }
 
+// The pixels of a window's client area as the screen shows them, 0x00RRGGBB, row by row.
+std::vector<uint32_t> ClientPixels(HWND window, int& width, int& height)
+{
+    RECT client;
+    GetClientRect(window, &client);
+    width = client.right;
+    height = client.bottom;
+    HDC screen = GetDC(window);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+    SelectObject(memory, old);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    std::vector<uint32_t> pixels(size_t(width) * height);
+    GetDIBits(memory, bitmap, 0, height, pixels.data(), &info, DIB_RGB_COLORS);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(window, screen);
+    for (uint32_t& p : pixels)
+        p &= 0xFFFFFF;
+    return pixels;
+}
+
+// Whether the error box on the window reads `text`: the box is found on the screen (the black
+// frame around the window-coloured field), then drawn on a window of this test with `text` the way
+// the saver draws it (field, frame, the text word-wrapped and centred in the window's font), and
+// the text of both must take the same place.
+bool ErrorBoxReads(HWND window, const std::wstring& text)
+{
+    int width = 0, height = 0;
+    const std::vector<uint32_t> shown = ClientPixels(window, width, height);
+    const COLORREF field = GetSysColor(COLOR_WINDOW);
+    const uint32_t fieldRgb = (GetRValue(field) << 16) | (GetGValue(field) << 8) | GetBValue(field);
+    int left = width, top = height, right = -1, bottom = -1;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            if (shown[size_t(y) * width + x] == fieldRgb) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+    if (right < 0)
+        return false;
+    const RECT box = {left - 1, top - 1, right + 2, bottom + 2};  // the frame lies around the field
+    const int boxWidth = box.right - box.left, boxHeight = box.bottom - box.top;
+    if (box.left < 0 || box.top < 0 || box.right > width || box.bottom > height)
+        return false;
+
+    // Drawn on a window of this test's own, so that the text goes through the same display
+    // driver as the saver's; read back from the screen like the saver's box.
+    HWND reference = CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, boxWidth,
+                                     boxHeight, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (!reference)
+        return false;
+    std::vector<uint32_t> drawn;
+    for (int attempt = 0; attempt < 10 && drawn.empty(); ++attempt) {
+        HDC dc = GetDC(reference);
+        RECT local = {0, 0, boxWidth, boxHeight};
+        FillRect(dc, &local, GetSysColorBrush(COLOR_WINDOW));
+        FrameRect(dc, &local, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+        RECT measure = local;
+        const int textHeight = DrawTextW(dc, text.c_str(), -1, &measure, DT_CALCRECT | DT_WORDBREAK | DT_CENTER);
+        RECT textRect = local;
+        textRect.top = (boxHeight - textHeight) / 2;
+        DrawTextW(dc, text.c_str(), -1, &textRect, DT_WORDBREAK | DT_CENTER);
+        GdiFlush();
+        ReleaseDC(reference, dc);
+        int w = 0, h = 0;
+        drawn = ClientPixels(reference, w, h);
+        if (w != boxWidth || h != boxHeight)
+            drawn.clear();
+    }
+    DestroyWindow(reference);
+    if (drawn.empty())
+        return false;
+
+    // The two need not match pixel for pixel (the saver's text comes out a little bolder than
+    // this process's), but the text must take the same lines: the extent of its dark pixels.
+    auto textExtent = [&](auto pixelAt) {
+        RECT extent = {boxWidth, boxHeight, -1, -1};
+        for (int y = 1; y + 1 < boxHeight; ++y)
+            for (int x = 1; x + 1 < boxWidth; ++x)
+                if ((pixelAt(x, y) & 0xFF) < 0x80) {
+                    extent.left = std::min<LONG>(extent.left, x);
+                    extent.top = std::min<LONG>(extent.top, y);
+                    extent.right = std::max<LONG>(extent.right, x + 1);
+                    extent.bottom = std::max<LONG>(extent.bottom, y + 1);
+                }
+        return extent;
+    };
+    const RECT onScreen = textExtent([&](int x, int y) { return shown[size_t(box.top + y) * width + box.left + x]; });
+    const RECT expected = textExtent([&](int x, int y) { return drawn[size_t(y) * boxWidth + x]; });
+    if (onScreen.right < 0 || expected.right < 0)
+        return false;
+    const LONG widthShown = onScreen.right - onScreen.left, widthExpected = expected.right - expected.left;
+    return std::abs(onScreen.top - expected.top) <= 2 && std::abs(onScreen.bottom - expected.bottom) <= 2 &&
+           std::abs(widthShown - widthExpected) <= widthExpected / 12 + 2;
+}
+
 SlidePlan PictureSlide(uint32_t rgb, int width, int height)
 {
     SlidePlan slide;
@@ -463,6 +569,17 @@ TEST(ProgramEndToEnd, DamagedSceneDocumentShowsTheErrorBoxAndKeepsRunning)
             white = WhitePixels(window);
         }
         EXPECT_GT(white, 0) << "no error box";
+        // The box reads the document error's message; a box caught while it moves is read again.
+        const std::wstring message = ProgramString(2108);
+        ASSERT_FALSE(message.empty());
+        bool reads = false;
+        for (int i = 0; i < 20 && !reads; ++i) {
+            reads = ErrorBoxReads(window, message);
+            if (!reads)
+                Sleep(50);
+        }
+        EXPECT_TRUE(reads) << "the error box does not show message 2108";
+        EXPECT_FALSE(ErrorBoxReads(window, ProgramString(2104))) << "the box reads any message";
         EXPECT_TRUE(saver.Running()) << "the saver ended instead of showing its error";
     }
     DeleteFileW(copy.c_str());

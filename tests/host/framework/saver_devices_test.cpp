@@ -9,6 +9,7 @@
 #include "host/framework/D3DScreensaver.h"
 #include "host/framework/Direct3DSeams.h"
 #include "host/framework/SaverErrors.h"
+#include "document/CurrentDevice.h"
 
 namespace {
 
@@ -269,6 +270,11 @@ TEST_F(SaverDevices, TestWindowGetsOneWindowedDevice)
     EXPECT_EQ(pp.AutoDepthStencilFormat, D3DFMT_D16);
     EXPECT_EQ(fake_.createCalls[0].flags, 0x50u);
     EXPECT_STREQ(saver_.devices[0].deviceText, L"HAL (pure hw vp): Fake Adapter");
+
+    // The application makes the device the process-wide one; once it is gone, so is that.
+    CurrentDevice = saver_.devices[0].device.Get();
+    saver_.StopDevices();
+    EXPECT_EQ(CurrentDevice, nullptr);
 }
 
 TEST_F(SaverDevices, PreviewWithoutADeviceShowsThePreviewError)
@@ -313,6 +319,32 @@ TEST_F(SaverDevices, StoredSettingsOfAnotherAdapterOnlyLeaveBlack)
     saver_.LoadMonitorSettings(settings);
     EXPECT_TRUE(saver_.adapters[0]->disableHardware);
     EXPECT_EQ(saver_.adapters[0]->preferredWidth, 800u);
+
+    // A value that is not one binary GUID says nothing about the adapter: as if absent.
+    struct Damaged {
+        const char* what;
+        DWORD type;
+        std::vector<BYTE> bytes;
+    };
+    std::vector<BYTE> longer(reinterpret_cast<const BYTE*>(&other), reinterpret_cast<const BYTE*>(&other + 1));
+    longer.resize(24, 0x77);
+    std::vector<BYTE> text(sizeof(GUID), 0);
+    for (size_t i = 0; i + 1 < text.size(); i += 2)
+        text[i] = 'x';
+    const Damaged damaged[] = {
+        {"too long", REG_BINARY, longer},
+        {"too short", REG_BINARY, std::vector<BYTE>(longer.begin(), longer.begin() + 8)},
+        {"text of a GUID's length", REG_SZ, text},
+    };
+    for (const Damaged& d : damaged) {
+        SCOPED_TRACE(d.what);
+        RegSetValueExW(screen, L"Adapter ID", 0, d.type, d.bytes.data(), static_cast<DWORD>(d.bytes.size()));
+        saver_.adapters[0]->disableHardware = 0;
+        saver_.adapters[0]->preferredWidth = 0;
+        saver_.LoadMonitorSettings(settings);
+        EXPECT_TRUE(saver_.adapters[0]->disableHardware);
+        EXPECT_EQ(saver_.adapters[0]->preferredWidth, 800u);
+    }
     RegCloseKey(screen);
     RegCloseKey(settings);
 }

@@ -1,6 +1,9 @@
 // Start-up through the Direct3D factory: the codes it leaves in the error state.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <string>
+
 #include "FakeDirect3D.h"
 #include "host/framework/D3DScreensaver.h"
 #include "host/framework/Direct3DSeams.h"
@@ -83,4 +86,20 @@ TEST_F(SaverStartup, ASoftwareOnlyAdapterIsEnough)
     EXPECT_FALSE(saver_.errorFlag);
     EXPECT_TRUE(saver_.adapters[0]->compatibleSw);
     EXPECT_EQ(saver_.adapters[0]->kinds[0].type, D3DDEVTYPE_SW);
+}
+
+TEST_F(SaverStartup, ConfigureKeepsItsOwnerOnlyWhenTheHandleIsAWindow)
+{
+    HWND owner = CreateWindowW(L"STATIC", L"owner", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(owner, nullptr);
+    const std::wstring withOwner = L"x.scr /c:" + std::to_wstring(reinterpret_cast<uintptr_t>(owner));
+    saver_.StartWithCommandLine(GetModuleHandleW(nullptr), withOwner.c_str());
+    EXPECT_EQ(saver_.parentWindow, owner);
+    DestroyWindow(owner);
+
+    CountingSaver stale;
+    stale.StartWithCommandLine(GetModuleHandleW(nullptr), withOwner.c_str()); // that window is gone
+    EXPECT_EQ(stale.mode, SaverRunMode::Configure);
+    EXPECT_EQ(stale.parentWindow, nullptr);
 }

@@ -82,6 +82,20 @@ TEST(SaverWindow, InputEndsTheSaverByMode)
     }
 }
 
+TEST(SaverWindow, InputQueuedBehindTheEndShutsTheSceneDownOnce)
+{
+    EndRecordingSaver saver;
+    saver.mode = SaverRunMode::FullScreen;
+    HWND window = MakeSaverWindow();
+    saver.mainWindow = window;
+    SendMessageW(window, WM_KEYDOWN, VK_SPACE, 0);
+    SendMessageW(window, WM_LBUTTONDOWN, 0, 0);
+    SendMessageW(window, WM_KEYDOWN, VK_RETURN, 0);
+    EXPECT_EQ(saver.shutdowns, 1);
+    DestroyWindow(window);
+    TakeQuit();
+}
+
 TEST(SaverWindow, SuspendDoesNotEndTheSaverWhileAPasswordCheckIsLoaded)
 {
     EndRecordingSaver saver;

@@ -107,13 +107,14 @@ TEST(ViewObjCtrl, RandomPointsDrawXBeforeY)
 {
     ObjectSpaceScope space(200, 100);
     PlainSpriteKind d;
-    d.pixelRect.left.SetValue(100, nullptr); // x from 100 to 200
+    d.pixelRect.left.SetValue(100, nullptr);  // x from 100 to 200
+    d.pixelRect.bottom.SetValue(60, nullptr); // y from 0 to 60: not square, so x and y cannot swap
 
     std::srand(1);
     const float r1 = static_cast<float>(41 / 32767.0), r2 = static_cast<float>(18467 / 32767.0);
     ScenePoint p = d.RandomPoint();
     EXPECT_FLOAT_EQ(p.x, 100.0f + r1 * 100.0f);
-    EXPECT_FLOAT_EQ(p.y, r2 * 100.0f);
+    EXPECT_FLOAT_EQ(p.y, r2 * 60.0f);
     EXPECT_EQ(p.z, 0.0f);
 
     // A sprite wider than the rectangle: the bounds cross and the same formula applies.
@@ -123,7 +124,7 @@ TEST(ViewObjCtrl, RandomPointsDrawXBeforeY)
     std::srand(1);
     p = d.RandomPointInset(&wide);
     EXPECT_FLOAT_EQ(p.x, 160.0f + r1 * (140.0f - 160.0f));
-    EXPECT_FLOAT_EQ(p.y, 10.0f + r2 * 80.0f);
+    EXPECT_FLOAT_EQ(p.y, 10.0f + r2 * 40.0f);
 }
 
 TEST(ViewObjCtrl, RecordRoundTripWithBaseTitle)

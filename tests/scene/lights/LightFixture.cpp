@@ -29,6 +29,12 @@ Bytes LightTest::Picture(UINT width, UINT height, D3DCOLOR top, D3DCOLOR bottom)
     return png;
 }
 
+void LightTest::PutPicture(const ResKey& key, const Bytes& png)
+{
+    TextureAnim::AssignSingle(ResourceCache::CreateTextureFromMemory(png.data(), static_cast<uint32_t>(png.size())),
+                              manager->data().textureAnims[key]);
+}
+
 std::unique_ptr<SlideRecord> LightTest::Slide(const Bytes& picture, int32_t kind)
 {
     auto slide = std::make_unique<SlideRecord>();
@@ -98,4 +104,16 @@ int CountWrongLetterboxPixels(const PixelImage& image, const LetterboxCase& c, u
                               << ", expected " << expected;
         }
     return wrong;
+}
+
+std::string LightTest::BoundResources(const char* what) const
+{
+    ComRef<IDirect3DBaseTexture9> texture;
+    device()->GetTexture(0, texture.Out());
+    ComRef<IDirect3DVertexBuffer9> stream;
+    UINT offset = 0, stride = 0;
+    device()->GetStreamSource(0, stream.Out(), &offset, &stride);
+    ComRef<IDirect3DIndexBuffer9> indices;
+    device()->GetIndices(indices.Out());
+    return std::string(texture ? "texture " : "") + (stream ? "stream " : "") + (indices ? "indices " : "") + what;
 }

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <ostream>
 #include <vector>
 
@@ -66,6 +67,9 @@ protected:
     Bytes Picture(UINT width, UINT height, D3DCOLOR top, D3DCOLOR bottom);
     Bytes Picture(UINT width, UINT height, D3DCOLOR colour) { return Picture(width, height, colour, colour); }
 
+    // The picture `png` under `key` in the document's resources, as a texture of one frame.
+    void PutPicture(const ResKey& key, const Bytes& png);
+
     // A slide of the given kind showing `picture` (embedded bytes).
     std::unique_ptr<SlideRecord> Slide(const Bytes& picture, int32_t kind = kSlidePicture);
 
@@ -80,6 +84,10 @@ protected:
     // The device's state values, read back (0xDEAD when the read fails).
     DWORD StageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type);
     DWORD SamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type);
+
+    // What drawing left bound on the device, as words: "texture " (stage 0), "stream " (stream 0)
+    // and "indices ", each when set, followed by `what`.
+    std::string BoundResources(const char* what) const;
 
     std::unique_ptr<DS_DocResManager> manager;
     float objectTime = 0.0f; // application time of the next frame; each frame adds 10 ms
