@@ -312,6 +312,18 @@ TEST_F(GlassBallTest, RimPassMakesTheBallRound)
     EXPECT_TRUE(IsNear(image.Rgb(128 + 55, 96), 0xFF0000)) << "the disc's edge lies 60 pixels out";
 }
 
+// Without a bump map the lens shows the scene flat, still inside the round rim.
+TEST_F(GlassBallTest, WithoutABumpMapTheSceneShowsFlat)
+{
+    auto ball = Ball(*GlassSlide(Picture(64, 48, kRed)));
+    ASSERT_TRUE(ball);
+    ball->light()->sphereBump.Reset();
+    const PixelImage image = FrameAt(*ball, 1.0f);
+    EXPECT_TRUE(IsNear(image.Rgb(128, 96), 0xFF0000)) << std::hex << image.Rgb(128, 96);
+    EXPECT_TRUE(IsNear(image.Rgb(128 + 40, 96 + 30), 0xFF0000));
+    EXPECT_TRUE(IsNear(image.Rgb(180, 44), 0x0000FF)) << std::hex << image.Rgb(180, 44);
+}
+
 // Overlay 0 covers the ball but is trimmed to the disc; the stand below is not trimmed.
 TEST_F(GlassBallTest, OverlaysAreTrimmedToTheDiscAndTheStandIsNot)
 {
