@@ -2,6 +2,7 @@
 
 #include "document/SceneDoc.h"
 #include "scene/lights/MutableAqua.h"
+#include "scene/lights/MutableFire.h"
 #include "scene/lights/MutableGlassBall.h"
 #include "scene/lights/MutableMatrix.h"
 #include "scene/lights/MutableNone.h"
@@ -66,14 +67,15 @@ MutableLight* CreateMutableLight(const SlideRecord* slide)
     switch (static_cast<uint32_t>(slide->kind)) {
     case kSlideUnderwater:
         return new MutableAqua(*slide);
+    case kSlideFire:
+        return new MutableFire(*slide);
     case kSlideGlyphs:
         return new MutableMatrix(*slide);
     case kSlideGlassBall:
         return new MutableGlassBall(*slide);
-    // The lake, fire and water-ring modes are not built yet; until they are, their
+    // The lake and water-ring modes are not built yet; until they are, their
     // slides are shown as pictures.
     case kSlideLake:
-    case kSlideFire:
     case kSlideRings:
     default:
         return new MutableNone(*slide);

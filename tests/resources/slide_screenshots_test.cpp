@@ -534,7 +534,6 @@ TEST_F(SlideScreenshots, CoralReefWaversUnderWater)
     EXPECT_LT(jumped, early.pixels.size() / 50) << "the picture moves too far";
 }
 
-
 // The island slide is a glass ball on its stand over the evening gradient. Drawn without its
 // objects: the gradient shows in the corners and beside the ball, the island's sea and sky
 // inside it, the wooden stand below; eight seconds later the island has swung sideways while
@@ -597,6 +596,42 @@ TEST_F(SlideScreenshots, IslandSwaysInTheGlassBall)
     const uint32_t stand = early.Rgb(cx, kHeight - 30);
     EXPECT_GT((stand >> 16) & 0xFF, (stand >> 8) & 0xFF) << std::hex << stand;
     EXPECT_GT((stand >> 8) & 0xFF, stand & 0xFF) << std::hex << stand;
+}
+
+// The fire, without the slide's objects: flames flicker along the foot of the picture and the
+// heat haze makes the whole frame shimmer a little, without tearing it apart.
+TEST_F(SlideScreenshots, NightByTheFireFlickersAndShimmers)
+{
+    IDirect3DDevice9* device = testDevice.device();
+    ASSERT_GT(doc.slideCount, 5u);
+    SlideRecord& slide = doc.slides[5];
+    ASSERT_EQ(kSlideFire, slide.kind);
+    ASSERT_NE(0, slide.switches[0]) << "the haze is on";
+    std::unique_ptr<MutableLight> light = LightWithOnly(slide, NoObject);
+    ASSERT_NE(nullptr, light);
+    ASSERT_TRUE(light->objects.empty());
+
+    const PixelImage early = DrawFrames(*light, 0.5f, 0.5f);
+    const PixelImage later = DrawFrames(*light, 1.3f, 1.3f);
+    EXPECT_FALSE(SaveBackBufferPng(device, L"slide_5_night_by_the_fire_later").empty());
+
+    // The flames sit from 55 % of the height down; the band below 70 % is mostly fire.
+    const UINT flameTop = kHeight * 70 / 100, skyBottom = kHeight * 40 / 100;
+    size_t flickered = 0, shimmered = 0, jumped = 0;
+    for (UINT y = 0; y < kHeight; ++y)
+        for (UINT x = 0; x < kWidth; ++x) {
+            const uint32_t a = early.Rgb(x, y), b = later.Rgb(x, y);
+            if (y >= flameTop && !CloseColours(a, b, 24))
+                ++flickered;
+            if (y < skyBottom && a != b)
+                ++shimmered;
+            if (y < skyBottom && !CloseColours(a, b, 96))
+                ++jumped;
+        }
+    const size_t band = size_t(kWidth) * (kHeight - flameTop), sky = size_t(kWidth) * skyBottom;
+    EXPECT_GT(flickered, band / 10) << "the flames do not move";
+    EXPECT_GT(shimmered, sky / 50) << "no haze over the sky";
+    EXPECT_LT(jumped, sky / 50) << "the haze moves the sky too far";
 }
 
 } // namespace
