@@ -4,6 +4,7 @@
 #include "scene/lights/MutableAqua.h"
 #include "scene/lights/MutableFire.h"
 #include "scene/lights/MutableGlassBall.h"
+#include "scene/lights/MutableLake.h"
 #include "scene/lights/MutableMatrix.h"
 #include "scene/lights/MutableNone.h"
 #include "scene/objects/DS_ABObj.h"
@@ -67,15 +68,15 @@ MutableLight* CreateMutableLight(const SlideRecord* slide)
     switch (static_cast<uint32_t>(slide->kind)) {
     case kSlideUnderwater:
         return new MutableAqua(*slide);
+    case kSlideLake:
+        return new MutableLake(*slide);
     case kSlideFire:
         return new MutableFire(*slide);
     case kSlideGlyphs:
         return new MutableMatrix(*slide);
     case kSlideGlassBall:
         return new MutableGlassBall(*slide);
-    // The lake and water-ring modes are not built yet; until they are, their
-    // slides are shown as pictures.
-    case kSlideLake:
+    // The water-ring mode is not built yet; until it is, its slides are shown as pictures.
     case kSlideRings:
     default:
         return new MutableNone(*slide);

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <iterator>
 #include <map>
 #include <tuple>
 
@@ -81,7 +82,15 @@ const PictureCase kPictures[] = {
     {27, L"grass_blade", 32, 256, true},
     {30, L"leaf", 128, 128, true},
     {31, L"leaf_golden", 128, 128, true},
+    {10, L"sprite_fish", 512, 64, true}, // four frames of 128 x 64
+    {11, L"sprite_bird", 256, 64, true}, // four frames of 64 x 64
+    {12, L"sprite_ghost", 128, 128, true},
+    {13, L"sprite_fog", 256, 128, true},
+    {14, L"sprite_sparkle", 64, 64, true},
+    {15, L"sprite_light_ray", 64, 256, true},
+    {16, L"sprite_lightning", 128, 256, true},
 };
+constexpr size_t kFirstFishAndLightPicture = 14; // the fish, the first of pictures 10 to 16
 
 class LibraryPicture : public DeviceTest, public ::testing::WithParamInterface<PictureCase> {
 protected:
@@ -264,6 +273,34 @@ TEST_P(LeafPicture, IsAnAutumnLeafCutOutByAlpha)
     EXPECT_EQ(0u, greyClear);
 }
 INSTANTIATE_TEST_SUITE_P(Pictures30And31, LeafPicture, ::testing::Values(kPictures[12], kPictures[13]));
+
+// The fish and light pictures: every frame is clear along its whole border, so no edge shows when a
+// sprite turns, is mirrored or is filtered beside the next frame of its strip; and each one
+// shows something.
+class FishAndLightPicture : public LibraryPicture {};
+TEST_P(FishAndLightPicture, EveryFrameIsClearAlongItsBorder)
+{
+    const UINT frames = GetParam().id == 10 || GetParam().id == 11 ? 4 : 1;
+    const UINT frameWidth = image.width / frames;
+    for (UINT k = 0; k < frames; ++k) {
+        const UINT x0 = k * frameWidth, x1 = x0 + frameWidth - 1;
+        for (UINT x = x0; x <= x1; ++x) {
+            ASSERT_EQ(0u, image.At(x, 0) >> 24) << x << ", top";
+            ASSERT_EQ(0u, image.At(x, image.height - 1) >> 24) << x << ", bottom";
+        }
+        for (UINT y = 0; y < image.height; ++y) {
+            ASSERT_EQ(0u, image.At(x0, y) >> 24) << "frame " << k << " left, " << y;
+            ASSERT_EQ(0u, image.At(x1, y) >> 24) << "frame " << k << " right, " << y;
+        }
+        size_t shown = 0;
+        for (UINT y = 0; y < image.height; ++y)
+            for (UINT x = x0; x <= x1; ++x)
+                shown += (image.At(x, y) >> 24) > 128;
+        EXPECT_GT(shown, size_t(frameWidth * image.height / 50)) << "frame " << k;
+    }
+}
+INSTANTIATE_TEST_SUITE_P(Pictures10To16, FishAndLightPicture,
+                         ::testing::ValuesIn(kPictures + kFirstFishAndLightPicture, std::end(kPictures)));
 
 // --- Meshes -----------------------------------------------------------------------------------
 

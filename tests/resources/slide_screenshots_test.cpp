@@ -7,26 +7,38 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <iterator>
 #include <memory>
 #include <string>
+#include <typeinfo>
+#include <vector>
 
 #include "document/ComRef.h"
 #include "document/CurrentDevice.h"
 #include "document/DocResManager.h"
 #include "document/SceneDoc.h"
+#include "scene/constructors/DS_BirdConstructor.h"
 #include "scene/constructors/DS_ButterflyConstructor.h"
+#include "scene/constructors/DS_FishConstructor.h"
 #include "scene/constructors/DS_FlowConstructor.h"
 #include "scene/constructors/DS_FlowerConstructor.h"
+#include "scene/constructors/DS_FogConstructor.h"
+#include "scene/constructors/DS_GhostConstructor.h"
+#include "scene/constructors/DS_GodRayConstructor.h"
 #include "scene/constructors/DS_GrassConstructor.h"
+#include "scene/constructors/DS_LightingConstructor.h"
+#include "scene/constructors/DS_SparkleConstructor.h"
 #include "scene/constructors/DS_StatObjConstructor.h"
 #include "scene/constructors/SceneReaders.h"
 #include "scene/lights/DS_GlassBallLight.h"
 #include "scene/lights/MutableLight.h"
 #include "scene/objects/DS_3D_in_2D_array.h"
+#include "scene/objects/DS_SpriteArrayObj.h"
 #include "scene/render/QuadTemplate.h"
 #include "scene/render/ScreenQuad.h"
+#include "scene/render/ViewMetrics.h"
 #include "tests/resources/PictureChecks.h"
 #include "tests/support/DeviceFixture.h"
 
@@ -98,13 +110,14 @@ bool CloseColours(uint32_t a, uint32_t b, int tolerance)
     return true;
 }
 
-// The share of a grid of screen points, inside the one-pixel edge strips, whose colour matches
-// the picture stretched over the whole screen.
-double PictureMatch(const PixelImage& screen, const PixelImage& picture)
+// The share of a grid of screen points, inside the one-pixel edge strips and above row `below`,
+// whose colour matches the picture stretched over the whole screen.
+double PictureMatch(const PixelImage& screen, const PixelImage& picture, UINT below = 0)
 {
     int matched = 0;
     int total = 0;
-    for (UINT y = 8; y < screen.height - 8; y += 16)
+    const UINT bottom = below ? below : screen.height - 8;
+    for (UINT y = 8; y < bottom; y += 16)
         for (UINT x = 8; x < screen.width - 8; x += 16) {
             ++total;
             if (CloseColours(screen.Rgb(x, y), PictureColourAt(picture, x, y, screen.width, screen.height), 32))
@@ -237,7 +250,7 @@ TEST_F(SlideScreenshots, EachSlideShowsItsPictureThroughItsLight)
     IDirect3DDevice9* device = testDevice.device();
     ASSERT_EQ(std::size(kSlides), doc.slideCount);
     for (uint32_t i = 0; i < doc.slideCount; ++i) {
-        const SlideRecord& slide = doc.slides[i];
+        SlideRecord& slide = doc.slides[i];
         const std::wstring name = L"slide_" + std::to_wstring(i) + L"_" + kSlides[i].title;
         SCOPED_TRACE(std::string(name.begin(), name.end()));
         EXPECT_EQ(kSlides[i].kind, slide.kind);
@@ -245,7 +258,8 @@ TEST_F(SlideScreenshots, EachSlideShowsItsPictureThroughItsLight)
         if (slide.kind == kSlideGlyphs)
             continue;
 
-        std::unique_ptr<MutableLight> light = MakeLight(slide);
+        // The picture through the light alone; the slides' objects have tests of their own below.
+        std::unique_ptr<MutableLight> light = LightWithOnly(slide, NoObject);
         ASSERT_NE(nullptr, light);
 
         // The first frame on a magenta back buffer, the second over the first.
@@ -270,7 +284,10 @@ TEST_F(SlideScreenshots, EachSlideShowsItsPictureThroughItsLight)
         const PixelImage picture = DecodePicture(device, slide.picture);
         ASSERT_GT(picture.width, 0u) << "the slide picture does not decode";
         ASSERT_EQ(4 * picture.height, 3 * picture.width) << "not a 4:3 picture";
-        EXPECT_GE(PictureMatch(screen, picture), 0.85);
+        // A lake covers the band under its water line with its own mirror, checked on its own below.
+        const UINT shown = slide.kind == kSlideLake ? kHeight * UINT(100 + std::min(99, std::max(0, slide.amount))) / 200
+                                                    : 0;
+        EXPECT_GE(PictureMatch(screen, picture, shown), 0.85);
         const PixelImage other = DecodePicture(device, doc.slides[(i + 1) % doc.slideCount].picture);
         EXPECT_LT(PictureMatch(screen, other), 0.6);
     }
@@ -598,6 +615,44 @@ TEST_F(SlideScreenshots, IslandSwaysInTheGlassBall)
     EXPECT_GT((stand >> 8) & 0xFF, stand & 0xFF) << std::hex << stand;
 }
 
+
+// The lake at dusk, its objects left out: the water under the picture's shore line (70 % of its
+// height) mirrors the band above it and ripples from one moment to the next, while the sky and
+// the hills above stay still.
+TEST_F(SlideScreenshots, LakeAtDuskMirrorsAndRipplesBelowItsShore)
+{
+    IDirect3DDevice9* device = testDevice.device();
+    ASSERT_GT(doc.slideCount, 4u);
+    SlideRecord& slide = doc.slides[4];
+    ASSERT_EQ(kSlideLake, slide.kind);
+    std::unique_ptr<MutableLight> light = LightWithOnly(slide, NoObject);
+    ASSERT_TRUE(light);
+
+    const PixelImage early = DrawFrames(*light, 0.5f, 0.5f);
+    EXPECT_FALSE(SaveBackBufferPng(device, L"slide_4_lake_at_dusk_water").empty());
+    const PixelImage later = DrawFrames(*light, 0.9f, 0.9f);
+
+    const UINT shore = kHeight * 70 / 100;
+    size_t skyMoved = 0, waterMoved = 0;
+    for (UINT y = 0; y < kHeight; ++y)
+        for (UINT x = 0; x < kWidth; ++x)
+            if (early.Rgb(x, y) != later.Rgb(x, y))
+                ++(y + 2 < shore ? skyMoved : waterMoved);
+    EXPECT_EQ(0u, skyMoved) << "the sky moves";
+    EXPECT_GT(waterMoved, size_t(kWidth) * (kHeight - shore) / 10) << "the water does not ripple";
+
+    // The mirror: each water row near the shore looks like the picture row as far above it,
+    // column by column (the ripples move a few pixels, the shade darkens a little).
+    size_t matched = 0, total = 0;
+    for (UINT d = 4; d < 40; d += 4)
+        for (UINT x = 8; x < kWidth - 8; x += 8) {
+            ++total;
+            if (CloseColours(early.Rgb(x, shore + d), early.Rgb(x, shore - d), 48))
+                ++matched;
+        }
+    EXPECT_GT(matched, total * 6 / 10) << matched << " of " << total << " water points mirror the shore";
+}
+
 // The fire, without the slide's objects: flames flicker along the foot of the picture and the
 // heat haze makes the whole frame shimmer a little, without tearing it apart.
 TEST_F(SlideScreenshots, NightByTheFireFlickersAndShimmers)
@@ -632,6 +687,110 @@ TEST_F(SlideScreenshots, NightByTheFireFlickersAndShimmers)
     EXPECT_GT(flickered, band / 10) << "the flames do not move";
     EXPECT_GT(shimmered, sky / 50) << "no haze over the sky";
     EXPECT_LT(jumped, sky / 50) << "the haze moves the sky too far";
+}
+
+// --- The sprite objects of the fish and light kinds ---------------------------------------------
+
+// Whether a description is of the kind K itself (a bird or a ghost is no fish here).
+template <class K>
+bool IsExactly(const DS_ABObj_Constructor* d)
+{
+    return d != nullptr && typeid(*d) == typeid(K);
+}
+
+// The slides that hold sprites of these kinds, and which kinds each must hold.
+struct SpriteSlide {
+    uint32_t index;
+    std::vector<ObjectFilter> kinds;
+};
+const SpriteSlide kSpriteSlides[] = {
+    {1, {IsExactly<DS_BirdConstructor>}},
+    {2, {IsExactly<DS_GodRayConstructor>, IsExactly<DS_FishConstructor>, IsExactly<DS_GhostConstructor>}},
+    {4, {IsExactly<DS_FogConstructor>, IsExactly<DS_SparkleConstructor>, IsExactly<DS_BirdConstructor>}},
+    {5, {IsExactly<DS_SparkleConstructor>, IsExactly<DS_LightingConstructor>}},
+};
+
+// Screen rectangles (x0, y0, x1, y1) around every drawn sprite of a light's sprite arrays, for a
+// picture that fills the back buffer.
+struct ScreenBox {
+    float x0, y0, x1, y1;
+};
+std::vector<ScreenBox> SpriteBoxes(const MutableLight& light, float screenWidth)
+{
+    const float k = screenWidth / static_cast<float>(ViewMetrics.Width);
+    std::vector<ScreenBox> boxes;
+    for (DS_ABObj* object : light.objects) {
+        auto* array = dynamic_cast<DS_SpriteArrayObj*>(object);
+        if (!array)
+            continue;
+        uint32_t drawn = 0;
+        for (const auto& sprite : array->Sprites()) {
+            if (drawn++ == array->QuadCount())
+                break;
+            const float dx = std::fabs(sprite->halfWidth * sprite->axisX.x) + std::fabs(sprite->halfHeight * sprite->axisY.x);
+            const float dy = std::fabs(sprite->halfWidth * sprite->axisX.y) + std::fabs(sprite->halfHeight * sprite->axisY.y);
+            boxes.push_back({(sprite->position.x - dx) * k - 2, (sprite->position.y - dy) * k - 2,
+                             (sprite->position.x + dx) * k + 2, (sprite->position.y + dy) * k + 2});
+        }
+    }
+    return boxes;
+}
+
+bool InAnyBox(const std::vector<ScreenBox>& boxes, UINT x, UINT y)
+{
+    for (const ScreenBox& b : boxes)
+        if (x >= b.x0 && x <= b.x1 && y >= b.y0 && y <= b.y1)
+            return true;
+    return false;
+}
+
+// The slides' sprites show on each slide's own light, and they move: drawn over the still picture
+// (the picture mode), two frames a second apart differ where the sprites are and nowhere else.
+TEST_F(SlideScreenshots, SpriteSlidesShowTheirObjectsMoving)
+{
+    ASSERT_EQ(std::size(kSlides), doc.slideCount);
+    for (const SpriteSlide& planned : kSpriteSlides) {
+        SlideRecord& slide = doc.slides[planned.index];
+        const std::wstring name = L"slide_" + std::to_wstring(planned.index) + L"_" + kSlides[planned.index].title;
+        SCOPED_TRACE(std::string(name.begin(), name.end()));
+        for (auto isKind : planned.kinds)
+            EXPECT_TRUE(std::any_of(slide.objects.begin(), slide.objects.end(), isKind)) << "a planned kind is missing";
+
+        // On the slide's own light: the frame with the sprites against the same moment without.
+        {
+            std::unique_ptr<MutableLight> light(LightWithOnly(slide, OfKind<DS_BaseSpriteProp>));
+            ASSERT_TRUE(light);
+            const PixelImage with = DrawFrames(*light, 0.02f, 2.0f);
+            EXPECT_FALSE(SaveBackBufferPng(testDevice.device(), name + L"_sprites").empty());
+            ObjectsOfKind<DS_SpriteArrayObj> sprites(*light);
+            sprites.TakeOut();
+            const PixelImage without = DrawFrames(*light, 2.0f, 2.0f);
+            sprites.PutBack();
+            const std::vector<bool> shown = DifferenceMask(with, without);
+            EXPECT_GT(std::count(shown.begin(), shown.end(), true), 300) << "the sprites do not show";
+        }
+
+        // Over the still picture: what changes in a second lies where the sprites are.
+        const int32_t kind = slide.kind;
+        slide.kind = kSlidePicture;
+        std::unique_ptr<MutableLight> light(LightWithOnly(slide, OfKind<DS_BaseSpriteProp>));
+        slide.kind = kind;
+        ASSERT_TRUE(light);
+        const PixelImage first = DrawFrames(*light, 0.02f, 2.0f);
+        std::vector<ScreenBox> boxes = SpriteBoxes(*light, static_cast<float>(kWidth));
+        const PixelImage second = DrawFrames(*light, 2.02f, 3.0f);
+        const std::vector<ScreenBox> later = SpriteBoxes(*light, static_cast<float>(kWidth));
+        boxes.insert(boxes.end(), later.begin(), later.end());
+        const std::vector<bool> changed = DifferenceMask(first, second);
+        size_t moved = 0, outside = 0;
+        for (size_t i = 0; i < changed.size(); ++i)
+            if (changed[i]) {
+                ++moved;
+                outside += !InAnyBox(boxes, UINT(i % kWidth), UINT(i / kWidth));
+            }
+        EXPECT_GT(moved, 300u) << "the sprites stand still";
+        EXPECT_LE(outside, moved / 100) << "the picture changes away from the sprites";
+    }
 }
 
 } // namespace
