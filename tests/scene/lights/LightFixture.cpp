@@ -79,20 +79,6 @@ void LightTest::DrawTwoFrames(MutableLight& light, DS_ScreenQuad* fade)
     DrawFrame(light, fade, false);
 }
 
-DWORD LightTest::StageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type)
-{
-    DWORD value = 0xDEAD;
-    device()->GetTextureStageState(stage, type, &value);
-    return value;
-}
-
-DWORD LightTest::SamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type)
-{
-    DWORD value = 0xDEAD;
-    device()->GetSamplerState(sampler, type, &value);
-    return value;
-}
-
 void PrintTo(const LetterboxCase& c, std::ostream* os)
 {
     *os << c.name;

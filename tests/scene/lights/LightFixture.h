@@ -107,10 +107,6 @@ protected:
     // Two frames (the first on a magenta back buffer), so the second shows the steady state.
     void DrawTwoFrames(MutableLight& light, DS_ScreenQuad* fade = nullptr);
 
-    // The device's state values, read back (0xDEAD when the read fails).
-    DWORD StageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type);
-    DWORD SamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type);
-
     // What drawing left bound on the device, as words: "texture " (stage 0), "stream " (stream 0)
     // and "indices ", each when set, followed by `what`.
     std::string BoundResources(const char* what) const;

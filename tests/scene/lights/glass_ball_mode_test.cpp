@@ -23,20 +23,12 @@ namespace {
 constexpr D3DCOLOR kRed = 0xFFFF0000, kGreen = 0xFF00FF00, kYellow = 0xFFFFFF00;
 constexpr uint32_t kBlueColorref = 0x00FF0000; // the gradient's colours are COLORREF
 
-int Channel(uint32_t rgb, int c) { return int((rgb >> (8 * c)) & 0xFF); }
 bool IsNear(uint32_t rgb, uint32_t expected, int tolerance = 8)
 {
     for (int c = 0; c < 3; ++c)
         if (std::abs(Channel(rgb, c) - Channel(expected, c)) > tolerance)
             return false;
     return true;
-}
-
-DWORD Bits(float f)
-{
-    DWORD d;
-    std::memcpy(&d, &f, 4);
-    return d;
 }
 
 class GlassBallTest : public LightTest {
@@ -64,15 +56,10 @@ protected:
 
     std::unique_ptr<MutableGlassBall> Ball(const SlideRecord& slide, int stretch = 0)
     {
-        MutableLight* light = CreateMutableLight(&slide);
-        auto* ball = dynamic_cast<MutableGlassBall*>(light);
-        EXPECT_NE(nullptr, ball) << "kind 6 is not the glass-ball mode";
-        if (!ball) {
-            delete light;
-            return nullptr;
-        }
-        ball->SetStretch(stretch);
-        return std::unique_ptr<MutableGlassBall>(ball);
+        std::unique_ptr<MutableGlassBall> ball = CreateModeLight<MutableGlassBall>(slide);
+        if (ball)
+            ball->SetStretch(stretch);
+        return ball;
     }
 
     PixelImage FrameAt(MutableGlassBall& light, float t, DS_ScreenQuad* fade = nullptr)
@@ -219,23 +206,23 @@ TEST_F(GlassBallTest, RestoredStatesSetTheBumpMatrixAndWrapTheScene)
         DWORD value, expected;
     };
     const Expect table[] = {
-        {"BUMPENVMAT00", StageState(0, D3DTSS_BUMPENVMAT00), Bits(0.2f)},
-        {"BUMPENVMAT01", StageState(0, D3DTSS_BUMPENVMAT01), 0},
-        {"BUMPENVMAT10", StageState(0, D3DTSS_BUMPENVMAT10), 0},
-        {"BUMPENVMAT11", StageState(0, D3DTSS_BUMPENVMAT11), Bits(0.25f)},
-        {"BUMPENVLSCALE", StageState(0, D3DTSS_BUMPENVLSCALE), Bits(1.0f)},
-        {"BUMPENVLOFFSET", StageState(0, D3DTSS_BUMPENVLOFFSET), 0},
-        {"stage 0 COLORARG1", StageState(0, D3DTSS_COLORARG1), D3DTA_TEXTURE},
-        {"stage 1 COLORARG1", StageState(1, D3DTSS_COLORARG1), D3DTA_TEXTURE},
-        {"stage 1 COLORARG2", StageState(1, D3DTSS_COLORARG2), D3DTA_CURRENT},
-        {"stage 1 ALPHAOP", StageState(1, D3DTSS_ALPHAOP), D3DTOP_SELECTARG1},
-        {"stage 1 ALPHAARG1", StageState(1, D3DTSS_ALPHAARG1), D3DTA_CURRENT},
-        {"stage 1 COLOROP (off until a pass needs it)", StageState(1, D3DTSS_COLOROP), D3DTOP_DISABLE},
-        {"sampler 1 ADDRESSU", SamplerState(1, D3DSAMP_ADDRESSU), D3DTADDRESS_WRAP},
-        {"sampler 1 ADDRESSV", SamplerState(1, D3DSAMP_ADDRESSV), D3DTADDRESS_WRAP},
-        {"sampler 1 MINFILTER", SamplerState(1, D3DSAMP_MINFILTER), D3DTEXF_LINEAR},
-        {"sampler 1 MAGFILTER", SamplerState(1, D3DSAMP_MAGFILTER), D3DTEXF_LINEAR},
-        {"sampler 0 MIPFILTER", SamplerState(0, D3DSAMP_MIPFILTER), D3DTEXF_LINEAR},
+        {"BUMPENVMAT00", TextureStageStateOf(d, 0, D3DTSS_BUMPENVMAT00), FloatStateBits(0.2f)},
+        {"BUMPENVMAT01", TextureStageStateOf(d, 0, D3DTSS_BUMPENVMAT01), 0},
+        {"BUMPENVMAT10", TextureStageStateOf(d, 0, D3DTSS_BUMPENVMAT10), 0},
+        {"BUMPENVMAT11", TextureStageStateOf(d, 0, D3DTSS_BUMPENVMAT11), FloatStateBits(0.25f)},
+        {"BUMPENVLSCALE", TextureStageStateOf(d, 0, D3DTSS_BUMPENVLSCALE), FloatStateBits(1.0f)},
+        {"BUMPENVLOFFSET", TextureStageStateOf(d, 0, D3DTSS_BUMPENVLOFFSET), 0},
+        {"stage 0 COLORARG1", TextureStageStateOf(d, 0, D3DTSS_COLORARG1), D3DTA_TEXTURE},
+        {"stage 1 COLORARG1", TextureStageStateOf(d, 1, D3DTSS_COLORARG1), D3DTA_TEXTURE},
+        {"stage 1 COLORARG2", TextureStageStateOf(d, 1, D3DTSS_COLORARG2), D3DTA_CURRENT},
+        {"stage 1 ALPHAOP", TextureStageStateOf(d, 1, D3DTSS_ALPHAOP), D3DTOP_SELECTARG1},
+        {"stage 1 ALPHAARG1", TextureStageStateOf(d, 1, D3DTSS_ALPHAARG1), D3DTA_CURRENT},
+        {"stage 1 COLOROP (off until a pass needs it)", TextureStageStateOf(d, 1, D3DTSS_COLOROP), D3DTOP_DISABLE},
+        {"sampler 1 ADDRESSU", SamplerStateOf(d, 1, D3DSAMP_ADDRESSU), D3DTADDRESS_WRAP},
+        {"sampler 1 ADDRESSV", SamplerStateOf(d, 1, D3DSAMP_ADDRESSV), D3DTADDRESS_WRAP},
+        {"sampler 1 MINFILTER", SamplerStateOf(d, 1, D3DSAMP_MINFILTER), D3DTEXF_LINEAR},
+        {"sampler 1 MAGFILTER", SamplerStateOf(d, 1, D3DSAMP_MAGFILTER), D3DTEXF_LINEAR},
+        {"sampler 0 MIPFILTER", SamplerStateOf(d, 0, D3DSAMP_MIPFILTER), D3DTEXF_LINEAR},
     };
     for (const Expect& e : table)
         EXPECT_EQ(e.expected, e.value) << e.what;
