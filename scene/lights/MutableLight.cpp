@@ -7,6 +7,7 @@
 #include "scene/lights/MutableLake.h"
 #include "scene/lights/MutableMatrix.h"
 #include "scene/lights/MutableNone.h"
+#include "scene/lights/MutableRings.h"
 #include "scene/objects/DS_ABObj.h"
 #include "scene/render/LightLayout.h"
 
@@ -72,12 +73,12 @@ MutableLight* CreateMutableLight(const SlideRecord* slide)
         return new MutableLake(*slide);
     case kSlideFire:
         return new MutableFire(*slide);
+    case kSlideRings:
+        return new MutableRings(*slide);
     case kSlideGlyphs:
         return new MutableMatrix(*slide);
     case kSlideGlassBall:
         return new MutableGlassBall(*slide);
-    // The water-ring mode is not built yet; until it is, its slides are shown as pictures.
-    case kSlideRings:
     default:
         return new MutableNone(*slide);
     }
