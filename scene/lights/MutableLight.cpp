@@ -3,6 +3,7 @@
 #include "document/SceneDoc.h"
 #include "scene/lights/MutableAqua.h"
 #include "scene/lights/MutableFire.h"
+#include "scene/lights/MutableGlassBall.h"
 #include "scene/lights/MutableLake.h"
 #include "scene/lights/MutableMatrix.h"
 #include "scene/lights/MutableNone.h"
@@ -76,8 +77,8 @@ MutableLight* CreateMutableLight(const SlideRecord* slide)
         return new MutableRings(*slide);
     case kSlideGlyphs:
         return new MutableMatrix(*slide);
-    // The glass-ball mode is not built yet; until it is, its slides are shown as pictures.
     case kSlideGlassBall:
+        return new MutableGlassBall(*slide);
     default:
         return new MutableNone(*slide);
     }

@@ -32,6 +32,7 @@
 #include "scene/constructors/DS_SparkleConstructor.h"
 #include "scene/constructors/DS_StatObjConstructor.h"
 #include "scene/constructors/SceneReaders.h"
+#include "scene/lights/DS_GlassBallLight.h"
 #include "scene/lights/DS_WaterRingLight.h"
 #include "scene/lights/MutableLight.h"
 #include "scene/objects/DS_3D_in_2D_array.h"
@@ -276,6 +277,9 @@ TEST_F(SlideScreenshots, EachSlideShowsItsPictureThroughItsLight)
                 ++lit;
         EXPECT_GT(lit, screen.pixels.size() / 4) << "mostly black";
 
+        // The glass ball shows its picture only inside the ball (IslandSwaysInTheGlassBall).
+        if (slide.kind == kSlideGlassBall)
+            continue;
         // The slide's own picture fills the screen (its matches measure 0.93 to 1 here), and not
         // the next slide's picture (up to 0.4, between the two night slides).
         const PixelImage picture = DecodePicture(device, slide.picture);
@@ -575,6 +579,70 @@ TEST_F(SlideScreenshots, CoralReefWaversUnderWater)
     }
     EXPECT_GT(moved, early.pixels.size() / 10) << "the water does not move";
     EXPECT_LT(jumped, early.pixels.size() / 50) << "the picture moves too far";
+}
+
+// The island slide is a glass ball on its stand over the evening gradient. Drawn without its
+// objects: the gradient shows in the corners and beside the ball, the island's sea and sky
+// inside it, the wooden stand below; eight seconds later the island has swung sideways while
+// everything outside the ball stays as it was.
+TEST_F(SlideScreenshots, IslandSwaysInTheGlassBall)
+{
+    ASSERT_GT(doc.slideCount, 1u);
+    SlideRecord& slide = doc.slides[1];
+    ASSERT_EQ(kSlideGlassBall, slide.kind);
+    std::unique_ptr<MutableLight> light = LightWithOnly(slide, NoObject);
+    ASSERT_NE(nullptr, light);
+    GlassScrollClock::Reset();
+    const PixelImage early = DrawFrames(*light, 10.0f, 10.04f);
+    EXPECT_FALSE(SaveBackBufferPng(testDevice.device(), L"glass_ball_island").empty());
+    const PixelImage later = DrawFrames(*light, 18.0f, 18.04f);
+    EXPECT_FALSE(SaveBackBufferPng(testDevice.device(), L"glass_ball_island_8s").empty());
+    GlassScrollClock::Reset();
+
+    // The gradient's rows, from deep evening blue to mauve (the slide's COLORREF colours).
+    auto gradientAt = [&](UINT y) {
+        const uint32_t top = slide.colours[0], bottom = slide.colours[1];
+        const double t = (y + 0.5) / kHeight;
+        uint32_t rgb = 0;
+        for (int c = 0; c < 3; ++c) {
+            const double a = (top >> (8 * c)) & 0xFF, b = (bottom >> (8 * c)) & 0xFF;
+            rgb |= uint32_t(a + t * (b - a)) << (8 * (2 - c));
+        }
+        return rgb;
+    };
+    for (UINT y : {4u, kHeight / 2, kHeight - 5})
+        for (UINT x : {4u, kWidth - 5})
+            EXPECT_TRUE(CloseColours(early.Rgb(x, y), gradientAt(y), 12)) << x << ", " << y << std::hex << " "
+                                                                             << early.Rgb(x, y);
+
+    // The ball: 137 pixels round (256, 161), lifted above the stand.
+    const int cx = 256, cy = 161;
+    for (int dx : {-150, 150})
+        EXPECT_TRUE(CloseColours(early.Rgb(cx + dx, cy), gradientAt(cy), 12)) << "beside the ball at " << dx;
+    size_t scene = 0, inside = 0, moved = 0, outsideMoved = 0;
+    for (UINT y = 0; y < kHeight; ++y)
+        for (UINT x = 0; x < kWidth; ++x) {
+            const int dx = int(x) - cx, dy = int(y) - cy;
+            const bool core = dx * dx + dy * dy < 100 * 100;
+            const bool changed = !CloseColours(early.Rgb(x, y), later.Rgb(x, y), 24);
+            if (core) {
+                ++inside;
+                if (!CloseColours(early.Rgb(x, y), gradientAt(y), 40))
+                    ++scene;
+                if (changed)
+                    ++moved;
+            } else if (dx * dx + dy * dy > 145 * 145 && y < kHeight * 3 / 4 && changed) {
+                ++outsideMoved;
+            }
+        }
+    EXPECT_GT(scene, inside * 9 / 10) << "the island does not show in the ball";
+    EXPECT_GT(moved, inside / 10) << "the island does not swing";
+    EXPECT_EQ(0u, outsideMoved) << "the backdrop moves";
+
+    // The stand is wood: red over green over blue.
+    const uint32_t stand = early.Rgb(cx, kHeight - 30);
+    EXPECT_GT((stand >> 16) & 0xFF, (stand >> 8) & 0xFF) << std::hex << stand;
+    EXPECT_GT((stand >> 8) & 0xFF, stand & 0xFF) << std::hex << stand;
 }
 
 

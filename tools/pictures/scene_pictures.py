@@ -360,9 +360,11 @@ def aurora():
 def island():
     img = Image(W, H, 3)
     sea_tex = fbm_grid(W, H, 24, 40, 3, seed=1601)
-    clouds = fbm_grid(W, H // 2, 5, 3, 4, seed=1602)
+    clouds = fbm_grid(W, H * 3 // 4, 5, 4, 4, seed=1602)
     shore = fbm_line(W, 8, 4, 1603)
-    horizon = H * 0.42
+    # The ball is lifted above its stand, so its middle shows the scene a little below the
+    # picture's middle: the horizon and the island lie there.
+    horizon = H * 0.56
     cx, rx = W * 0.50, W * 0.30
     for y in range(H):
         for x in range(W):
@@ -502,24 +504,53 @@ def ball_glint(size=256):
 
 
 def ball_stand(width=512, height=206):
-    """A turned wooden stand: a wide foot with a rounded collar, brass band, clear around."""
+    """A turned wooden stand that cradles the ball: a bowl whose front lip follows the ball's
+    curve, a slim stem with a brass band, a wide round-edged foot; clear around. The light puts
+    the picture over the world rectangle x -230.4..232.9, y -185.6..-372.2, and the ball (the
+    lens's disc) has radius 254 around the origin, so the lip is drawn 38 units above the
+    ball's lower edge and the ball shows above it."""
     img = Image(width, height, 4)
-    for y in range(height):
-        t = y / (height - 1)
-        # Half width of the stand at this height: the collar at the top widens to the foot.
-        half = 0.30 + 0.16 * smoothstep(0.15, 0.75, t) + 0.04 * smoothstep(0.8, 1.0, t)
-        for x in range(width):
-            u = (x + 0.5) / width * 2.0 - 1.0
-            edge = half - abs(u)
-            alpha = clamp01(edge * width * 0.5 + 0.5) if t > 0.02 and t < 0.97 else 0.0
-            roundness = math.sqrt(max(0.0, 1.0 - (u / half) ** 2)) if half > 0 else 0.0
-            wood = mix((0.25, 0.13, 0.06), (0.62, 0.36, 0.16), roundness)
-            grain = 0.9 + 0.1 * math.sin(u * 40.0 + math.sin(t * 9.0) * 2.0)
+    x0, x1, y0, y1 = -230.4, 232.9, -185.61412, -372.19293
+    per_unit = width / (x1 - x0)  # texels per world unit, about 1.1 both ways
+
+    def half_width(y):
+        """Half width of the stand's outline at world height y (None above the bowl's base)."""
+        if y > -265.0:  # the bowl, round towards its base
+            s = clamp01((y + 265.0) / 79.0)
+            return 60.0 + 58.0 * math.sqrt(s)
+        if y > -320.0:  # the stem, with its brass band
+            return 44.0 if -292.0 < y < -280.0 else 38.0
+        # the foot: a rounded shoulder out to its full width, then a rounded lower edge
+        shoulder = smoothstep(-320.0, -345.0, y)
+        edge = math.sqrt(clamp01((y + 371.0) / 9.0))
+        return (60.0 + 120.0 * shoulder) * (0.92 + 0.08 * edge)
+
+    for ty in range(height):
+        y = y0 + (ty + 0.5) / height * (y1 - y0)
+        half = half_width(y)
+        for tx in range(width):
+            x = x0 + (tx + 0.5) / width * (x1 - x0)
+            cover = clamp01((half - abs(x)) * per_unit + 0.5)
+            cover *= clamp01((y + 371.0) * per_unit + 0.5)  # the foot's lower edge
+            lip = -math.sqrt(max(0.0, 254.0 * 254.0 - x * x)) + 38.0
+            cover *= clamp01((lip - y) * per_unit + 0.5)  # the ball shows above the lip
+            if cover <= 0.0:
+                img.set(tx, ty, (0.0, 0.0, 0.0), 0.0)
+                continue
+            # Turned wood, lit from the upper left like the ball's highlight.
+            u = x / half
+            roundness = math.sqrt(max(0.0, 1.0 - u * u))
+            light = clamp01(0.35 + 0.65 * roundness * (1.0 - 0.35 * u))
+            wood = mix((0.22, 0.11, 0.05), (0.66, 0.40, 0.18), light)
+            grain = 0.92 + 0.08 * math.sin(x * 0.15 + math.sin(y * 0.06) * 2.5)
             c = _scale(wood, grain)
-            if 0.52 < t < 0.60:
-                c = mix((0.45, 0.35, 0.12), (0.98, 0.84, 0.45), roundness)
-            c = _scale(c, 0.7 + 0.3 * (1.0 - t))
-            img.set(x, y, c, alpha)
+            if -292.0 < y < -280.0:
+                c = mix((0.40, 0.30, 0.10), (1.0, 0.86, 0.48), light)
+            # The lip catches the light; the foot's top face is a little brighter than its side.
+            c = mix(c, (0.85, 0.62, 0.36), (1.0 - smoothstep(0.0, 5.0, lip - y)) * 0.6 * light)
+            if -345.0 < y < -320.0:
+                c = _scale(c, 1.08)
+            img.set(tx, ty, (clamp01(c[0]), clamp01(c[1]), clamp01(c[2])), cover)
     return img
 
 

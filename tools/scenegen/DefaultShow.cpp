@@ -286,12 +286,14 @@ void AppendReefSprites(SlidePlan& slide)
     AppendObject(slide, ghost);
 }
 
-// The island in the glass ball: gulls gliding over the sea in the sky above the island.
+// The island in the glass ball: gulls gliding over the sea in the sky above the island. The
+// ball shows the picture's middle (the horizon lies at 56 % of its height), so they keep to the
+// band of sky just above the palms.
 void AppendIslandSprites(SlidePlan& slide)
 {
     DS_BirdConstructor gulls;
-    SetSprites(gulls, L"Gulls", kBirdPicture, 5, 80, 0.7f, 1.0f);
-    SetView(gulls, 0.0f, 1.0f, 0.04f, 0.32f);
+    SetSprites(gulls, L"Gulls", kBirdPicture, 5, 120, 0.7f, 1.0f); // the ball shows them smaller
+    SetView(gulls, 0.1f, 0.9f, 0.22f, 0.46f);
     SetTopSpeeds(gulls, 110.0f, 25.0f);
     BeatStrip(gulls, 6.0f);
     AppendObject(slide, gulls);
