@@ -20,14 +20,14 @@ SaverProcess::~SaverProcess()
     }
 }
 
-bool SaverProcess::Start(const std::wstring& arguments, const std::wstring& program)
+bool SaverProcess::Start(const std::wstring& arguments, const std::wstring& program, const std::wstring& directory)
 {
     const std::wstring path = program.empty() ? BesideTestProgram(L"lanternwork.scr") : program;
     std::wstring commandLine = L"\"" + path + L"\" " + arguments;
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
-    return CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                          &startup, &info_) != 0;
+    return CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          directory.empty() ? nullptr : directory.c_str(), &startup, &info_) != 0;
 }
 
 bool SaverProcess::WaitForExit(DWORD milliseconds, DWORD* exitCode)

@@ -20,8 +20,9 @@ public:
     SaverProcess(const SaverProcess&) = delete;
     SaverProcess& operator=(const SaverProcess&) = delete;
 
-    // Starts `program` (lanternwork.scr by default) with the given arguments.
-    bool Start(const std::wstring& arguments, const std::wstring& program = L"");
+    // Starts `program` (lanternwork.scr by default) with the given arguments, in `directory`
+    // (this program's current one by default).
+    bool Start(const std::wstring& arguments, const std::wstring& program = L"", const std::wstring& directory = L"");
     // Waits for the exit; true with its code when it ended within the time.
     bool WaitForExit(DWORD milliseconds, DWORD* exitCode = nullptr);
     bool Running() const;
