@@ -171,8 +171,15 @@ void ReadSlideParamsFire(ResourceBuffer& buffer, SlideRecord& slide, uint32_t pa
     }
     slide.amount = ReadInt(buffer);
     slide.speed = static_cast<uint32_t>(ReadInt(buffer));
-    if (paramVersion < 2)
+    if (paramVersion < 2) {
+        // The older blocks store neither the flame switch nor the haze levels: the fire light's
+        // own initial values (flames on; bump scale 88, scroll speed 50, strength 25).
+        static const uint32_t defaultLevels[3] = {88, 50, 25};
+        slide.switches[1] = 1;
+        for (int i = 0; i < 3; ++i)
+            slide.levels[i] = defaultLevels[i];
         return;
+    }
     DocumentReader archive(&buffer);
     ResKey unused;
     ReadResKey(archive, unused);

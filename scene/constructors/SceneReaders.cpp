@@ -3,6 +3,13 @@
 #include "document/ObjectReader.h"
 #include "scene/constructors/DS_3D_in_2D_array_Constructor.h"
 #include "scene/constructors/DS_ButterflyConstructor.h"
+#include "scene/constructors/DS_BirdConstructor.h"
+#include "scene/constructors/DS_FishConstructor.h"
+#include "scene/constructors/DS_FogConstructor.h"
+#include "scene/constructors/DS_GhostConstructor.h"
+#include "scene/constructors/DS_GodRayConstructor.h"
+#include "scene/constructors/DS_LightingConstructor.h"
+#include "scene/constructors/DS_SparkleConstructor.h"
 #include "scene/constructors/DS_FlowConstructor.h"
 #include "scene/constructors/DS_FlowerConstructor.h"
 #include "scene/constructors/DS_GrassConstructor.h"
@@ -12,6 +19,13 @@
 void RegisterSceneReaders()
 {
     // One RegisterReader<Kind>() per object kind, as the kinds arrive.
+    RegisterReader<DS_FishConstructor>();
+    RegisterReader<DS_BirdConstructor>();
+    RegisterReader<DS_GhostConstructor>();
+    RegisterReader<DS_FogConstructor>();
+    RegisterReader<DS_SparkleConstructor>();
+    RegisterReader<DS_GodRayConstructor>();
+    RegisterReader<DS_LightingConstructor>();
     RegisterReader<DS_FlowConstructor>();
     RegisterReader<DS_RainConstructor>();
     RegisterReader<DS_GrassConstructor>();

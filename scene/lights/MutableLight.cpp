@@ -2,6 +2,9 @@
 
 #include "document/SceneDoc.h"
 #include "scene/lights/MutableAqua.h"
+#include "scene/lights/MutableFire.h"
+#include "scene/lights/MutableLake.h"
+#include "scene/lights/MutableMatrix.h"
 #include "scene/lights/MutableNone.h"
 #include "scene/objects/DS_ABObj.h"
 #include "scene/render/LightLayout.h"
@@ -64,12 +67,15 @@ MutableLight* CreateMutableLight(const SlideRecord* slide)
     switch (static_cast<uint32_t>(slide->kind)) {
     case kSlideUnderwater:
         return new MutableAqua(*slide);
-    // The lake, fire, water-ring, glyph-rain and glass-ball modes are not built yet; until
-    // they are, their slides are shown as pictures.
     case kSlideLake:
+        return new MutableLake(*slide);
     case kSlideFire:
-    case kSlideRings:
+        return new MutableFire(*slide);
     case kSlideGlyphs:
+        return new MutableMatrix(*slide);
+    // The water-ring and glass-ball modes are not built yet; until they are, their slides are
+    // shown as pictures.
+    case kSlideRings:
     case kSlideGlassBall:
     default:
         return new MutableNone(*slide);

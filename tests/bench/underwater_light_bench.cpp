@@ -1,7 +1,8 @@
-// Benchmark (not a test): the CPU cost of one frame of the underwater light at 1024 × 768,
-// against the picture light's on the same device in the same run. A frame is what the player
-// calls between two presents: the updates, the light's passes and the fade quad inside one
-// scene. Prints the mean time per frame of each light and their ratio.
+// Benchmark (not a test): the CPU cost of one frame of the underwater light, and of the fire
+// light without and with its heat haze, at 1024 × 768, against the picture light's on the same
+// device in the same run. A frame is what the player calls between two presents: the updates,
+// the light's passes and the fade quad inside one scene. Prints the mean time per frame of each
+// light and its ratio to the picture light's.
 //
 //     wine build/bin/bench_underwater_light.exe
 #include <windows.h>
@@ -87,9 +88,19 @@ int main()
     const double picture = FrameSeconds(device, slide);
     slide.kind = kSlideUnderwater;
     const double underwater = FrameSeconds(device, slide);
+    slide.kind = kSlideFire;
+    slide.switches[1] = 1; // flames
+    const double flames = FrameSeconds(device, slide);
+    slide.switches[0] = 1; // and the heat haze
+    slide.levels[0] = 88;
+    slide.levels[1] = 50;
+    slide.levels[2] = 25;
+    const double haze = FrameSeconds(device, slide);
 
     std::printf("frame at %ux%u over %d frames: picture light %.3f ms, underwater light %.3f ms, ratio %.2f\n",
                 kWidth, kHeight, kFrames, picture * 1e3, underwater * 1e3, underwater / picture);
+    std::printf("fire light: flames only %.3f ms, ratio %.2f; flames and heat haze %.3f ms, ratio %.2f\n",
+                flames * 1e3, flames / picture, haze * 1e3, haze / picture);
     CurrentDocResManager = nullptr;
     manager.reset();
     CurrentDevice = nullptr;

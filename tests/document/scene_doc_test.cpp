@@ -249,6 +249,12 @@ TEST_F(SceneDocTest, KindParameterBlocks)
         }
         if (c.kind == 3) {
             EXPECT_EQ(c.paramVersion == 1 || c.paramVersion >= 2 ? 0 : 9, record.switches[0]);
+            if (c.paramVersion < 2) {
+                EXPECT_EQ(1, record.switches[1]) << "flames on";
+                const uint32_t levels[3] = {88, 50, 25};
+                for (int i = 0; i < 3; ++i)
+                    EXPECT_EQ(levels[i], record.levels[i]);
+            }
         }
     }
 }

@@ -4,6 +4,8 @@
 #include <d3dx9.h>
 
 #include <cmath>
+#include <cstring>
+#include <iterator>
 #include <map>
 #include <tuple>
 
@@ -80,7 +82,15 @@ const PictureCase kPictures[] = {
     {27, L"grass_blade", 32, 256, true},
     {30, L"leaf", 128, 128, true},
     {31, L"leaf_golden", 128, 128, true},
+    {10, L"sprite_fish", 512, 64, true}, // four frames of 128 x 64
+    {11, L"sprite_bird", 256, 64, true}, // four frames of 64 x 64
+    {12, L"sprite_ghost", 128, 128, true},
+    {13, L"sprite_fog", 256, 128, true},
+    {14, L"sprite_sparkle", 64, 64, true},
+    {15, L"sprite_light_ray", 64, 256, true},
+    {16, L"sprite_lightning", 128, 256, true},
 };
+constexpr size_t kFirstFishAndLightPicture = 14; // the fish, the first of pictures 10 to 16
 
 class LibraryPicture : public DeviceTest, public ::testing::WithParamInterface<PictureCase> {
 protected:
@@ -263,6 +273,34 @@ TEST_P(LeafPicture, IsAnAutumnLeafCutOutByAlpha)
     EXPECT_EQ(0u, greyClear);
 }
 INSTANTIATE_TEST_SUITE_P(Pictures30And31, LeafPicture, ::testing::Values(kPictures[12], kPictures[13]));
+
+// The fish and light pictures: every frame is clear along its whole border, so no edge shows when a
+// sprite turns, is mirrored or is filtered beside the next frame of its strip; and each one
+// shows something.
+class FishAndLightPicture : public LibraryPicture {};
+TEST_P(FishAndLightPicture, EveryFrameIsClearAlongItsBorder)
+{
+    const UINT frames = GetParam().id == 10 || GetParam().id == 11 ? 4 : 1;
+    const UINT frameWidth = image.width / frames;
+    for (UINT k = 0; k < frames; ++k) {
+        const UINT x0 = k * frameWidth, x1 = x0 + frameWidth - 1;
+        for (UINT x = x0; x <= x1; ++x) {
+            ASSERT_EQ(0u, image.At(x, 0) >> 24) << x << ", top";
+            ASSERT_EQ(0u, image.At(x, image.height - 1) >> 24) << x << ", bottom";
+        }
+        for (UINT y = 0; y < image.height; ++y) {
+            ASSERT_EQ(0u, image.At(x0, y) >> 24) << "frame " << k << " left, " << y;
+            ASSERT_EQ(0u, image.At(x1, y) >> 24) << "frame " << k << " right, " << y;
+        }
+        size_t shown = 0;
+        for (UINT y = 0; y < image.height; ++y)
+            for (UINT x = x0; x <= x1; ++x)
+                shown += (image.At(x, y) >> 24) > 128;
+        EXPECT_GT(shown, size_t(frameWidth * image.height / 50)) << "frame " << k;
+    }
+}
+INSTANTIATE_TEST_SUITE_P(Pictures10To16, FishAndLightPicture,
+                         ::testing::ValuesIn(kPictures + kFirstFishAndLightPicture, std::end(kPictures)));
 
 // --- Meshes -----------------------------------------------------------------------------------
 
@@ -479,6 +517,87 @@ TEST_F(LibraryMesh, BothConvertToTheLoaderLayout)
         EXPECT_GT(radius, 20.0f) << id;
         EXPECT_LT(radius, 60.0f) << id;
     }
+}
+
+// --- Effects ------------------------------------------------------------------------------------
+
+// The heat haze (63) is a compiled effect, so that D3DX loads it without a compiler, with the
+// names the fire light sets; its pass binds them to pixel-shader registers above the flame
+// shader's c1 to c4, and its samplers to stages 0 and 1.
+TEST(LibraryEffect, HeatHazeLoadsWithTheNamesTheFireSets)
+{
+    const Resource r = FindLibraryResource(63, RT_RCDATA);
+    ASSERT_TRUE(r.data) << "RCDATA 63 is missing";
+    ASSERT_GE(r.size, 8u);
+    EXPECT_EQ(0xFEFF0901u, *static_cast<const DWORD*>(r.data)) << "not a compiled effect";
+
+    TestDevice testDevice(64, 64);
+    ASSERT_TRUE(testDevice.Ok());
+    IDirect3DDevice9* device = testDevice.device();
+    ComRef<ID3DXEffect> effect;
+    ASSERT_EQ(D3D_OK, D3DXCreateEffect(device, r.data, r.size, nullptr, nullptr, 0, nullptr, effect.Out(), nullptr));
+    D3DXHANDLE technique = effect->GetTechniqueByName("BumpmapDistortLow2");
+    ASSERT_NE(nullptr, technique);
+    EXPECT_EQ(D3D_OK, effect->ValidateTechnique(technique));
+    struct Name {
+        const char* name;
+        D3DXPARAMETER_CLASS cls;
+        UINT elements, columns;
+    };
+    const Name names[] = {{"SceneTex", D3DXPC_OBJECT, 0, 0}, {"Bumpmap", D3DXPC_OBJECT, 0, 0},
+                          {"stenght", D3DXPC_SCALAR, 0, 1},  {"Offset", D3DXPC_VECTOR, 2, 2},
+                          {"bump_scale", D3DXPC_VECTOR, 2, 2}};
+    for (const Name& n : names) {
+        D3DXHANDLE parameter = effect->GetParameterByName(nullptr, n.name);
+        ASSERT_NE(nullptr, parameter) << n.name;
+        D3DXPARAMETER_DESC desc = {};
+        ASSERT_EQ(D3D_OK, effect->GetParameterDesc(parameter, &desc)) << n.name;
+        EXPECT_EQ(n.cls, desc.Class) << n.name;
+        EXPECT_EQ(n.elements, desc.Elements) << n.name;
+        EXPECT_EQ(n.columns, desc.Columns) << n.name;
+    }
+
+    const float flame[4] = {0.25f, 0.5f, 0.75f, 1.0f};
+    for (UINT reg = 1; reg <= 4; ++reg)
+        device->SetPixelShaderConstantF(reg, flame, 1);
+    ComRef<IDirect3DTexture9> scene, bump;
+    ASSERT_EQ(D3D_OK, device->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, scene.Out(), nullptr));
+    ASSERT_EQ(D3D_OK, device->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, bump.Out(), nullptr));
+    effect->SetTexture("SceneTex", scene.Get());
+    effect->SetTexture("Bumpmap", bump.Get());
+    effect->SetFloat("stenght", 0.0025f);
+    const float offset[2] = {0.3f, -0.3f}, bumpScale[2] = {0.208f, 0.156f};
+    effect->SetFloatArray("Offset", offset, 2);
+    effect->SetFloatArray("bump_scale", bumpScale, 2);
+    ASSERT_EQ(D3D_OK, effect->SetTechnique("BumpmapDistortLow2"));
+    UINT passes = 0;
+    ASSERT_EQ(D3D_OK, effect->Begin(&passes, 0));
+    ASSERT_EQ(1u, passes);
+    ASSERT_EQ(D3D_OK, effect->BeginPass(0));
+    float c[10][4] = {};
+    device->GetPixelShaderConstantF(0, &c[0][0], 10);
+    ComRef<IDirect3DBaseTexture9> stage0, stage1;
+    device->GetTexture(0, stage0.Out());
+    device->GetTexture(1, stage1.Out());
+    DWORD zEnable = TRUE, blending = TRUE, bumpAddress = 0;
+    device->GetRenderState(D3DRS_ZENABLE, &zEnable);
+    device->GetRenderState(D3DRS_ALPHABLENDENABLE, &blending);
+    device->GetSamplerState(1, D3DSAMP_ADDRESSU, &bumpAddress);
+    effect->EndPass();
+    effect->End();
+
+    EXPECT_FLOAT_EQ(0.0025f, c[5][0]) << "stenght in c5";
+    EXPECT_FLOAT_EQ(0.3f, c[6][0]) << "Offset[0] in c6";
+    EXPECT_FLOAT_EQ(-0.3f, c[6][1]);
+    EXPECT_FLOAT_EQ(0.208f, c[8][0]) << "bump_scale[0] in c8";
+    EXPECT_FLOAT_EQ(0.156f, c[8][1]);
+    for (UINT reg = 1; reg <= 4; ++reg)
+        EXPECT_EQ(0, std::memcmp(flame, c[reg], sizeof flame)) << "the flame shader's c" << reg;
+    EXPECT_EQ(static_cast<IDirect3DBaseTexture9*>(scene.Get()), stage0.Get());
+    EXPECT_EQ(static_cast<IDirect3DBaseTexture9*>(bump.Get()), stage1.Get());
+    EXPECT_EQ(DWORD(FALSE), zEnable);
+    EXPECT_EQ(DWORD(FALSE), blending);
+    EXPECT_EQ(DWORD(D3DTADDRESS_WRAP), bumpAddress);
 }
 
 } // namespace

@@ -10,41 +10,11 @@
 
 #include "document/ComRef.h"
 #include "document/CurrentDevice.h"
+#include "scene/lights/DS_FlameLight.h"
 #include "tests/resources/PictureChecks.h"
 #include "tests/support/DeviceFixture.h"
 
 namespace {
-
-const char kFlameVertexShader[] =
-    "vs.1.1\n"
-    "dcl_position0 v0\n"
-    "dcl_texcoord0 v7\n"
-    "m4x4 oPos, v0, c4\n"
-    "mov oT0, v7\n"
-    "mov r0, c24.x\n"
-    "mul r1, r0, c11\n"
-    "frc r1.xy, r1\n"
-    "mad oT1, v7, c14.xyxy, r1.xyxy\n"
-    "mul r1, r0, c12\n"
-    "frc r1.xy, r1\n"
-    "mad oT2, v7, c15.xyxy, r1.xyxy\n"
-    "mul r1, r0, c13\n"
-    "frc r1.xy, r1\n"
-    "mad oT3, v7, c16.xyxy, r1.xyxy\n";
-
-const char kFlamePixelShader[] =
-    "ps.1.4\n"
-    "texcrd r0.rgb, t0\n"
-    "texld  r1, t1\n"
-    "texld  r2, t2\n"
-    "texld  r3, t3\n"
-    "mul r1.rgb, c1, r1_bx2\n"
-    "mad r1.rgb, c2, r2_bx2, r1\n"
-    "mad r1.rgb, c3, r3_bx2, r1\n"
-    "+mad r0.a, 1-r0.g, c4.x, c4.y\n"
-    "mad r1.rgb, r1, r0.a,  r0\n"
-    "phase\n"
-    "texld  r0, r1\n";
 
 struct QuadVertex {
     float x, y, z, u, v;
@@ -84,24 +54,12 @@ protected:
         return texture;
     }
 
+    // The fire light's own shader pair and declaration.
     bool Assemble()
     {
-        ComRef<ID3DXBuffer> code;
-        if (FAILED(D3DXAssembleShader(kFlameVertexShader, sizeof kFlameVertexShader - 1, nullptr, nullptr, 0,
-                                      code.Out(), nullptr)) ||
-            FAILED(device()->CreateVertexShader(static_cast<const DWORD*>(code->GetBufferPointer()),
-                                                vertexShader.Out())))
-            return false;
-        if (FAILED(D3DXAssembleShader(kFlamePixelShader, sizeof kFlamePixelShader - 1, nullptr, nullptr, 0,
-                                      code.Out(), nullptr)) ||
-            FAILED(device()->CreatePixelShader(static_cast<const DWORD*>(code->GetBufferPointer()),
-                                               pixelShader.Out())))
-            return false;
-        const D3DVERTEXELEMENT9 elements[] = {
-            {0, 0, D3DDECLTYPE_FLOAT3, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_POSITION, 0},
-            {0, 12, D3DDECLTYPE_FLOAT2, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_TEXCOORD, 0},
-            D3DDECL_END()};
-        return SUCCEEDED(device()->CreateVertexDeclaration(elements, declaration.Out()));
+        DistortionShader::Create(shaders);
+        DistortionShader::CreatePixelShader(shaders);
+        return shaders.vertexShader && shaders.declaration && shaders.pixelShader;
     }
 
     // The background over the whole target, then the flames over its lower 65 %, at time t.
@@ -141,20 +99,15 @@ protected:
         D3DXMATRIX transform;
         D3DXMatrixMultiplyTranspose(&transform, &view, &projection);
         d->SetVertexShaderConstantF(4, transform, 4);
-        const float vertexConstants[][4] = {{0, 1.3f, 0, 0}, {0, 2.1f, 0, 0}, {0, 2.3f, 0, 0},
-                                            {1, 1, 0, 0},    {2, 2, 0, 0},    {3, 3, 0, 0}};
-        d->SetVertexShaderConstantF(11, &vertexConstants[0][0], 6);
+        DistortionShader::SetConstants();
         const float time[4] = {t, 0, 0, 0};
         d->SetVertexShaderConstantF(24, time, 1);
-        const float pixelConstants[][4] = {{0.1f, 0.2f, 0, 0}, {0.1f, 0.3f, 0, 0}, {0.1f, 0.1f, 0, 0},
-                                           {0.5f, 0.2f, 0, 0}};
-        d->SetPixelShaderConstantF(1, &pixelConstants[0][0], 4);
         d->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
         d->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
         d->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
-        d->SetVertexDeclaration(declaration.Get());
-        d->SetVertexShader(vertexShader.Get());
-        d->SetPixelShader(pixelShader.Get());
+        d->SetVertexDeclaration(shaders.declaration.Get());
+        d->SetVertexShader(shaders.vertexShader.Get());
+        d->SetPixelShader(shaders.pixelShader.Get());
         d->SetTexture(0, flames.Get());
         for (DWORD s = 1; s < 4; ++s)
             d->SetTexture(s, offsets.Get());
@@ -178,9 +131,7 @@ protected:
 
     TestDevice testDevice{kWidth, kHeight};
     ComRef<IDirect3DTexture9> background, flames, offsets;
-    ComRef<IDirect3DVertexShader9> vertexShader;
-    ComRef<IDirect3DPixelShader9> pixelShader;
-    ComRef<IDirect3DVertexDeclaration9> declaration;
+    ShaderSet shaders;
 };
 
 TEST_F(FlamePreview, FlamesFillTheBottomLeaveTheSkyAndFlicker)

@@ -14,6 +14,7 @@
 #include "document/CurrentDevice.h"
 #include "document/DocResManager.h"
 #include "document/SceneDoc.h"
+#include "scene/constructors/DS_BaseSpriteProp.h"
 #include "scene/constructors/DS_3D_in_2D_array_Constructor.h"
 #include "scene/constructors/SceneReaders.h"
 #include "tests/resources/PictureChecks.h"
@@ -308,8 +309,9 @@ TEST_F(SceneDocumentOnDevice, ManagerPicturesDecode)
         UINT width;
         UINT height;
     };
-    for (const Copy& c : {Copy{5, 1024, 768}, Copy{6, 256, 256}, Copy{7, 512, 256},
-                          Copy{8, 256, 256}, Copy{62, 256, 256}}) {
+    for (const Copy& c : {Copy{5, 1024, 768}, Copy{6, 256, 256}, Copy{7, 512, 256}, Copy{8, 256, 256},
+                          Copy{62, 256, 256}, Copy{10, 512, 64}, Copy{11, 256, 64}, Copy{12, 128, 128},
+                          Copy{13, 256, 128}, Copy{14, 64, 64}, Copy{15, 64, 256}, Copy{16, 128, 256}}) {
         SCOPED_TRACE("picture " + std::to_string(c.id));
         const ResKey key(L"common_res.dll", c.id);
         const std::vector<ResourceRef>& sources = data.sources[key];
@@ -358,6 +360,26 @@ TEST_F(SceneDocumentOnDevice, SlidePicturesDecode)
         }
     }
     EXPECT_EQ(7u + 1u + 3u, count); // seven backgrounds, the glyph strip, the ball's three pictures
+}
+
+// Every sprite object of the show names a library picture that the manager carries a copy of,
+// so the show keeps its sprites when common_res.dll is missing.
+TEST(SceneDocument, SpriteObjectsNamePicturesTheManagerCarries)
+{
+    SceneDoc doc;
+    ASSERT_NO_FATAL_FAILURE(LoadDocument(doc));
+    ASSERT_NE(nullptr, doc.resources);
+    size_t sprites = 0;
+    for (uint32_t i = 0; i < doc.slideCount; ++i)
+        for (DS_ABObj_Constructor* object : doc.slides[i].objects) {
+            auto* sprite = dynamic_cast<DS_BaseSpriteProp*>(object);
+            if (!sprite)
+                continue;
+            ++sprites;
+            EXPECT_EQ(1u, doc.resources->data().sources.count(sprite->pictureKey))
+                << "slide " << i << ": " << std::string(sprite->title.begin(), sprite->title.end());
+        }
+    EXPECT_GT(sprites, 0u);
 }
 
 } // namespace

@@ -7,25 +7,37 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <iterator>
 #include <memory>
 #include <string>
+#include <typeinfo>
+#include <vector>
 
 #include "document/ComRef.h"
 #include "document/CurrentDevice.h"
 #include "document/DocResManager.h"
 #include "document/SceneDoc.h"
+#include "scene/constructors/DS_BirdConstructor.h"
 #include "scene/constructors/DS_ButterflyConstructor.h"
+#include "scene/constructors/DS_FishConstructor.h"
 #include "scene/constructors/DS_FlowConstructor.h"
 #include "scene/constructors/DS_FlowerConstructor.h"
+#include "scene/constructors/DS_FogConstructor.h"
+#include "scene/constructors/DS_GhostConstructor.h"
+#include "scene/constructors/DS_GodRayConstructor.h"
 #include "scene/constructors/DS_GrassConstructor.h"
+#include "scene/constructors/DS_LightingConstructor.h"
+#include "scene/constructors/DS_SparkleConstructor.h"
 #include "scene/constructors/DS_StatObjConstructor.h"
 #include "scene/constructors/SceneReaders.h"
 #include "scene/lights/MutableLight.h"
 #include "scene/objects/DS_3D_in_2D_array.h"
+#include "scene/objects/DS_SpriteArrayObj.h"
 #include "scene/render/QuadTemplate.h"
 #include "scene/render/ScreenQuad.h"
+#include "scene/render/ViewMetrics.h"
 #include "tests/resources/PictureChecks.h"
 #include "tests/support/DeviceFixture.h"
 
@@ -97,13 +109,14 @@ bool CloseColours(uint32_t a, uint32_t b, int tolerance)
     return true;
 }
 
-// The share of a grid of screen points, inside the one-pixel edge strips, whose colour matches
-// the picture stretched over the whole screen.
-double PictureMatch(const PixelImage& screen, const PixelImage& picture)
+// The share of a grid of screen points, inside the one-pixel edge strips and above row `below`,
+// whose colour matches the picture stretched over the whole screen.
+double PictureMatch(const PixelImage& screen, const PixelImage& picture, UINT below = 0)
 {
     int matched = 0;
     int total = 0;
-    for (UINT y = 8; y < screen.height - 8; y += 16)
+    const UINT bottom = below ? below : screen.height - 8;
+    for (UINT y = 8; y < bottom; y += 16)
         for (UINT x = 8; x < screen.width - 8; x += 16) {
             ++total;
             if (CloseColours(screen.Rgb(x, y), PictureColourAt(picture, x, y, screen.width, screen.height), 32))
@@ -236,12 +249,16 @@ TEST_F(SlideScreenshots, EachSlideShowsItsPictureThroughItsLight)
     IDirect3DDevice9* device = testDevice.device();
     ASSERT_EQ(std::size(kSlides), doc.slideCount);
     for (uint32_t i = 0; i < doc.slideCount; ++i) {
-        const SlideRecord& slide = doc.slides[i];
+        SlideRecord& slide = doc.slides[i];
         const std::wstring name = L"slide_" + std::to_wstring(i) + L"_" + kSlides[i].title;
         SCOPED_TRACE(std::string(name.begin(), name.end()));
         EXPECT_EQ(kSlides[i].kind, slide.kind);
+        // The glyph slide starts black and its glyphs draw the picture: its own test is below.
+        if (slide.kind == kSlideGlyphs)
+            continue;
 
-        std::unique_ptr<MutableLight> light = MakeLight(slide);
+        // The picture through the light alone; the slides' objects have tests of their own below.
+        std::unique_ptr<MutableLight> light = LightWithOnly(slide, NoObject);
         ASSERT_NE(nullptr, light);
 
         // The first frame on a magenta back buffer, the second over the first.
@@ -263,10 +280,61 @@ TEST_F(SlideScreenshots, EachSlideShowsItsPictureThroughItsLight)
         const PixelImage picture = DecodePicture(device, slide.picture);
         ASSERT_GT(picture.width, 0u) << "the slide picture does not decode";
         ASSERT_EQ(4 * picture.height, 3 * picture.width) << "not a 4:3 picture";
-        EXPECT_GE(PictureMatch(screen, picture), 0.85);
+        // A lake covers the band under its water line with its own mirror, checked on its own below.
+        const UINT shown = slide.kind == kSlideLake ? kHeight * UINT(100 + std::min(99, std::max(0, slide.amount))) / 200
+                                                    : 0;
+        EXPECT_GE(PictureMatch(screen, picture, shown), 0.85);
         const PixelImage other = DecodePicture(device, doc.slides[(i + 1) % doc.slideCount].picture);
         EXPECT_LT(PictureMatch(screen, other), 0.6);
     }
+}
+
+// The northern lights drawn by glyphs on black: after four seconds of rain the glyphs light up
+// where the picture is bright (the aurora, the snow) and hardly where it is dark (the night sky),
+// all of them in the slide's pale greens.
+TEST_F(SlideScreenshots, GlyphRainDrawsTheNorthernLights)
+{
+    IDirect3DDevice9* device = testDevice.device();
+    const size_t index = std::find_if(std::begin(kSlides), std::end(kSlides),
+                                      [](const ShowSlide& s) { return s.kind == kSlideGlyphs; }) -
+                         std::begin(kSlides);
+    ASSERT_LT(index, size_t(doc.slideCount));
+    const SlideRecord& slide = doc.slides[index];
+    ASSERT_EQ(kSlideGlyphs, slide.kind);
+    ASSERT_EQ(1, slide.options[1]) << "the glyphs do not draw the picture";
+    std::unique_ptr<MutableLight> light(CreateMutableLight(&slide));
+    light->SetStretch(0);
+    device->Clear(0, nullptr, D3DCLEAR_TARGET, D3DCOLOR_XRGB(255, 0, 255), 1.0f, 0);
+    const PixelImage screen = DrawFrames(*light, 0.02f, 4.0f);
+    EXPECT_FALSE(SaveBackBufferPng(device, L"slide_" + std::to_wstring(index) + L"_" + kSlides[index].title).empty());
+    EXPECT_EQ(0u, screen.Count(kMagenta)) << "clear colour left";
+
+    const PixelImage picture = DecodePicture(device, slide.picture);
+    ASSERT_GT(picture.width, 0u) << "the slide picture does not decode";
+    size_t bright = 0, brightLit = 0, dark = 0, darkLit = 0, lit = 0, green = 0;
+    for (UINT y = 0; y < screen.height; ++y)
+        for (UINT x = 0; x < screen.width; ++x) {
+            const uint32_t p = PictureColourAt(picture, x, y, screen.width, screen.height);
+            const double luminance =
+                (0.299 * ((p >> 16) & 0xFF) + 0.587 * ((p >> 8) & 0xFF) + 0.114 * (p & 0xFF)) / 255.0;
+            const uint32_t s = screen.Rgb(x, y);
+            const bool on = !CloseColours(s, 0, 24);
+            lit += on;
+            green += on && ((s >> 8) & 0xFF) >= ((s >> 16) & 0xFF) && ((s >> 8) & 0xFF) >= (s & 0xFF);
+            if (luminance > 0.45) {
+                ++bright;
+                brightLit += on;
+            } else if (luminance < 0.1) {
+                ++dark;
+                darkLit += on;
+            }
+        }
+    ASSERT_GT(bright, 0u);
+    ASSERT_GT(dark, 0u);
+    const double brightShare = double(brightLit) / bright, darkShare = double(darkLit) / dark;
+    EXPECT_GT(brightShare, 0.1) << "hardly a glyph over the aurora";
+    EXPECT_GT(brightShare, 3 * darkShare) << "the glyphs do not follow the picture";
+    EXPECT_GT(double(green), 0.9 * double(lit)) << "glyphs not in the slide's greens";
 }
 
 // ---- Flows, rain, grass, static pictures and flowers ------------------------------------------
@@ -477,6 +545,184 @@ TEST_F(SlideScreenshots, CoralReefWaversUnderWater)
     }
     EXPECT_GT(moved, early.pixels.size() / 10) << "the water does not move";
     EXPECT_LT(jumped, early.pixels.size() / 50) << "the picture moves too far";
+}
+
+
+// The lake at dusk, its objects left out: the water under the picture's shore line (70 % of its
+// height) mirrors the band above it and ripples from one moment to the next, while the sky and
+// the hills above stay still.
+TEST_F(SlideScreenshots, LakeAtDuskMirrorsAndRipplesBelowItsShore)
+{
+    IDirect3DDevice9* device = testDevice.device();
+    ASSERT_GT(doc.slideCount, 4u);
+    SlideRecord& slide = doc.slides[4];
+    ASSERT_EQ(kSlideLake, slide.kind);
+    std::unique_ptr<MutableLight> light = LightWithOnly(slide, NoObject);
+    ASSERT_TRUE(light);
+
+    const PixelImage early = DrawFrames(*light, 0.5f, 0.5f);
+    EXPECT_FALSE(SaveBackBufferPng(device, L"slide_4_lake_at_dusk_water").empty());
+    const PixelImage later = DrawFrames(*light, 0.9f, 0.9f);
+
+    const UINT shore = kHeight * 70 / 100;
+    size_t skyMoved = 0, waterMoved = 0;
+    for (UINT y = 0; y < kHeight; ++y)
+        for (UINT x = 0; x < kWidth; ++x)
+            if (early.Rgb(x, y) != later.Rgb(x, y))
+                ++(y + 2 < shore ? skyMoved : waterMoved);
+    EXPECT_EQ(0u, skyMoved) << "the sky moves";
+    EXPECT_GT(waterMoved, size_t(kWidth) * (kHeight - shore) / 10) << "the water does not ripple";
+
+    // The mirror: each water row near the shore looks like the picture row as far above it,
+    // column by column (the ripples move a few pixels, the shade darkens a little).
+    size_t matched = 0, total = 0;
+    for (UINT d = 4; d < 40; d += 4)
+        for (UINT x = 8; x < kWidth - 8; x += 8) {
+            ++total;
+            if (CloseColours(early.Rgb(x, shore + d), early.Rgb(x, shore - d), 48))
+                ++matched;
+        }
+    EXPECT_GT(matched, total * 6 / 10) << matched << " of " << total << " water points mirror the shore";
+}
+
+// The fire, without the slide's objects: flames flicker along the foot of the picture and the
+// heat haze makes the whole frame shimmer a little, without tearing it apart.
+TEST_F(SlideScreenshots, NightByTheFireFlickersAndShimmers)
+{
+    IDirect3DDevice9* device = testDevice.device();
+    ASSERT_GT(doc.slideCount, 5u);
+    SlideRecord& slide = doc.slides[5];
+    ASSERT_EQ(kSlideFire, slide.kind);
+    ASSERT_NE(0, slide.switches[0]) << "the haze is on";
+    std::unique_ptr<MutableLight> light = LightWithOnly(slide, NoObject);
+    ASSERT_NE(nullptr, light);
+    ASSERT_TRUE(light->objects.empty());
+
+    const PixelImage early = DrawFrames(*light, 0.5f, 0.5f);
+    const PixelImage later = DrawFrames(*light, 1.3f, 1.3f);
+    EXPECT_FALSE(SaveBackBufferPng(device, L"slide_5_night_by_the_fire_later").empty());
+
+    // The flames sit from 55 % of the height down; the band below 70 % is mostly fire.
+    const UINT flameTop = kHeight * 70 / 100, skyBottom = kHeight * 40 / 100;
+    size_t flickered = 0, shimmered = 0, jumped = 0;
+    for (UINT y = 0; y < kHeight; ++y)
+        for (UINT x = 0; x < kWidth; ++x) {
+            const uint32_t a = early.Rgb(x, y), b = later.Rgb(x, y);
+            if (y >= flameTop && !CloseColours(a, b, 24))
+                ++flickered;
+            if (y < skyBottom && a != b)
+                ++shimmered;
+            if (y < skyBottom && !CloseColours(a, b, 96))
+                ++jumped;
+        }
+    const size_t band = size_t(kWidth) * (kHeight - flameTop), sky = size_t(kWidth) * skyBottom;
+    EXPECT_GT(flickered, band / 10) << "the flames do not move";
+    EXPECT_GT(shimmered, sky / 50) << "no haze over the sky";
+    EXPECT_LT(jumped, sky / 50) << "the haze moves the sky too far";
+}
+
+// --- The sprite objects of the fish and light kinds ---------------------------------------------
+
+// Whether a description is of the kind K itself (a bird or a ghost is no fish here).
+template <class K>
+bool IsExactly(const DS_ABObj_Constructor* d)
+{
+    return d != nullptr && typeid(*d) == typeid(K);
+}
+
+// The slides that hold sprites of these kinds, and which kinds each must hold.
+struct SpriteSlide {
+    uint32_t index;
+    std::vector<ObjectFilter> kinds;
+};
+const SpriteSlide kSpriteSlides[] = {
+    {1, {IsExactly<DS_BirdConstructor>}},
+    {2, {IsExactly<DS_GodRayConstructor>, IsExactly<DS_FishConstructor>, IsExactly<DS_GhostConstructor>}},
+    {4, {IsExactly<DS_FogConstructor>, IsExactly<DS_SparkleConstructor>, IsExactly<DS_BirdConstructor>}},
+    {5, {IsExactly<DS_SparkleConstructor>, IsExactly<DS_LightingConstructor>}},
+};
+
+// Screen rectangles (x0, y0, x1, y1) around every drawn sprite of a light's sprite arrays, for a
+// picture that fills the back buffer.
+struct ScreenBox {
+    float x0, y0, x1, y1;
+};
+std::vector<ScreenBox> SpriteBoxes(const MutableLight& light, float screenWidth)
+{
+    const float k = screenWidth / static_cast<float>(ViewMetrics.Width);
+    std::vector<ScreenBox> boxes;
+    for (DS_ABObj* object : light.objects) {
+        auto* array = dynamic_cast<DS_SpriteArrayObj*>(object);
+        if (!array)
+            continue;
+        uint32_t drawn = 0;
+        for (const auto& sprite : array->Sprites()) {
+            if (drawn++ == array->QuadCount())
+                break;
+            const float dx = std::fabs(sprite->halfWidth * sprite->axisX.x) + std::fabs(sprite->halfHeight * sprite->axisY.x);
+            const float dy = std::fabs(sprite->halfWidth * sprite->axisX.y) + std::fabs(sprite->halfHeight * sprite->axisY.y);
+            boxes.push_back({(sprite->position.x - dx) * k - 2, (sprite->position.y - dy) * k - 2,
+                             (sprite->position.x + dx) * k + 2, (sprite->position.y + dy) * k + 2});
+        }
+    }
+    return boxes;
+}
+
+bool InAnyBox(const std::vector<ScreenBox>& boxes, UINT x, UINT y)
+{
+    for (const ScreenBox& b : boxes)
+        if (x >= b.x0 && x <= b.x1 && y >= b.y0 && y <= b.y1)
+            return true;
+    return false;
+}
+
+// The slides' sprites show on each slide's own light, and they move: drawn over the still picture
+// (the picture mode), two frames a second apart differ where the sprites are and nowhere else.
+TEST_F(SlideScreenshots, SpriteSlidesShowTheirObjectsMoving)
+{
+    ASSERT_EQ(std::size(kSlides), doc.slideCount);
+    for (const SpriteSlide& planned : kSpriteSlides) {
+        SlideRecord& slide = doc.slides[planned.index];
+        const std::wstring name = L"slide_" + std::to_wstring(planned.index) + L"_" + kSlides[planned.index].title;
+        SCOPED_TRACE(std::string(name.begin(), name.end()));
+        for (auto isKind : planned.kinds)
+            EXPECT_TRUE(std::any_of(slide.objects.begin(), slide.objects.end(), isKind)) << "a planned kind is missing";
+
+        // On the slide's own light: the frame with the sprites against the same moment without.
+        {
+            std::unique_ptr<MutableLight> light(LightWithOnly(slide, OfKind<DS_BaseSpriteProp>));
+            ASSERT_TRUE(light);
+            const PixelImage with = DrawFrames(*light, 0.02f, 2.0f);
+            EXPECT_FALSE(SaveBackBufferPng(testDevice.device(), name + L"_sprites").empty());
+            ObjectsOfKind<DS_SpriteArrayObj> sprites(*light);
+            sprites.TakeOut();
+            const PixelImage without = DrawFrames(*light, 2.0f, 2.0f);
+            sprites.PutBack();
+            const std::vector<bool> shown = DifferenceMask(with, without);
+            EXPECT_GT(std::count(shown.begin(), shown.end(), true), 300) << "the sprites do not show";
+        }
+
+        // Over the still picture: what changes in a second lies where the sprites are.
+        const int32_t kind = slide.kind;
+        slide.kind = kSlidePicture;
+        std::unique_ptr<MutableLight> light(LightWithOnly(slide, OfKind<DS_BaseSpriteProp>));
+        slide.kind = kind;
+        ASSERT_TRUE(light);
+        const PixelImage first = DrawFrames(*light, 0.02f, 2.0f);
+        std::vector<ScreenBox> boxes = SpriteBoxes(*light, static_cast<float>(kWidth));
+        const PixelImage second = DrawFrames(*light, 2.02f, 3.0f);
+        const std::vector<ScreenBox> later = SpriteBoxes(*light, static_cast<float>(kWidth));
+        boxes.insert(boxes.end(), later.begin(), later.end());
+        const std::vector<bool> changed = DifferenceMask(first, second);
+        size_t moved = 0, outside = 0;
+        for (size_t i = 0; i < changed.size(); ++i)
+            if (changed[i]) {
+                ++moved;
+                outside += !InAnyBox(boxes, UINT(i % kWidth), UINT(i / kWidth));
+            }
+        EXPECT_GT(moved, 300u) << "the sprites stand still";
+        EXPECT_LE(outside, moved / 100) << "the picture changes away from the sprites";
+    }
 }
 
 } // namespace

@@ -76,6 +76,37 @@ public:
     }
 };
 
+// A description with every field away from its default.
+inline void FillAllSpriteFields(DS_BaseSpriteProp& d)
+{
+    d.title = L"fog bank";
+    d.pixelRect.extra1.value = 7;
+    d.pixelRect.extra2.value = -9;
+    d.leftFraction = 0.125f;
+    d.rightFraction = 0.75f;
+    d.topFraction = 0.25f;
+    d.bottomFraction = 0.5f;
+    d.viewFlag = true;
+    d.speed.value = 70;
+    d.count.value = 12;
+    d.size.value = 96;
+    d.transparency.value = 50;
+    d.blendMode.value = 1;
+    d.colour.value = 0x00336699;
+    d.alphaRate = 0.66f;
+    d.alphaMin = 0.2f;
+    d.alphaMax = 0.9f;
+    d.scaleMin = 0.5f;
+    d.scaleMax = 1.5f;
+    d.pictureKey = ResKey(L"common_res.dll", 10);
+    d.secondPictureKey = ResKey(L"glow.png", 1234567890123LL);
+    d.reservedCount = 3;
+    d.reservedRate = 2.5f;
+    d.stripFrameCount = 4;
+    d.stripRate = 10.0f;
+    d.stripOn = true;
+}
+
 // Reads one record from `bytes` through the reader registry, with every kind registered as the
 // program registers them (and the plain kind); `rest` gets the bytes left.
 inline DS_ABObj_Constructor* ReadRecord(const std::vector<uint8_t>& bytes, size_t* rest = nullptr)

@@ -1,9 +1,11 @@
 """The pictures of the resource library common_res.dll: the default background, the butterfly
-atlas, the flame picture with its offset map, the heat-haze bump map and two autumn leaves."""
+atlas, the flame picture with its offset map, the heat-haze bump map and two autumn leaves (the
+sprite pictures come from sprite_pictures.py and fish_and_light_pictures.py)."""
 
 import math
 import random
 
+import fish_and_light_pictures
 import sprite_pictures
 from imagefile import Image, clamp01
 from noise import fbm_grid, fbm_line, mix, smoothstep, lerp
@@ -389,3 +391,5 @@ PICTURES = {
 }
 # The sprite pictures of flows, rain, grass, static pictures and flowers (ids 20 to 29).
 PICTURES.update(sprite_pictures.PICTURES)
+# The fish, bird, ghost, fog, sparkle, light-ray and lightning pictures (ids 10 to 16).
+PICTURES.update(fish_and_light_pictures.PICTURES)

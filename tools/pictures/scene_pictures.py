@@ -461,7 +461,7 @@ def glyph_strip():
                     length2 = dx * dx + dy * dy
                     k = 0.0 if length2 == 0 else clamp01(((x - x0) * dx + (y - y0) * dy) / length2)
                     best = min(best, math.hypot(x - (x0 + k * dx), y - (y0 + k * dy)))
-                alpha = 1.0 - smoothstep(1.2, 2.2, best)
+                alpha = 1.0 - smoothstep(1.8, 3.0, best)  # strokes bold enough for small glyphs
                 img.set(x, y, (1.0, 1.0, 1.0), alpha)
     return img
 

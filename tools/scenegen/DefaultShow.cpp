@@ -2,11 +2,18 @@
 
 #include "document/SceneDoc.h"
 #include "scene/constructors/DS_3D_in_2D_array_Constructor.h"
+#include "scene/constructors/DS_BirdConstructor.h"
 #include "scene/constructors/DS_ButterflyConstructor.h"
+#include "scene/constructors/DS_FishConstructor.h"
 #include "scene/constructors/DS_FlowConstructor.h"
 #include "scene/constructors/DS_FlowerConstructor.h"
+#include "scene/constructors/DS_FogConstructor.h"
+#include "scene/constructors/DS_GhostConstructor.h"
+#include "scene/constructors/DS_GodRayConstructor.h"
 #include "scene/constructors/DS_GrassConstructor.h"
+#include "scene/constructors/DS_LightingConstructor.h"
 #include "scene/constructors/DS_RainConstructor.h"
+#include "scene/constructors/DS_SparkleConstructor.h"
 #include "scene/constructors/DS_StatObjConstructor.h"
 
 namespace {
@@ -197,6 +204,151 @@ void AppendFireSmoke(SlidePlan& slide)
     AppendObject(slide, smoke);
 }
 
+// ---- Fish, birds, ghosts, fog, sparkles, light rays and lightning -----------------------------
+// Positions and sizes are in slide-picture pixels (1024 x 768); the pictures are library ids
+// 10 to 16 (fish_and_light_pictures.py). Each slide below calls its one function from here.
+
+constexpr int32_t kFishPicture = 10;      // four tail-beat frames
+constexpr int32_t kBirdPicture = 11;      // four wing-beat frames
+constexpr int32_t kGhostPicture = 12;
+constexpr int32_t kFogPicture = 13;
+constexpr int32_t kSparklePicture = 14;
+constexpr int32_t kLightRayPicture = 15;
+constexpr int32_t kLightningPicture = 16;
+
+// The copies of them that the document carries, as it carries the lights' (kLibraryCopies).
+const LibraryCopy kFishAndLightCopies[] = {
+    {kFishPicture, L"sprite_fish.png"},           {kBirdPicture, L"sprite_bird.png"},
+    {kGhostPicture, L"sprite_ghost.png"},         {kFogPicture, L"sprite_fog.png"},
+    {kSparklePicture, L"sprite_sparkle.png"},     {kLightRayPicture, L"sprite_light_ray.png"},
+    {kLightningPicture, L"sprite_lightning.png"},
+};
+
+// The view rectangle the sprites move in, as fractions of the picture's width and height.
+void SetView(DS_ViewObjCtrl& d, float left, float right, float top, float bottom)
+{
+    d.leftFraction = left;
+    d.rightFraction = right;
+    d.topFraction = top;
+    d.bottomFraction = bottom;
+}
+
+// The fish and bird pictures are strips of four frames: a tail or wing beat `rate` times a second.
+void BeatStrip(DS_BaseSpriteProp& d, float rate)
+{
+    d.stripOn = true;
+    d.stripFrameCount = 4;
+    d.stripRate = rate;
+}
+
+// A wandering kind's top speeds, in pixels a second.
+void SetTopSpeeds(DS_FishConstructor& d, float x, float y)
+{
+    d.maxSpeedX = x;
+    d.maxSpeedY = y;
+}
+
+// The reef: three slanting light rays from the surface, a shoal of small fish in the open water,
+// a few larger ones lower down near the coral, and one pale ghost drifting high in the blue.
+void AppendReefSprites(SlidePlan& slide)
+{
+    DS_GodRayConstructor rays;
+    SetSprites(rays, L"Light rays", kLightRayPicture, 3, 150);
+    SetView(rays, 0.05f, 0.95f, 0.0f, 1.0f);
+    rays.rayAngle.value = 100; // lower ends a little to the right, as the picture's own rays lean
+    rays.blendMode.value = 1;
+    rays.transparency.SetValue(55, nullptr);
+    rays.alphaRate = 0.15f;
+    rays.alphaMin = 0.25f;
+    AppendObject(slide, rays);
+
+    DS_FishConstructor shoal;
+    SetSprites(shoal, L"Shoal", kFishPicture, 7, 84, 0.75f, 1.1f);
+    SetView(shoal, 0.0f, 1.0f, 0.18f, 0.62f);
+    SetTopSpeeds(shoal, 90.0f, 18.0f);
+    BeatStrip(shoal, 8.0f);
+    AppendObject(slide, shoal);
+
+    DS_FishConstructor large;
+    SetSprites(large, L"Large fish", kFishPicture, 3, 140);
+    SetView(large, 0.0f, 1.0f, 0.55f, 0.8f);
+    large.colour.value = Rgb(255, 225, 190);
+    SetTopSpeeds(large, 55.0f, 10.0f);
+    BeatStrip(large, 5.0f);
+    AppendObject(slide, large);
+
+    DS_GhostConstructor ghost;
+    SetSprites(ghost, L"Reef ghost", kGhostPicture, 1, 120);
+    SetView(ghost, 0.1f, 0.9f, 0.08f, 0.45f);
+    ghost.colour.value = Rgb(200, 235, 255);
+    SetTopSpeeds(ghost, 20.0f, 10.0f);
+    ghost.alphaRate = 0.25f;
+    AppendObject(slide, ghost);
+}
+
+// The island in the glass ball: gulls gliding over the sea in the sky above the island.
+void AppendIslandSprites(SlidePlan& slide)
+{
+    DS_BirdConstructor gulls;
+    SetSprites(gulls, L"Gulls", kBirdPicture, 5, 80, 0.7f, 1.0f);
+    SetView(gulls, 0.0f, 1.0f, 0.04f, 0.32f);
+    SetTopSpeeds(gulls, 110.0f, 25.0f);
+    BeatStrip(gulls, 6.0f);
+    AppendObject(slide, gulls);
+}
+
+// The lake at dusk: fog banks along the far shore, glitter on the water under the sun, and a few
+// dark birds against the evening sky.
+void AppendLakeSprites(SlidePlan& slide)
+{
+    DS_FogConstructor fog;
+    SetSprites(fog, L"Fog over the lake", kFogPicture, 5, 520);
+    SetView(fog, 0.0f, 1.0f, 0.64f, 0.76f);
+    fog.colour.value = Rgb(235, 215, 225); // the evening's pink haze
+    fog.transparency.SetValue(55, nullptr);
+    fog.maxSpeedX = 10.0f;
+    fog.maxSpeedY = 2.0f;
+    fog.alphaRate = 0.05f;
+    fog.alphaMin = 0.4f;
+    AppendObject(slide, fog);
+
+    DS_SparkleConstructor glitter;
+    SetSprites(glitter, L"Glitter", kSparklePicture, 24, 22, 0.6f, 1.2f);
+    SetView(glitter, 0.26f, 0.44f, 0.71f, 0.97f); // the sun's path on the water
+    glitter.blendMode.value = 1;
+    glitter.colour.value = Rgb(255, 225, 170);
+    glitter.alphaRate = 1.6f;
+    AppendObject(slide, glitter);
+
+    DS_BirdConstructor birds;
+    SetSprites(birds, L"Evening birds", kBirdPicture, 3, 36);
+    SetView(birds, 0.0f, 1.0f, 0.08f, 0.4f);
+    birds.colour.value = Rgb(55, 45, 70); // dark against the sky
+    SetTopSpeeds(birds, 70.0f, 15.0f);
+    BeatStrip(birds, 5.0f);
+    AppendObject(slide, birds);
+}
+
+// The night by the fire: sparks glinting above the flames, and now and then a distant flash of
+// lightning over the hills, away from the moon.
+void AppendFireSprites(SlidePlan& slide)
+{
+    DS_SparkleConstructor sparks;
+    SetSprites(sparks, L"Sparks", kSparklePicture, 40, 20, 0.6f, 1.4f);
+    SetView(sparks, 0.05f, 0.95f, 0.6f, 0.95f);
+    sparks.blendMode.value = 1;
+    sparks.colour.value = Rgb(255, 170, 70);
+    sparks.alphaRate = 2.2f;
+    AppendObject(slide, sparks);
+
+    DS_LightingConstructor lightning;
+    SetSprites(lightning, L"Distant lightning", kLightningPicture, 1, 250, 0.8f, 1.0f);
+    SetView(lightning, 0.03f, 0.6f, 0.2f, 0.56f);
+    lightning.colour.value = Rgb(190, 205, 255);
+    lightning.transparency.SetValue(25, nullptr);
+    AppendObject(slide, lightning);
+}
+
 // Each slide below names, under "Objects", what its scene is meant to hold; the object kinds'
 // issues add those descriptions there with AppendObject and tune the light's values to them.
 
@@ -250,6 +402,7 @@ SlidePlan GlassBall(Content& content)
     // Lifts the ball a little, so that the stand below it stays on the screen.
     p.pointX = 0;
     p.pointY = -40;
+    AppendIslandSprites(slide);
     return slide;
 }
 
@@ -260,6 +413,7 @@ SlidePlan Reef(Content& content)
     SlidePlan slide = Slide(kSlideUnderwater, L"Coral reef", content.Picture(L"reef.png"), 3, 18, 3);
     slide.params.speed = 40; // a little slower than normal: calm water
     AppendReefBubbles(slide);
+    AppendReefSprites(slide);
     return slide;
 }
 
@@ -323,6 +477,7 @@ SlidePlan Lake(Content& content)
     p.levels[4] = 100; // ripples fade out toward the far shore
     p.levels[5] = 100; // bump range
     p.options[0] = 2;  // a 512 x 512 reflection: sharp mirrored hills
+    AppendLakeSprites(slide);
     return slide;
 }
 
@@ -345,24 +500,27 @@ SlidePlan Fire(Content& content)
     p.levels[1] = 50;  // haze scroll speed 0.05
     p.levels[2] = 25;  // haze strength 0.05
     AppendFireSmoke(slide);
+    AppendFireSprites(slide);
     return slide;
 }
 
-// Kind 5: northern lights over snowy mountains, with pale green glyphs raining over them.
+// Kind 5: northern lights over snowy mountains, drawn by pale green glyphs raining on black:
+// each glyph is as opaque as the picture is bright at its place, so the aurora and the snow
+// appear out of the rain.
 // Objects: none planned; the glyphs are the light's own.
 SlidePlan Glyphs(Content& content)
 {
     SlidePlan slide = Slide(kSlideGlyphs, L"Northern lights", content.Picture(L"aurora.png"), 2, 12, 3);
     KindParams& p = slide.params;
     p.refs[0] = content.Ref(L"glyphs.png"); // 32 x 448: 16 glyphs of 28 rows
-    p.levels[0] = 16; // glyph size in picture pixels: a 65 x 49 grid
+    p.levels[0] = 12; // glyph size in picture pixels: an 86 x 65 grid
     p.levels[1] = 40; // density: a free column starts a stream once in ten frames
     p.levels[2] = 30; // flickering cells
-    p.levels[3] = 35; // transparency: the northern lights stay visible behind the glyphs
+    p.levels[3] = 0;  // transparency: the picture's brightness alone sets each glyph's opacity
     p.colours[0] = Rgb(120, 255, 170); // glyphs: pale green
     p.colours[1] = Rgb(235, 255, 245); // bright heads and flicker cells: near white
     p.options[0] = 2; // streams both scroll and write, at random
-    p.options[1] = 0; // the picture shows behind the glyphs
+    p.options[1] = 1; // black behind the glyphs, which draw the picture
     return slide;
 }
 
@@ -417,6 +575,8 @@ bool BuildDefaultShow(const ContentReader& read, DocumentPlan& show, std::wstrin
     for (const LibraryCopy& copy : kLibraryCopies)
         CarryLibraryCopy(content, show.manager, copy);
     for (const LibraryCopy& copy : kSpritePictureCopies)
+        CarryLibraryCopy(content, show.manager, copy);
+    for (const LibraryCopy& copy : kFishAndLightCopies)
         CarryLibraryCopy(content, show.manager, copy);
     return content.ok();
 }

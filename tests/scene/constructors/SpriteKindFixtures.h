@@ -1,10 +1,13 @@
 // Helpers of the sprite-kind tests: a sprite of known extents, the object clock stepped in exact
-// binary eighths of a second, records written to bytes and read back through the registry.
+// binary eighths of a second or set by hand, known random draws, records written to bytes and
+// read back through the registry.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -81,4 +84,49 @@ inline void ExpectEveryTruncationFails(const std::vector<uint8_t>& bytes)
         const std::vector<uint8_t> cut(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(n));
         EXPECT_TRUE(ReadsAsDocumentError(cut)) << "cut to " << n << " of " << bytes.size() << " bytes";
     }
+}
+
+// The next `n` values of rand() after srand(seed); rand() is seeded again, so the code under test
+// draws the same values in the same order.
+inline std::vector<int> SeedAndPeek(unsigned seed, int n)
+{
+    std::srand(seed);
+    std::vector<int> values(n);
+    for (int& v : values)
+        v = std::rand();
+    std::srand(seed);
+    return values;
+}
+
+// Seeds rand() with the first seed whose next `n` values satisfy `wanted`, and gives those values.
+inline std::vector<int> SeedWhere(int n, const std::function<bool(const std::vector<int>&)>& wanted)
+{
+    for (unsigned seed = 1;; ++seed) {
+        const std::vector<int> values = SeedAndPeek(seed, n);
+        if (wanted(values))
+            return values;
+    }
+}
+
+// A random draw as the code makes it: rand() / 32767.0 in single precision.
+inline float R(int value) { return static_cast<float>(value / 32767.0); }
+inline bool Odd(int value) { return (value & 1) != 0; }
+
+// A sprite at (x, y) with the given half extents and velocity, unturned, alpha 1.
+inline DS_Sprite SpriteAt(float x, float y, float halfWidth, float halfHeight, float vx = 0.0f, float vy = 0.0f)
+{
+    DS_Sprite s = SpriteAt(x, y);
+    s.halfWidth = halfWidth;
+    s.halfHeight = halfHeight;
+    s.velocityX = vx;
+    s.velocityY = vy;
+    return s;
+}
+
+// Sets a description's clock as UpdateTime would have left it.
+inline void SetClock(DS_BaseSpriteProp& d, float frameStep, float objectTime, float lastAppTime = 0.0f)
+{
+    d.frameStep = frameStep;
+    d.objectTime = objectTime;
+    d.lastAppTime = lastAppTime;
 }

@@ -10,37 +10,6 @@
 
 namespace {
 
-// A description with every field away from its default.
-void FillAllFields(PlainSpriteKind& d)
-{
-    d.title = L"fog bank";
-    d.pixelRect.extra1.value = 7;
-    d.pixelRect.extra2.value = -9;
-    d.leftFraction = 0.125f;
-    d.rightFraction = 0.75f;
-    d.topFraction = 0.25f;
-    d.bottomFraction = 0.5f;
-    d.viewFlag = true;
-    d.speed.value = 70;
-    d.count.value = 12;
-    d.size.value = 96;
-    d.transparency.value = 50;
-    d.blendMode.value = 1;
-    d.colour.value = 0x00336699;
-    d.alphaRate = 0.66f;
-    d.alphaMin = 0.2f;
-    d.alphaMax = 0.9f;
-    d.scaleMin = 0.5f;
-    d.scaleMax = 1.5f;
-    d.pictureKey = ResKey(L"common_res.dll", 10);
-    d.secondPictureKey = ResKey(L"glow.png", 1234567890123LL);
-    d.reservedCount = 3;
-    d.reservedRate = 2.5f;
-    d.stripFrameCount = 4;
-    d.stripRate = 10.0f;
-    d.stripOn = true;
-}
-
 std::vector<uint8_t> WriteOf(DS_IOF_Item& item)
 {
     DocumentWriter w;
@@ -68,7 +37,7 @@ TEST(BaseSpriteProp, WrittenBytesMatchTheRecordLayout)
 {
     ObjectSpaceScope space(0, 0); // pixel edges stay as set
     PlainSpriteKind d;
-    FillAllFields(d);
+    FillAllSpriteFields(d);
 
     DocumentWriter hand;
     hand.String(L"PlainSpriteKind");
@@ -100,7 +69,7 @@ TEST(BaseSpriteProp, RoundTripKeepsEveryField)
 {
     ObjectSpaceScope space(0, 0);
     PlainSpriteKind d;
-    FillAllFields(d);
+    FillAllSpriteFields(d);
     size_t rest = 1;
     std::unique_ptr<DS_ABObj_Constructor> read(ReadRecord(WriteOf(d), &rest));
     auto* r = dynamic_cast<PlainSpriteKind*>(read.get());

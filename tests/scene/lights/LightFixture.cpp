@@ -2,6 +2,8 @@
 
 #include <d3dx9.h>
 
+#include <cstring>
+
 #include "document/ComRef.h"
 #include "tests/support/TestPictures.h"
 
@@ -65,6 +67,12 @@ void LightTest::DrawFrameAt(MutableLight& light, float time, DS_ScreenQuad* fade
     device()->EndScene();
 }
 
+PixelImage LightTest::FrameAt(MutableLight& light, float t, DS_ScreenQuad* fade)
+{
+    DrawFrameAt(light, t, fade, true);
+    return ReadBackBuffer();
+}
+
 void LightTest::DrawTwoFrames(MutableLight& light, DS_ScreenQuad* fade)
 {
     DrawFrame(light, fade, true);
@@ -90,4 +98,59 @@ int CountWrongLetterboxPixels(const PixelImage& image, const LetterboxCase& c, u
                               << ", expected " << expected;
         }
     return wrong;
+}
+
+DWORD TextureStageStateOf(IDirect3DDevice9* device, DWORD stage, D3DTEXTURESTAGESTATETYPE state)
+{
+    DWORD v = 0xDEAD;
+    device->GetTextureStageState(stage, state, &v);
+    return v;
+}
+
+DWORD SamplerStateOf(IDirect3DDevice9* device, DWORD sampler, D3DSAMPLERSTATETYPE state)
+{
+    DWORD v = 0xDEAD;
+    device->GetSamplerState(sampler, state, &v);
+    return v;
+}
+
+DWORD FloatStateBits(float value)
+{
+    DWORD bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+
+std::string BoundDrawingResources(IDirect3DDevice9* device, DWORD stageCount)
+{
+    std::string bound;
+    auto add = [&](const std::string& what) { bound += (bound.empty() ? "" : ", ") + what; };
+    for (DWORD stage = 0; stage < stageCount; ++stage) {
+        ComRef<IDirect3DBaseTexture9> texture;
+        device->GetTexture(stage, texture.Out());
+        if (texture)
+            add("stage " + std::to_string(stage) + " texture");
+    }
+    ComRef<IDirect3DVertexBuffer9> stream;
+    UINT offset = 0, stride = 0;
+    device->GetStreamSource(0, stream.Out(), &offset, &stride);
+    if (stream)
+        add("stream 0");
+    ComRef<IDirect3DIndexBuffer9> indices;
+    device->GetIndices(indices.Out());
+    if (indices)
+        add("indices");
+    return bound;
+}
+
+std::string LightTest::BoundResources(const char* what) const
+{
+    ComRef<IDirect3DBaseTexture9> texture;
+    device()->GetTexture(0, texture.Out());
+    ComRef<IDirect3DVertexBuffer9> stream;
+    UINT offset = 0, stride = 0;
+    device()->GetStreamSource(0, stream.Out(), &offset, &stride);
+    ComRef<IDirect3DIndexBuffer9> indices;
+    device()->GetIndices(indices.Out());
+    return std::string(texture ? "texture " : "") + (stream ? "stream " : "") + (indices ? "indices " : "") + what;
 }

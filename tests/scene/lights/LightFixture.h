@@ -8,7 +8,9 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <ostream>
+#include <string>
 #include <vector>
 
 #include "document/DocResManager.h"
@@ -55,6 +57,29 @@ private:
     std::vector<DS_ABRender*>* seen_;
 };
 
+// The light CreateMutableLight makes for `slide`, as the mode class Mode; null, with a failure
+// reported, when it makes another mode.
+template <class Mode>
+std::unique_ptr<Mode> CreateModeLight(const SlideRecord& slide)
+{
+    std::unique_ptr<MutableLight> light(CreateMutableLight(&slide));
+    Mode* mode = dynamic_cast<Mode*>(light.get());
+    EXPECT_NE(nullptr, mode) << "kind " << slide.kind << " makes another light mode";
+    if (mode)
+        light.release();
+    return std::unique_ptr<Mode>(mode);
+}
+
+// State read-backs (0xDEAD when the device does not answer), a float state's bits and one
+// colour channel (0 blue, 1 green, 2 red) of 0x00RRGGBB.
+DWORD TextureStageStateOf(IDirect3DDevice9* device, DWORD stage, D3DTEXTURESTAGESTATETYPE state);
+DWORD SamplerStateOf(IDirect3DDevice9* device, DWORD sampler, D3DSAMPLERSTATETYPE state);
+DWORD FloatStateBits(float value);
+// What is still bound to the device, for release tests: "stage N texture", "stream 0" and
+// "indices", separated by commas; empty when nothing of these is bound.
+std::string BoundDrawingResources(IDirect3DDevice9* device, DWORD stageCount);
+inline int Channel(uint32_t rgb, int c) { return int((rgb >> (8 * c)) & 0xFF); }
+
 class LightTest : public DeviceTest {
 protected:
     static constexpr uint32_t kMagenta = 0xFF00FF;
@@ -77,8 +102,14 @@ protected:
     void DrawFrame(MutableLight& light, DS_ScreenQuad* fade, bool clear);
     // The same at a given time: the objects' application time and the light's time are `time`.
     void DrawFrameAt(MutableLight& light, float time, DS_ScreenQuad* fade, bool clear);
+    // One frame at light time t on a magenta back buffer, read back.
+    PixelImage FrameAt(MutableLight& light, float t, DS_ScreenQuad* fade = nullptr);
     // Two frames (the first on a magenta back buffer), so the second shows the steady state.
     void DrawTwoFrames(MutableLight& light, DS_ScreenQuad* fade = nullptr);
+
+    // What drawing left bound on the device, as words: "texture " (stage 0), "stream " (stream 0)
+    // and "indices ", each when set, followed by `what`.
+    std::string BoundResources(const char* what) const;
 
     std::unique_ptr<DS_DocResManager> manager;
     float objectTime = 0.0f; // application time of the next frame; each frame adds 10 ms

@@ -116,20 +116,9 @@ TEST_F(PictureObjectsTest, ReleaseUnbindsTheStageTextureStreamAndIndices)
     light->SetStretch(0);
     DrawTwoFrames(*light);
 
-    auto bound = [this](const char* what) {
-        ComRef<IDirect3DBaseTexture9> texture;
-        device()->GetTexture(0, texture.Out());
-        ComRef<IDirect3DVertexBuffer9> stream;
-        UINT offset = 0, stride = 0;
-        device()->GetStreamSource(0, stream.Out(), &offset, &stride);
-        ComRef<IDirect3DIndexBuffer9> indices;
-        device()->GetIndices(indices.Out());
-        return std::string(texture ? "texture " : "") + (stream ? "stream " : "") + (indices ? "indices " : "") +
-               what;
-    };
-    ASSERT_EQ("texture stream indices drawn", bound("drawn"));
+    ASSERT_EQ("texture stream indices drawn", BoundResources("drawn"));
     light->ReleaseDeviceResources();
-    EXPECT_EQ("released", bound("released"));
+    EXPECT_EQ("released", BoundResources("released"));
     EXPECT_EQ(D3D_OK, test_device().Reset(kWidth, kHeight));
 }
 

@@ -164,33 +164,9 @@ TEST(CompositeQuad, CameraShowsJustLessThanTheQuad)
 
 // ---- On the device ----
 
-DWORD Bits(float f)
-{
-    DWORD d;
-    std::memcpy(&d, &f, 4);
-    return d;
-}
-
-int Channel(uint32_t rgb, int c) { return int((rgb >> (8 * c)) & 0xFF); }
-
 class UnderwaterTest : public LightTest {
 protected:
-    std::unique_ptr<MutableAqua> Aqua(const SlideRecord& slide)
-    {
-        MutableLight* light = CreateMutableLight(&slide);
-        auto* aqua = dynamic_cast<MutableAqua*>(light);
-        EXPECT_NE(nullptr, aqua) << "kind 1 is not the underwater mode";
-        if (!aqua)
-            delete light;
-        return std::unique_ptr<MutableAqua>(aqua);
-    }
-
-    // A frame at light time t on a magenta back buffer.
-    PixelImage FrameAt(MutableAqua& light, float t, DS_ScreenQuad* fade = nullptr)
-    {
-        DrawFrameAt(light, t, fade, true);
-        return ReadBackBuffer();
-    }
+    std::unique_ptr<MutableAqua> Aqua(const SlideRecord& slide) { return CreateModeLight<MutableAqua>(slide); }
 
     // Vertical stripes 4 texels wide, so that a shift of the picture shows.
     Bytes Stripes(UINT width, UINT height)
@@ -215,26 +191,18 @@ TEST_F(UnderwaterTest, RestoredStatesSetTheBumpMatrixAndWrapBothSamplers)
         const char* what;
         DWORD value, expected;
     };
-    auto stage = [&](DWORD s, D3DTEXTURESTAGESTATETYPE t) {
-        DWORD v = 0xDEAD;
-        d->GetTextureStageState(s, t, &v);
-        return v;
-    };
-    auto sampler = [&](DWORD s, D3DSAMPLERSTATETYPE t) {
-        DWORD v = 0xDEAD;
-        d->GetSamplerState(s, t, &v);
-        return v;
-    };
+    auto stage = [&](DWORD s, D3DTEXTURESTAGESTATETYPE t) { return TextureStageStateOf(d, s, t); };
+    auto sampler = [&](DWORD s, D3DSAMPLERSTATETYPE t) { return SamplerStateOf(d, s, t); };
     auto render = [&](D3DRENDERSTATETYPE t) {
         DWORD v = 0xDEAD;
         d->GetRenderState(t, &v);
         return v;
     };
     const Expect table[] = {
-        {"BUMPENVMAT00", stage(0, D3DTSS_BUMPENVMAT00), Bits(0.01f)},
+        {"BUMPENVMAT00", stage(0, D3DTSS_BUMPENVMAT00), FloatStateBits(0.01f)},
         {"BUMPENVMAT01", stage(0, D3DTSS_BUMPENVMAT01), 0},
         {"BUMPENVMAT10", stage(0, D3DTSS_BUMPENVMAT10), 0},
-        {"BUMPENVMAT11", stage(0, D3DTSS_BUMPENVMAT11), Bits(0.01f)},
+        {"BUMPENVMAT11", stage(0, D3DTSS_BUMPENVMAT11), FloatStateBits(0.01f)},
         {"stage 1 TEXCOORDINDEX", stage(1, D3DTSS_TEXCOORDINDEX), 1},
         {"stage 1 TEXTURETRANSFORMFLAGS", stage(1, D3DTSS_TEXTURETRANSFORMFLAGS), D3DTTFF_DISABLE},
         {"sampler 0 ADDRESSU", sampler(0, D3DSAMP_ADDRESSU), D3DTADDRESS_WRAP},
@@ -414,15 +382,7 @@ TEST_F(UnderwaterTest, ReleaseUnbindsThenTheDeviceResetsAndANewLightDraws)
         FrameAt(*light, 0.1f);
         light->ReleaseDeviceResources();
         EXPECT_FALSE(light->light()->target.texture);
-        ComRef<IDirect3DBaseTexture9> stage0, stage1;
-        ComRef<IDirect3DVertexBuffer9> stream;
-        UINT offset = 0, stride = 0;
-        device()->GetTexture(0, stage0.Out());
-        device()->GetTexture(1, stage1.Out());
-        device()->GetStreamSource(0, stream.Out(), &offset, &stride);
-        EXPECT_FALSE(stage0);
-        EXPECT_FALSE(stage1);
-        EXPECT_FALSE(stream);
+        EXPECT_EQ("", BoundDrawingResources(device(), 2));
 
         const PixelImage direct = FrameAt(*light, 0.2f);
         EXPECT_EQ(0x3080C0u, direct.Rgb(128, 96));

@@ -1,0 +1,19 @@
+// The heat-haze effect of the fire light, resource 63 of common_res.dll: heat_haze.fx beside
+// this file, written as a compiled effect. Its pixel shader is assembled here from the
+// assembly form of DistortPS and given the constant table through which the effect binds its
+// parameters and samplers to the shader's registers.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The assembly of DistortPS (ps_2_0).
+extern const char* const kHeatHazePixelShaderText;
+
+// The assembled pixel shader with its constant table; empty when it does not assemble, and
+// then `error` holds the assembler's message.
+std::vector<uint32_t> AssembleHeatHazePixelShader(std::string& error);
+
+// The whole effect file; empty when the shader does not assemble.
+std::vector<uint8_t> BuildHeatHazeEffect(std::string& error);
