@@ -24,6 +24,7 @@
 #include "scene/render/ScreenQuad.h"
 #include "tests/support/BuiltProgram.h"
 #include "tests/support/DeviceFixture.h"
+#include "tests/support/LightFrame.h"
 
 namespace {
 
@@ -118,18 +119,8 @@ int main(int argc, char** argv)
         const SlideRecord& slide = doc.slides[s];
         std::unique_ptr<MutableLight> light(CreateMutableLight(&slide));
         light->SetStretch(1);
-        const FrameCost cost = Measure([&](int i) {
-            const float t = 0.03f * static_cast<float>(i);
-            light->UpdateObjects(t);
-            light->Update(t);
-            device->BeginScene();
-            light->BeginFrame();
-            light->DrawObjects();
-            light->EndFrame();
-            light->DrawFadeQuad(&fade);
-            device->EndScene();
-            device->Present(nullptr, nullptr, nullptr, nullptr);
-        });
+        const FrameCost cost =
+            Measure([&](int i) { DrawLightFrame(device, *light, fade, 0.03f * static_cast<float>(i)); });
         light->ReleaseDeviceResources();
         char title[64] = {};
         std::snprintf(title, sizeof title, "slide %u (%u objects)", s + 1, static_cast<unsigned>(slide.objects.size()));

@@ -118,6 +118,19 @@ std::vector<std::wstring> ChildTexts(HWND window, const wchar_t* className)
     return search.texts;
 }
 
+void Pump(DWORD milliseconds)
+{
+    const DWORD start = GetTickCount();
+    do {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        Sleep(20);
+    } while (GetTickCount() - start < milliseconds);
+}
+
 void PostButtonClick(HWND dialog, int controlId)
 {
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(controlId, BN_CLICKED),

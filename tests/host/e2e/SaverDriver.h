@@ -41,6 +41,9 @@ std::wstring WindowText(HWND window);
 std::wstring ClassName(HWND window);
 // The texts of a window's child controls of a class ("Static", "Button" ...), in z order.
 std::vector<std::wstring> ChildTexts(HWND window, const wchar_t* className);
+// Handles this thread's messages for a while (a window that hosts a saver's window must answer
+// its messages).
+void Pump(DWORD milliseconds);
 // Presses a dialog button by posting its command (never sending: a button may open a modal loop).
 void PostButtonClick(HWND dialog, int controlId);
 

@@ -37,20 +37,6 @@ void Check(bool condition, const char* what)
     std::fflush(stdout);
 }
 
-// Handles this program's messages for a while, as the control panel's message loop does.
-void Pump(DWORD milliseconds)
-{
-    const DWORD start = GetTickCount();
-    do {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        Sleep(20);
-    } while (GetTickCount() - start < milliseconds);
-}
-
 // Pumps until `done` holds or the time is up.
 template <class Condition>
 bool PumpUntil(Condition done, DWORD milliseconds)
@@ -72,14 +58,20 @@ RECT ClientOnScreen(HWND window)
     return rc;
 }
 
+// Registers a window class of plain windows with this background.
+void RegisterPlainClass(const wchar_t* name, HBRUSH background)
+{
+    WNDCLASSW windowClass = {};
+    windowClass.lpfnWndProc = DefWindowProcW;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.hbrBackground = background;
+    windowClass.lpszClassName = name;
+    RegisterClassW(&windowClass);
+}
+
 HWND MakeSettingsWindow()
 {
-    WNDCLASSW panelClass = {};
-    panelClass.lpfnWndProc = DefWindowProcW;
-    panelClass.hInstance = GetModuleHandleW(nullptr);
-    panelClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-    panelClass.lpszClassName = L"LwScreenSaverSettings";
-    RegisterClassW(&panelClass);
+    RegisterPlainClass(L"LwScreenSaverSettings", GetSysColorBrush(COLOR_BTNFACE));
     return CreateWindowW(L"LwScreenSaverSettings", L"Screen Saver Settings",
                          WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_VISIBLE, 80, 60, 420, 320, nullptr, nullptr,
                          GetModuleHandleW(nullptr), nullptr);
@@ -87,12 +79,7 @@ HWND MakeSettingsWindow()
 
 HWND MakeMonitorControl(HWND settings)
 {
-    WNDCLASSW monitorClass = {};
-    monitorClass.lpfnWndProc = DefWindowProcW;
-    monitorClass.hInstance = GetModuleHandleW(nullptr);
-    monitorClass.hbrBackground = CreateSolidBrush(kControlColour);
-    monitorClass.lpszClassName = L"LwPreviewMonitor";
-    RegisterClassW(&monitorClass);
+    RegisterPlainClass(L"LwPreviewMonitor", CreateSolidBrush(kControlColour));
     return CreateWindowW(L"LwPreviewMonitor", L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 134, 30,
                          kPreviewWidth, kPreviewHeight, settings, nullptr, GetModuleHandleW(nullptr), nullptr);
 }

@@ -139,24 +139,6 @@ TEST_F(SaverEndToEnd, PreviewWithoutAParentEndsInsteadOfIdling)
     EXPECT_TRUE(saver.WaitForExit(kStartTime)) << "a saver without a window kept running";
 }
 
-namespace {
-
-// Handles this thread's messages for a while (a preview parent must answer its child's messages).
-void Pump(DWORD milliseconds)
-{
-    const DWORD start = GetTickCount();
-    do {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        Sleep(20);
-    } while (GetTickCount() - start < milliseconds);
-}
-
-}  // namespace
-
 TEST_F(SaverEndToEnd, PreviewFillsItsParentAndEndsWithIt)
 {
     HWND parent = CreateWindowW(L"STATIC", L"preview host", WS_POPUP | WS_VISIBLE, 700, 500, 320, 240, nullptr,

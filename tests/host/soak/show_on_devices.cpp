@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
-#include <dshow.h>
 #include <psapi.h>
 
 #include <cstdio>
@@ -24,6 +23,7 @@
 #include "host/player/SoundTrack.h"
 #include "scene/constructors/SceneReaders.h"
 #include "tests/support/BuiltProgram.h"
+#include "tests/support/SoundGraphState.h"
 #include "tests/support/TestSettingsKey.h"
 
 namespace {
@@ -128,18 +128,6 @@ SIZE_T PrivateBytes()
     return counters.PrivateUsage ? counters.PrivateUsage : counters.PagefileUsage;
 }
 
-bool GraphRuns()
-{
-    if (!SoundGraph())
-        return false;
-    ComRef<IMediaControl> control;
-    if (FAILED(SoundGraph()->QueryInterface(IID_IMediaControl, reinterpret_cast<void**>(control.Out()))))
-        return false;
-    OAFilterState state = State_Stopped;
-    control->GetState(2000, &state);
-    return state == State_Running;
-}
-
 // The message loop in small, for a while: messages first, a frame when none is waiting.
 void RunLoop(CMoireScreensaver& app, DWORD milliseconds)
 {
@@ -238,7 +226,7 @@ TEST_F(ShowOnDevices, TheShowComesBackAfterEachOfAHundredResetsWithoutGrowing)
     EXPECT_EQ(resetsDone, kResets);
     // Each restart starts the first track; the tracks' ends move the playlist on besides.
     EXPECT_GE(tracksStarted, 1 + kResets);
-    EXPECT_TRUE(GraphRuns()) << "the playlist stopped";
+    EXPECT_TRUE(SoundGraphRuns()) << "the playlist stopped";
     EXPECT_LE(double(afterLast), double(afterFirst) * 1.02)
         << "heap bytes in use after the first reset " << afterFirst << ", after the last " << afterLast;
 
