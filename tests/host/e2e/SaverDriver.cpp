@@ -118,6 +118,14 @@ std::vector<std::wstring> ChildTexts(HWND window, const wchar_t* className)
     return search.texts;
 }
 
+RECT ClientOnScreen(HWND window)
+{
+    RECT rc;
+    GetClientRect(window, &rc);
+    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&rc), 2);
+    return rc;
+}
+
 void Pump(DWORD milliseconds)
 {
     const DWORD start = GetTickCount();

@@ -38,6 +38,8 @@ private:
 };
 
 std::wstring WindowText(HWND window);
+// A window's client area in screen coordinates.
+RECT ClientOnScreen(HWND window);
 std::wstring ClassName(HWND window);
 // The texts of a window's child controls of a class ("Static", "Button" ...), in z order.
 std::vector<std::wstring> ChildTexts(HWND window, const wchar_t* className);

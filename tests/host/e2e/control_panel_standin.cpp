@@ -50,14 +50,6 @@ bool PumpUntil(Condition done, DWORD milliseconds)
     return true;
 }
 
-RECT ClientOnScreen(HWND window)
-{
-    RECT rc;
-    GetClientRect(window, &rc);
-    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&rc), 2);
-    return rc;
-}
-
 // Registers a window class of plain windows with this background.
 void RegisterPlainClass(const wchar_t* name, HBRUSH background)
 {

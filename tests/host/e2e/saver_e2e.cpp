@@ -44,14 +44,6 @@ const std::wstring& OneColourProgram()
     return path;
 }
 
-RECT ClientOnScreen(HWND window)
-{
-    RECT rc;
-    GetClientRect(window, &rc);
-    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&rc), 2);
-    return rc;
-}
-
 // Waits until the centre of the window's client area shows `rgb`.
 bool WaitForColour(HWND window, uint32_t rgb, DWORD milliseconds)
 {
