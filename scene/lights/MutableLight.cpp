@@ -6,6 +6,7 @@
 #include "scene/lights/MutableLake.h"
 #include "scene/lights/MutableMatrix.h"
 #include "scene/lights/MutableNone.h"
+#include "scene/lights/MutableRings.h"
 #include "scene/objects/DS_ABObj.h"
 #include "scene/render/LightLayout.h"
 
@@ -71,11 +72,11 @@ MutableLight* CreateMutableLight(const SlideRecord* slide)
         return new MutableLake(*slide);
     case kSlideFire:
         return new MutableFire(*slide);
+    case kSlideRings:
+        return new MutableRings(*slide);
     case kSlideGlyphs:
         return new MutableMatrix(*slide);
-    // The water-ring and glass-ball modes are not built yet; until they are, their slides are
-    // shown as pictures.
-    case kSlideRings:
+    // The glass-ball mode is not built yet; until it is, its slides are shown as pictures.
     case kSlideGlassBall:
     default:
         return new MutableNone(*slide);

@@ -90,7 +90,8 @@ TEST(DefaultShow, AppendedObjectsLoadIntoTheirSlide)
     EXPECT_EQ(11, static_cast<ShowMarker*>(*object)->value);
     EXPECT_EQ(22, static_cast<ShowMarker*>(*++object)->value);
     // The slide's kind parameters after the list are still read in step.
-    EXPECT_EQ(24u, doc.slides[3].levels[3]);
+    EXPECT_NE(0u, show.slides[3].params.levels[3]);
+    EXPECT_EQ(show.slides[3].params.levels[3], doc.slides[3].levels[3]);
     EXPECT_EQ(2u, doc.sounds.size());
 }
 

@@ -32,6 +32,7 @@
 #include "scene/constructors/DS_SparkleConstructor.h"
 #include "scene/constructors/DS_StatObjConstructor.h"
 #include "scene/constructors/SceneReaders.h"
+#include "scene/lights/DS_WaterRingLight.h"
 #include "scene/lights/MutableLight.h"
 #include "scene/objects/DS_3D_in_2D_array.h"
 #include "scene/objects/DS_SpriteArrayObj.h"
@@ -469,6 +470,35 @@ TEST_F(SlideScreenshots, LeavesFallOnThePond)
     for (size_t i = 0; i < masks[0].size(); ++i)
         moved += masks[0][i] && !masks[1][i];
     EXPECT_GT(moved, shown / 2) << "the leaves stay where they were";
+}
+
+// Drops fall on the pond and their rings bend the picture around them, while the rest of the
+// pond lies calm; ten seconds on, the water has neither run wild nor lost the picture.
+TEST_F(SlideScreenshots, RingsSpreadOnThePond)
+{
+    IDirect3DDevice9* device = testDevice.device();
+    SlideRecord& pond = doc.slides[3];
+    ASSERT_EQ(kSlideRings, pond.kind);
+    std::unique_ptr<MutableLight> light(LightWithOnly(pond, NoObject));
+    ASSERT_TRUE(light);
+    const float interval = RingsParamsFromSlide(pond).dropInterval;
+    ASSERT_GT(interval, 1.0f);
+
+    // Just before the second drop the ring of the first has faded; five frames after it the new
+    // ring shows.
+    const PixelImage calm = DrawFrames(*light, 0.02f, interval - 0.02f);
+    const PixelImage ring = DrawFrames(*light, interval, interval + 0.1f);
+    SaveBackBufferPng(device, L"slide_3_pond_rings");
+    size_t bent = 0;
+    for (size_t i = 0; i < calm.pixels.size(); ++i)
+        bent += !CloseColours(calm.pixels[i] & 0xFFFFFF, ring.pixels[i] & 0xFFFFFF, 24);
+    EXPECT_GT(bent, 300u) << "the new ring should bend the picture";
+    EXPECT_LT(bent, calm.pixels.size() / 4) << "most of the pond should lie calm";
+
+    const PixelImage later = DrawFrames(*light, interval + 0.12f, interval + 10.0f);
+    const PixelImage picture = DecodePicture(device, pond.picture);
+    ASSERT_GT(picture.width, 0u);
+    EXPECT_GE(PictureMatch(later, picture), 0.85) << "the water ran wild";
 }
 
 // The meadow's butterflies: drawn alone over the picture they change pixels in the meadow's

@@ -448,10 +448,10 @@ SlidePlan Pond(Content& content)
     l[0] = 0;  // row density: square cells
     l[1] = 40; // height scale 1.8
     l[2] = 50; // column density: 192 columns, fine rings
-    l[3] = 24; // drops per minute: one every 2.5 s
-    l[4] = 40; // drop strength 0.38
-    l[5] = 60; // damping 0.9918: rings spread far before they fade
-    l[6] = 30; // refraction depth 0.3
+    l[3] = 20;  // drops per minute: one every 3 s, a calm rain
+    l[4] = 100; // drop strength 0.8: each ring bends the pebbles clearly
+    l[5] = 60;  // damping 0.9918: rings spread far before they fade
+    l[6] = 60;  // refraction depth 0.6
     l[7] = 80; // specular level 0.8
     l[8] = 60; // specular power 48: small, bright glints
     AppendFallingLeaves(slide);

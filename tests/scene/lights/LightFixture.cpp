@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "document/ComRef.h"
+#include "document/ResourceCache.h"
 #include "tests/support/TestPictures.h"
 
 void LightTest::SetUp()
@@ -44,6 +45,21 @@ std::unique_ptr<SlideRecord> LightTest::Slide(const Bytes& picture, int32_t kind
     slide->picture.name = L"fixture.png";
     slide->picture.data = picture;
     return slide;
+}
+
+ParkedSpriteKind* LightTest::Sprite(float x, float y, unsigned int size, const ResKey& key)
+{
+    auto* d = new ParkedSpriteKind;
+    d->at = SpriteVec3{x, y, 0.0f};
+    d->count.value = 1;
+    d->size.value = size;
+    d->pictureKey = key;
+    return d;
+}
+
+void LightTest::PutPicture(const ResKey& key, D3DCOLOR argb)
+{
+    PutPicture(key, Picture(4, 4, argb));
 }
 
 void LightTest::DrawFrame(MutableLight& light, DS_ScreenQuad* fade, bool clear)

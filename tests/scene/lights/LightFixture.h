@@ -15,8 +15,10 @@
 
 #include "document/DocResManager.h"
 #include "document/SceneDoc.h"
+#include "scene/constructors/DS_BaseSpriteProp.h"
 #include "scene/lights/MutableLight.h"
 #include "scene/objects/DS_ABObj.h"
+#include "scene/objects/DS_Sprite.h"
 #include "scene/render/ScreenQuad.h"
 #include "tests/support/DeviceFixture.h"
 
@@ -55,6 +57,16 @@ public:
 
 private:
     std::vector<DS_ABRender*>* seen_;
+};
+
+// A sprite kind whose sprites stay where they are put.
+class ParkedSpriteKind : public DS_BaseSpriteProp {
+public:
+    SpriteVec3 at;
+
+    DS_BaseSpriteProp* Clone() const override { return new ParkedSpriteKind(*this); }
+    void InitSprite(DS_Sprite* sprite) override { sprite->position = at; }
+    bool Write(DS_IOF_Virtual*) override { return true; }
 };
 
 // The light CreateMutableLight makes for `slide`, as the mode class Mode; null, with a failure
@@ -96,6 +108,12 @@ protected:
 
     // A slide of the given kind showing `picture` (embedded bytes).
     std::unique_ptr<SlideRecord> Slide(const Bytes& picture, int32_t kind = kSlidePicture);
+
+    // A description of one opaque sprite of `size` picture pixels centred on (x, y), showing the
+    // document's picture under `key`.
+    ParkedSpriteKind* Sprite(float x, float y, unsigned int size, const ResKey& key);
+    // A solid picture under `key` in the document's resources.
+    void PutPicture(const ResKey& key, D3DCOLOR argb);
 
     // One frame as the player draws it: BeginFrame, DrawObjects, EndFrame, DrawFadeQuad.
     // The back buffer is cleared to magenta first when `clear` is set.

@@ -12,16 +12,6 @@
 
 namespace {
 
-// A sprite kind whose sprites stay where they are put.
-class ParkedSpriteKind : public DS_BaseSpriteProp {
-public:
-    SpriteVec3 at;
-
-    DS_BaseSpriteProp* Clone() const override { return new ParkedSpriteKind(*this); }
-    void InitSprite(DS_Sprite* sprite) override { sprite->position = at; }
-    bool Write(DS_IOF_Virtual*) override { return true; }
-};
-
 // A sprite kind that writes down the right edge of its view rectangle, in picture pixels, each
 // time its sprite moves: the edge follows the object space of the light that is laid out.
 class EdgeRecordingKind : public DS_BaseSpriteProp {
@@ -33,22 +23,7 @@ public:
     bool Write(DS_IOF_Virtual*) override { return true; }
 };
 
-class PictureObjectsTest : public LightTest {
-protected:
-    // A description of one opaque sprite of `size` picture pixels centred on (x, y).
-    ParkedSpriteKind* Sprite(float x, float y, unsigned int size, const ResKey& key)
-    {
-        auto* d = new ParkedSpriteKind;
-        d->at = SpriteVec3{x, y, 0.0f};
-        d->count.value = 1;
-        d->size.value = size;
-        d->pictureKey = key;
-        return d;
-    }
-
-    // A solid picture under `key` in the document's resources.
-    void PutPicture(const ResKey& key, D3DCOLOR argb) { LightTest::PutPicture(key, Picture(4, 4, argb)); }
-};
+class PictureObjectsTest : public LightTest {};
 
 TEST_F(PictureObjectsTest, SpritesAreDrawnOverThePictureInSlideOrder)
 {
