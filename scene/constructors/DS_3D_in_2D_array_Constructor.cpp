@@ -62,6 +62,12 @@ bool DS_3D_in_2D_array_Constructor::Write(DS_IOF_Virtual* archive)
 
 void DS_3D_in_2D_array_Constructor::ReadFields(DS_IOF_Virtual* archive)
 {
+    ReadBody(archive);
+    ReadBase(archive);
+}
+
+void DS_3D_in_2D_array_Constructor::ReadBody(DS_IOF_Virtual* archive)
+{
     archive->ReadString(&title);
     archive->ReadULong(&count);
     archive->ReadResourceRef(&mesh);
@@ -71,7 +77,6 @@ void DS_3D_in_2D_array_Constructor::ReadFields(DS_IOF_Virtual* archive)
     uint32_t angle = 0;
     archive->ReadULong(&angle);
     SetAngle(angle);
-    ReadBase(archive);
 }
 
 DS_3D_in_2D_array_Constructor* DS_3D_in_2D_array_Constructor::CreateFromStream(DS_IOF_Virtual* archive, uint32_t)

@@ -48,9 +48,11 @@ public:
     // Sets the drift angle and the two unit vectors that follow from it.
     void SetAngle(uint32_t degrees);
 
-    // The record after its tag and version: every field, the angle through SetAngle, then the
-    // base record.
+    // The record after its tag and version: ReadBody, then the base record.
     void ReadFields(DS_IOF_Virtual* archive);
+    // Every own field in record order, the angle through SetAngle. The older object lists store
+    // the leaves as this part alone.
+    void ReadBody(DS_IOF_Virtual* archive);
     static DS_3D_in_2D_array_Constructor* CreateFromStream(DS_IOF_Virtual* archive, uint32_t version);
 
     // The number of leaves the runtime object makes: the count, at most kMaxLeaves.

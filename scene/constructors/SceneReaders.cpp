@@ -1,6 +1,7 @@
 #include "scene/constructors/SceneReaders.h"
 
 #include "document/ObjectReader.h"
+#include "document/SceneDoc.h"
 #include "scene/constructors/DS_3D_in_2D_array_Constructor.h"
 #include "scene/constructors/DS_ButterflyConstructor.h"
 #include "scene/constructors/DS_BirdConstructor.h"
@@ -15,6 +16,7 @@
 #include "scene/constructors/DS_GrassConstructor.h"
 #include "scene/constructors/DS_RainConstructor.h"
 #include "scene/constructors/DS_StatObjConstructor.h"
+#include "scene/constructors/LegacyObjectList.h"
 
 void RegisterSceneReaders()
 {
@@ -33,4 +35,6 @@ void RegisterSceneReaders()
     RegisterReader<DS_FlowerConstructor>();
     RegisterReader<DS_3D_in_2D_array_Constructor>();
     RegisterReader<DS_ButterflyConstructor>();
+    // The older documents' object lists.
+    SetLegacyObjectListReader(ReadLegacyObjectList);
 }

@@ -82,6 +82,10 @@ const PictureCase kPictures[] = {
     {27, L"grass_blade", 32, 256, true},
     {30, L"leaf", 128, 128, true},
     {31, L"leaf_golden", 128, 128, true},
+    // Pictures that older documents name by id alone.
+    {17, L"sprite_long_fish", 128, 64, true},
+    {19, L"sprite_seed", 64, 64, true},
+    {39, L"sprite_firefly", 64, 64, true},
     {10, L"sprite_fish", 512, 64, true}, // four frames of 128 x 64
     {11, L"sprite_bird", 256, 64, true}, // four frames of 64 x 64
     {12, L"sprite_ghost", 128, 128, true},
@@ -90,7 +94,8 @@ const PictureCase kPictures[] = {
     {15, L"sprite_light_ray", 64, 256, true},
     {16, L"sprite_lightning", 128, 256, true},
 };
-constexpr size_t kFirstFishAndLightPicture = 14; // the fish, the first of pictures 10 to 16
+constexpr size_t kFirstOlderDocumentPicture = 14; // 17, 19 and 39
+constexpr size_t kFirstFishAndLightPicture = 17; // the fish, the first of pictures 10 to 16
 
 class LibraryPicture : public DeviceTest, public ::testing::WithParamInterface<PictureCase> {
 protected:
@@ -301,6 +306,10 @@ TEST_P(FishAndLightPicture, EveryFrameIsClearAlongItsBorder)
 }
 INSTANTIATE_TEST_SUITE_P(Pictures10To16, FishAndLightPicture,
                          ::testing::ValuesIn(kPictures + kFirstFishAndLightPicture, std::end(kPictures)));
+// The pictures older documents name meet the same rule.
+INSTANTIATE_TEST_SUITE_P(Pictures17_19And39, FishAndLightPicture,
+                         ::testing::ValuesIn(kPictures + kFirstOlderDocumentPicture,
+                                             kPictures + kFirstFishAndLightPicture));
 
 // --- Meshes -----------------------------------------------------------------------------------
 

@@ -6,6 +6,7 @@ import math
 import random
 
 import fish_and_light_pictures
+import legacy_pictures
 import sprite_pictures
 from imagefile import Image, clamp01
 from noise import fbm_grid, fbm_line, mix, smoothstep, lerp
@@ -393,3 +394,5 @@ PICTURES = {
 PICTURES.update(sprite_pictures.PICTURES)
 # The fish, bird, ghost, fog, sparkle, light-ray and lightning pictures (ids 10 to 16).
 PICTURES.update(fish_and_light_pictures.PICTURES)
+# The pictures that older documents name by id alone (ids 17, 19 and 39).
+PICTURES.update(legacy_pictures.PICTURES)

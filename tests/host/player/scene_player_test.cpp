@@ -15,6 +15,9 @@
 #include "host/player/PlayerSettings.h"
 #include "host/player/PlayerSound.h"
 #include "host/player/ScenePlayer.h"
+#include "scene/constructors/DS_2D_Sprites_Constructor.h"
+#include "scene/constructors/SceneReaders.h"
+#include "tests/scene/LegacyRecords.h"
 #include "tools/docwriter/DocumentBuilder.h"
 
 namespace {
@@ -401,6 +404,23 @@ TEST_F(ScenePlayerTest, FailedLoadLeavesNoLightAndAQuietPlayer)
     player.ReleaseDeviceResources();
     EXPECT_TRUE(soundLog.events.empty());
     EXPECT_EQ(lightLog.made, lightLog.deleted);
+}
+
+TEST_F(ScenePlayerTest, AnOlderDocumentStartsWithItsObjects)
+{
+    RegisterSceneReaders(); // with them the reader of the older object lists
+    LegacyListPlan list;
+    list.sprites.resize(2);
+    list.sprites[1].kind = kLegacyBird;
+    list.leaves.resize(1);
+    DocumentPlan plan;
+    plan.slides = {LegacySlide(list), Slide(0, L"1", L"1", L"1")};
+    UseDocument(plan);
+    ScenePlayer player;
+    player.Start(0.0f); // no document error
+    ASSERT_NE(player.Light(), nullptr);
+    ASSERT_EQ(player.Document().slideCount, 2u);
+    EXPECT_EQ(player.Document().slides[0].objects.size(), 3u);
 }
 
 TEST_F(ScenePlayerTest, ALightThatCannotBeMadeMeansNoLightCalls)
