@@ -5,8 +5,11 @@
 
 #include <string>
 
-// The address the configuration dialog's web-site button opens.
-constexpr wchar_t kWebSiteAddress[] = L"http://www.example.com/lanternwork/";
+// The address the configuration dialog's web-site button opens. The maker has no site of its own
+// yet, so the button opens a page under example.com, a domain reserved for documentation (RFC
+// 2606) that no one else can ever register: it cannot lead a user to a stranger's site. Browsers
+// open https pages without a warning. A real site replaces this one line.
+constexpr wchar_t kWebSiteAddress[] = L"https://www.example.com/lanternwork/";
 
 // The command line that opens `address` with the browser command `command` (the default value of
 // HKEY_CLASSES_ROOT "http\shell\open\command"). The first "%1" is replaced by the address as

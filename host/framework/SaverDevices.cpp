@@ -26,9 +26,8 @@ HKEY OpenScreenKey(HKEY settingsKey, UINT monitorIndex)
 template <class T>
 void ReadDword(HKEY key, const wchar_t* name, T& field)
 {
-    DWORD value = 0, size = sizeof value;
-    if (RegQueryValueExW(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size) ==
-        ERROR_SUCCESS)
+    DWORD value = 0;
+    if (QuerySettingNumber(key, name, value))
         field = static_cast<T>(value);
 }
 

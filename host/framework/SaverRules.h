@@ -75,6 +75,11 @@ int ChooseBestAdapter(const SaverMonitor* monitors, UINT monitorCount,
 // it names this adapter, or it is all zero (absent).
 bool StoredAdapterIdApplies(const GUID& stored, const GUID& adapter);
 
+// One 32-bit setting of the registry: true, with the number, when `name` holds exactly four bytes
+// that are not text. Anything else (a missing value, a string, a value of another length) is no
+// setting at all, so the caller keeps its default.
+bool QuerySettingNumber(HKEY key, const wchar_t* name, DWORD& value);
+
 // --- Texts ---------------------------------------------------------------------------------------
 
 // Bounded wide printf-style formatting; always ends the text inside the buffer (cut if needed).

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "host/framework/SaverRules.h"
+
 wchar_t SettingsKeyPath[200] = L"Software\\Quorvane\\Lanternwork\\Screensaver\\";
 
 int32_t StretchPictureSetting = 1;
@@ -18,12 +20,11 @@ void ReadSettingDword(void* target, const wchar_t* valueName)
     if (RegCreateKeyExW(HKEY_CURRENT_USER, SettingsKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
                         nullptr) != ERROR_SUCCESS)
         return;
-    // Read into a local first: a value longer than four bytes fails and leaves the target alone.
+    // Only a four-byte number is a setting; a string or a value of another length leaves the
+    // target (its default) alone.
     DWORD value = 0;
-    DWORD size = sizeof(value);
-    if (RegQueryValueExW(key, valueName, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size) ==
-            ERROR_SUCCESS)
-        CopyMemory(target, &value, size);
+    if (QuerySettingNumber(key, valueName, value))
+        CopyMemory(target, &value, sizeof value);
     RegCloseKey(key);
 }
 

@@ -17,6 +17,7 @@
 #include "scene/render/QuadTemplate.h"
 #include "scene/render/ScreenQuad.h"
 #include "tests/support/DeviceFixture.h"
+#include "tests/support/LightFrame.h"
 #include "tests/support/TestPictures.h"
 
 namespace {
@@ -41,18 +42,7 @@ double FrameSeconds(IDirect3DDevice9* device, const SlideRecord& slide)
     fade.Create(0xFF000000u, MakeBackBufferQuad());
     fade.SetVertexAlphas(0.0f, 0.0f, 0.0f, 0.0f);
 
-    auto frame = [&](int i) {
-        const float t = 0.03f * static_cast<float>(i);
-        light->UpdateObjects(t);
-        light->Update(t);
-        device->BeginScene();
-        light->BeginFrame();
-        light->DrawObjects();
-        light->EndFrame();
-        light->DrawFadeQuad(&fade);
-        device->EndScene();
-        device->Present(nullptr, nullptr, nullptr, nullptr);
-    };
+    auto frame = [&](int i) { DrawLightFrame(device, *light, fade, 0.03f * static_cast<float>(i)); };
     for (int i = 0; i < 10; ++i)
         frame(i);
     LARGE_INTEGER t0, t1;

@@ -220,6 +220,67 @@ TEST_F(ApplicationTest, ReadSettingDwordKeepsTheTargetUnlessAFourByteValueIsTher
     EXPECT_EQ(guarded[1], 6);
 }
 
+// Whatever else a user or another program left under the settings' names, every setting keeps its
+// default: a text (even one of four bytes), a value shorter or longer than four bytes.
+TEST_F(ApplicationTest, BadValuesOfEverySettingGiveTheDefaults)
+{
+    struct Bad {
+        const char* what;
+        DWORD type;
+        std::vector<BYTE> bytes;
+    };
+    const Bad bad[] = {
+        {"a one-letter text", REG_SZ, {'1', 0, 0, 0}},
+        {"a longer text", REG_SZ, {'1', 0, '0', 0, '0', 0, 0, 0}},
+        {"an expandable text", REG_EXPAND_SZ, {'7', 0, 0, 0}},
+        {"two bytes", REG_BINARY, {1, 0}},
+        {"no bytes", REG_BINARY, {}},
+        {"a 64-bit number", REG_QWORD, {1, 0, 0, 0, 0, 0, 0, 0}},
+    };
+    const wchar_t* monitorNames[] = {L"Leave Black", L"Disable Hardware", L"Width", L"Height", L"Format"};
+    const std::wstring screen = std::wstring(TestKey()) + L"Screen 1";
+    for (const Bad& b : bad) {
+        SCOPED_TRACE(b.what);
+        RegDeleteTreeW(HKEY_CURRENT_USER, TestKey());
+        HKEY key = nullptr, screenKey = nullptr;
+        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, TestKey(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, screen.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                  &screenKey, nullptr),
+                  ERROR_SUCCESS);
+        const DWORD size = static_cast<DWORD>(b.bytes.size());
+        for (const wchar_t* name : {L"AllScreensSame", kSoundVolumeValue, kMuteSoundValue, kStretchPictureValue})
+            RegSetValueExW(key, name, 0, b.type, b.bytes.data(), size);
+        for (const wchar_t* name : monitorNames)
+            RegSetValueExW(screenKey, name, 0, b.type, b.bytes.data(), size);
+        RegCloseKey(screenKey);
+        RegCloseKey(key);
+
+        app->allScreensSame = 0;
+        app->monitorCount = 1;
+        app->monitors[0].adapterIndex = 0;
+        app->adapterCount = 1;
+        app->adapters[0] = std::make_unique<SaverAdapter>();
+        LoadSettingsFromRegistry(*app);
+        const SaverAdapter& adapter = *app->adapters[0];
+        EXPECT_EQ(app->allScreensSame, 0);
+        EXPECT_EQ(adapter.leaveBlack, 0);
+        EXPECT_EQ(adapter.disableHardware, 0);
+        EXPECT_EQ(adapter.preferredWidth, 0u);
+        EXPECT_EQ(adapter.preferredHeight, 0u);
+        EXPECT_EQ(adapter.preferredFormat, D3DFMT_UNKNOWN);
+
+        int32_t volume = 100, mute = 0;
+        ReadSettingDword(&volume, kSoundVolumeValue);
+        ReadSettingDword(&mute, kMuteSoundValue);
+        EXPECT_EQ(volume, 100);
+        EXPECT_EQ(mute, 0);
+        ForgetStretchPictureSetting();
+        EXPECT_EQ(GetStretchPicture(), 1);
+    }
+    ForgetStretchPictureSetting();
+}
+
 TEST_F(ApplicationTest, StretchPictureIsOneUnlessZeroIsStored)
 {
     struct Case {

@@ -20,6 +20,7 @@
 #include "host/player/PlayerSound.h"
 #include "host/player/SoundTrack.h"
 #include "tests/support/BuiltProgram.h"
+#include "tests/support/SoundGraphState.h"
 #include "tests/support/TestSettingsKey.h"
 #include "tools/docwriter/DocumentBuilder.h"
 
@@ -43,18 +44,6 @@ HRESULT ScriptedReset(IDirect3DDevice9*, D3DPRESENT_PARAMETERS*)
     return D3D_OK;
 }
 HRESULT ScriptedPresent(IDirect3DDevice9*) { return D3D_OK; }
-
-bool GraphRuns()
-{
-    if (!SoundGraph())
-        return false;
-    ComRef<IMediaControl> control;
-    if (FAILED(SoundGraph()->QueryInterface(IID_IMediaControl, reinterpret_cast<void**>(control.Out()))))
-        return false;
-    OAFilterState state = State_Stopped;
-    control->GetState(2000, &state);
-    return state == State_Running;
-}
 
 class ApplicationSoundTest : public testing::Test {
 protected:
@@ -112,7 +101,7 @@ TEST_F(ApplicationSoundTest, ADeviceResetKeepsThePlaylistPlayingAndTheEndRelease
     app.DrawAllUnits();
     EXPECT_EQ(resetsToAskFor, 0);
     EXPECT_EQ(played, (std::vector<std::wstring>{L"A", L"A"})) << "the restarted show plays its first track";
-    EXPECT_TRUE(GraphRuns());
+    EXPECT_TRUE(SoundGraphRuns());
 
     // The message loop in small: the track's completion reaches the player through the window.
     const DWORD start = GetTickCount();

@@ -20,14 +20,14 @@ SaverProcess::~SaverProcess()
     }
 }
 
-bool SaverProcess::Start(const std::wstring& arguments, const std::wstring& program)
+bool SaverProcess::Start(const std::wstring& arguments, const std::wstring& program, const std::wstring& directory)
 {
     const std::wstring path = program.empty() ? BesideTestProgram(L"lanternwork.scr") : program;
     std::wstring commandLine = L"\"" + path + L"\" " + arguments;
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
-    return CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                          &startup, &info_) != 0;
+    return CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          directory.empty() ? nullptr : directory.c_str(), &startup, &info_) != 0;
 }
 
 bool SaverProcess::WaitForExit(DWORD milliseconds, DWORD* exitCode)
@@ -116,6 +116,27 @@ std::vector<std::wstring> ChildTexts(HWND window, const wchar_t* className)
     ChildSearch search{className, {}};
     EnumChildWindows(window, CollectChildText, reinterpret_cast<LPARAM>(&search));
     return search.texts;
+}
+
+RECT ClientOnScreen(HWND window)
+{
+    RECT rc;
+    GetClientRect(window, &rc);
+    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&rc), 2);
+    return rc;
+}
+
+void Pump(DWORD milliseconds)
+{
+    const DWORD start = GetTickCount();
+    do {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        Sleep(20);
+    } while (GetTickCount() - start < milliseconds);
 }
 
 void PostButtonClick(HWND dialog, int controlId)

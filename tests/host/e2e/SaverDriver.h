@@ -20,8 +20,9 @@ public:
     SaverProcess(const SaverProcess&) = delete;
     SaverProcess& operator=(const SaverProcess&) = delete;
 
-    // Starts `program` (lanternwork.scr by default) with the given arguments.
-    bool Start(const std::wstring& arguments, const std::wstring& program = L"");
+    // Starts `program` (lanternwork.scr by default) with the given arguments, in `directory`
+    // (this program's current one by default).
+    bool Start(const std::wstring& arguments, const std::wstring& program = L"", const std::wstring& directory = L"");
     // Waits for the exit; true with its code when it ended within the time.
     bool WaitForExit(DWORD milliseconds, DWORD* exitCode = nullptr);
     bool Running() const;
@@ -37,9 +38,14 @@ private:
 };
 
 std::wstring WindowText(HWND window);
+// A window's client area in screen coordinates.
+RECT ClientOnScreen(HWND window);
 std::wstring ClassName(HWND window);
 // The texts of a window's child controls of a class ("Static", "Button" ...), in z order.
 std::vector<std::wstring> ChildTexts(HWND window, const wchar_t* className);
+// Handles this thread's messages for a while (a window that hosts a saver's window must answer
+// its messages).
+void Pump(DWORD milliseconds);
 // Presses a dialog button by posting its command (never sending: a button may open a modal loop).
 void PostButtonClick(HWND dialog, int controlId);
 

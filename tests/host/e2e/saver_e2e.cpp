@@ -1,6 +1,7 @@
 // The built screensaver started with its switches, as Windows starts it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -41,14 +42,6 @@ const std::wstring& OneColourProgram()
                    : std::wstring();
     }();
     return path;
-}
-
-RECT ClientOnScreen(HWND window)
-{
-    RECT rc;
-    GetClientRect(window, &rc);
-    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&rc), 2);
-    return rc;
 }
 
 // Waits until the centre of the window's client area shows `rgb`.
@@ -137,24 +130,6 @@ TEST_F(SaverEndToEnd, PreviewWithoutAParentEndsInsteadOfIdling)
     ASSERT_TRUE(saver.Start(L"/p 12345"));
     EXPECT_TRUE(saver.WaitForExit(kStartTime)) << "a saver without a window kept running";
 }
-
-namespace {
-
-// Handles this thread's messages for a while (a preview parent must answer its child's messages).
-void Pump(DWORD milliseconds)
-{
-    const DWORD start = GetTickCount();
-    do {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        Sleep(20);
-    } while (GetTickCount() - start < milliseconds);
-}
-
-}  // namespace
 
 TEST_F(SaverEndToEnd, PreviewFillsItsParentAndEndsWithIt)
 {
@@ -371,4 +346,180 @@ TEST_F(SmallScreen, FullScreenShowsAMovingErrorBox)
 
     PostMessageW(window, WM_KEYDOWN, VK_SPACE, 0);
     EXPECT_TRUE(saver.WaitForExit(10000));
+}
+
+// --- The program's own show, full screen, once round (run alone by its own ctest entry) --------
+
+namespace {
+
+// What one look at the screen tells of the show.
+struct ShowSample {
+    bool black = false;     // every pixel nearly black: the fade between two slides
+    bool errorBox = false;  // a white field the size of the error box
+};
+
+ShowSample LookAtScreen()
+{
+    const ScreenImage shot = CaptureScreen(RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
+    ShowSample sample;
+    if (shot.pixels.empty())
+        return sample;
+    uint32_t brightest = 0;
+    for (uint32_t p : shot.pixels)
+        brightest = std::max({brightest, (p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF});
+    sample.black = brightest <= 40;
+    sample.errorBox = shot.Count(0xFFFFFF) > 250u * 100u;
+    return sample;
+}
+
+}  // namespace
+
+// The embedded show has seven slides, each fading in from black and out to black. Seen from the
+// screen, going once round is seven fades through black after the first slide has shown, with no
+// error box at any time; the saver is still running after the last and ends on a key.
+TEST(DefaultShowOnScreen, FullScreenPlaysEverySlideOnceRoundAndEndsOnAKey)
+{
+    constexpr int kSlides = 7;
+    SaverProcess saver;
+    ASSERT_TRUE(saver.Start(L"/s"));
+    HWND window = saver.WaitForWindow(kSaverClass, kStartTime);
+    ASSERT_NE(window, nullptr);
+
+    int fades = 0;
+    bool inFade = true;  // the show starts black
+    bool errorBox = false;
+    const DWORD start = GetTickCount();
+    std::vector<DWORD> fadeTimes;
+    while (fades < kSlides && !errorBox && saver.Running() && GetTickCount() - start < 240000) {
+        const ShowSample sample = LookAtScreen();
+        errorBox = sample.errorBox;
+        if (sample.black && !inFade) {
+            ++fades;
+            fadeTimes.push_back((GetTickCount() - start) / 1000);
+        }
+        inFade = sample.black;
+        Sleep(100);
+    }
+    std::string times;
+    for (DWORD t : fadeTimes)
+        times += " " + std::to_string(t) + " s";
+    EXPECT_FALSE(errorBox) << "the error box showed after" << times;
+    EXPECT_EQ(fades, kSlides) << "fades through black at" << times;
+    ASSERT_TRUE(saver.Running()) << "the saver ended by itself";
+
+    PostMessageW(window, WM_KEYDOWN, VK_SPACE, 0);
+    DWORD code = 1;
+    ASSERT_TRUE(saver.WaitForExit(10000, &code));
+    EXPECT_EQ(code, 0u);
+}
+
+// --- The resource library at fault --------------------------------------------------------------
+
+namespace {
+
+// A folder of its own holding a copy of the program and, unless `library` is empty, a
+// common_res.dll with those bytes; the program looks for the library there first.
+std::wstring FolderWithLibrary(const wchar_t* name, const std::vector<uint8_t>& library)
+{
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring folder = std::wstring(temp) + name;
+    CreateDirectoryW(folder.c_str(), nullptr);
+    DeleteFileW((folder + L"\\common_res.dll").c_str());
+    if (!CopyFileW(BesideTestProgram(L"lanternwork.scr").c_str(), (folder + L"\\lanternwork.scr").c_str(), FALSE))
+        return {};
+    if (!library.empty()) {
+        HANDLE file = CreateFileW((folder + L"\\common_res.dll").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
+                                  nullptr);
+        DWORD written = 0;
+        const bool ok = file != INVALID_HANDLE_VALUE &&
+                        WriteFile(file, library.data(), static_cast<DWORD>(library.size()), &written, nullptr) &&
+                        written == library.size();
+        if (file != INVALID_HANDLE_VALUE)
+            CloseHandle(file);
+        if (!ok)
+            return {};
+    }
+    return folder;
+}
+
+std::vector<uint8_t> FileBytes(const std::wstring& path)
+{
+    std::vector<uint8_t> bytes;
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return bytes;
+    bytes.resize(GetFileSize(file, nullptr));
+    DWORD read = 0;
+    ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+    bytes.resize(read);
+    CloseHandle(file);
+    return bytes;
+}
+
+// The built library with resource (type, id) taken out.
+std::vector<uint8_t> LibraryWithout(const wchar_t* type, WORD id)
+{
+    const std::wstring copy = BesideTestProgram(L"e2e-library-copy.dll");
+    if (!CopyFileW(BesideTestProgram(L"common_res.dll").c_str(), copy.c_str(), FALSE))
+        return {};
+    HANDLE update = BeginUpdateResourceW(copy.c_str(), FALSE);
+    const bool removed = update && UpdateResourceW(update, type, MAKEINTRESOURCEW(id),
+                                                   MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL), nullptr, 0);
+    if (!update || !EndUpdateResourceW(update, !removed) || !removed)
+        return {};
+    std::vector<uint8_t> bytes = FileBytes(copy);
+    DeleteFileW(copy.c_str());
+    return bytes;
+}
+
+struct LibraryFault {
+    const char* name;
+    std::vector<uint8_t> (*library)();
+};
+
+const LibraryFault kLibraryFaults[] = {
+    {"missing", [] { return std::vector<uint8_t>(); }},
+    {"damaged", [] {
+         std::vector<uint8_t> bytes = FileBytes(BesideTestProgram(L"common_res.dll"));
+         bytes.resize(bytes.size() / 3);  // cut off: the headers stand, the sections are gone
+         for (size_t i = 0x400; i < bytes.size(); i += 7)
+             bytes[i] ^= 0x5A;
+         return bytes;
+     }},
+    {"without the butterfly body mesh 68", [] { return LibraryWithout(L"DDS", 68); }},
+    {"without the butterfly picture 6", [] { return LibraryWithout(L"DDS", 6); }},
+};
+
+}  // namespace
+
+// Without its library, with a damaged one or with one that lacks an id, the show still plays:
+// the first slide's picture is the document's own copy, and what only the library holds is left
+// out. The test window keeps running, shows a picture and never the error box.
+TEST_F(SaverEndToEnd, TheShowPlaysWhateverTheResourceLibrary)
+{
+    for (const LibraryFault& fault : kLibraryFaults) {
+        SCOPED_TRACE(fault.name);
+        const std::vector<uint8_t> library = fault.library();
+        if (std::string(fault.name) != "missing")
+            ASSERT_FALSE(library.empty()) << "the library for the case could not be made";
+        const std::wstring folder = FolderWithLibrary(L"lw-library-fault", library);
+        ASSERT_FALSE(folder.empty());
+        SaverProcess saver;
+        ASSERT_TRUE(saver.Start(L"/t", folder + L"\\lanternwork.scr", folder));
+        HWND window = saver.WaitForWindow(kSaverClass, kStartTime);
+        ASSERT_NE(window, nullptr);
+        Sleep(5000);  // past the first slide's fade-in
+        ASSERT_TRUE(saver.Running()) << "the saver ended";
+        const ScreenImage shot = CaptureScreen(ClientOnScreen(window));
+        size_t lit = 0;
+        for (uint32_t p : shot.pixels)
+            lit += ((p >> 16) & 0xFF) > 40 || ((p >> 8) & 0xFF) > 40 || (p & 0xFF) > 40;
+        EXPECT_GT(lit, shot.pixels.size() / 2) << "no picture";
+        EXPECT_LT(shot.Count(0xFFFFFF), 250u * 100u) << "the error box";
+        PostMessageW(window, WM_CLOSE, 0, 0);
+        DWORD code = 1;
+        EXPECT_TRUE(saver.WaitForExit(10000, &code));
+        EXPECT_EQ(code, 0u);
+    }
 }

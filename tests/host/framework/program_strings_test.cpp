@@ -121,3 +121,16 @@ TEST_F(ProgramStrings, ProgramEmbedsTheGeneratedDocumentAndPictures)
         EXPECT_TRUE(Resource(L"DDS", g.id) == file) << "\"DDS\" " << g.id << " is not the generated file";
     }
 }
+
+// The manifest Windows reads at start-up (RT_MANIFEST 1): the version 6 common controls and
+// per-monitor DPI awareness, with the older setting for systems that do not know the newer one.
+TEST_F(ProgramStrings, ProgramCarriesItsApplicationManifest)
+{
+    const std::vector<char> bytes = Resource(MAKEINTRESOURCEW(24), 1);
+    ASSERT_FALSE(bytes.empty()) << "no application manifest";
+    const std::string manifest(bytes.begin(), bytes.end());
+    for (const char* part : {"name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"",
+                             "publicKeyToken=\"6595b64144ccf1df\"", ">true/pm</dpiAware>",
+                             ">PerMonitorV2, PerMonitor</dpiAwareness>", "processorArchitecture=\"amd64\""})
+        EXPECT_NE(manifest.find(part), std::string::npos) << part;
+}
