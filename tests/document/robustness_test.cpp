@@ -12,6 +12,7 @@
 #include "document/DocumentError.h"
 #include "document/SceneDoc.h"
 #include "tests/document/TestDescriptions.h"
+#include "tests/support/DamagedDocuments.h"
 #include "tools/docwriter/DocumentBuilder.h"
 
 namespace {
@@ -75,21 +76,6 @@ Bytes RepresentativeDocument()
     return BuildDocument(plan);
 }
 
-enum class Outcome { Loaded, DocumentError, Other };
-
-Outcome LoadOnce(const Bytes& bytes)
-{
-    SceneDoc doc;
-    try {
-        LoadSceneDocument(bytes.data(), bytes.size(), doc);
-        return Outcome::Loaded;
-    } catch (uint32_t code) {
-        return code == kDocumentError ? Outcome::DocumentError : Outcome::Other;
-    } catch (...) {
-        return Outcome::Other;
-    }
-}
-
 class RobustnessTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -118,35 +104,19 @@ TEST_F(RobustnessTest, EveryTruncationEndsInTheDocumentError)
     const size_t needed = document.size() - 4;
     for (size_t length = 0; length < document.size(); ++length) {
         const Bytes cut(document.begin(), document.begin() + length);
-        const Outcome outcome = LoadOnce(cut);
-        ASSERT_EQ(length >= needed ? Outcome::Loaded : Outcome::DocumentError, outcome) << "length " << length;
+        const LoadOutcome outcome = LoadDamagedDocument(cut);
+        ASSERT_EQ(length >= needed ? LoadOutcome::Loaded : LoadOutcome::DocumentError, outcome) << "length " << length;
     }
 }
 
 TEST_F(RobustnessTest, SeededMutationsLoadOrEndInTheDocumentError)
 {
     std::mt19937 random(20261210);
-    std::uniform_int_distribution<size_t> position(0, document.size() - 1);
-    std::uniform_int_distribution<int> byteValue(0, 255), edits(1, 6), style(0, 3);
     int loaded = 0, failed = 0;
     for (int round = 0; round < 3000; ++round) {
-        Bytes mutated = document;
-        const int count = edits(random);
-        for (int e = 0; e < count; ++e) {
-            const size_t at = position(random);
-            switch (style(random)) {
-            case 0: mutated[at] = static_cast<uint8_t>(byteValue(random)); break;
-            case 1: mutated[at] ^= static_cast<uint8_t>(1u << (byteValue(random) & 7)); break;
-            case 2: // a large count or length
-                for (size_t i = at; i < at + 4 && i < mutated.size(); ++i)
-                    mutated[i] = 0xFF;
-                break;
-            default: mutated[at] = 0; break;
-            }
-        }
-        const Outcome outcome = LoadOnce(mutated);
-        ASSERT_NE(Outcome::Other, outcome) << "round " << round;
-        (outcome == Outcome::Loaded ? loaded : failed)++;
+        const LoadOutcome outcome = LoadDamagedDocument(MutatedDocument(document, random));
+        ASSERT_NE(LoadOutcome::Other, outcome) << "round " << round;
+        (outcome == LoadOutcome::Loaded ? loaded : failed)++;
     }
     // Both outcomes occur, so the sweep reaches past the header.
     EXPECT_GT(loaded, 0);
