@@ -3,26 +3,14 @@
 #include <d3dx9.h>
 
 #include <cmath>
-#include <cstring>
 
 #include "document/CurrentDevice.h"
 #include "document/ResourceCache.h"
 #include "scene/lights/DS_2D_Light.h"
 #include "scene/render/DeviceBindings.h"
+#include "scene/render/StateValues.h"
 
 namespace {
-
-DWORD FloatBits(float value)
-{
-    DWORD bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    return bits;
-}
-
-float Frac(float x)
-{
-    return x - std::floor(x);
-}
 
 // A managed texture of one level, made anew, locked whole and filled; null and E_FAIL when it
 // cannot be made or locked.

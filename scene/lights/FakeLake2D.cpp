@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
 #include "document/CurrentDevice.h"
 #include "document/ResourceCache.h"
@@ -10,15 +9,9 @@
 #include "scene/render/NormalMap.h"
 #include "scene/render/SceneTransforms.h"
 #include "scene/render/ScreenPictureQuad.h"
+#include "scene/render/StateValues.h"
 
 namespace {
-
-DWORD FloatBits(float value)
-{
-    DWORD bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    return bits;
-}
 
 // COLORREF 0x00BBGGRR to 0x00RRGGBB.
 D3DCOLOR RgbFromColorref(uint32_t colour)

@@ -1,22 +1,15 @@
 #include "scene/lights/FakeUndervater.h"
 
 #include <cmath>
-#include <cstring>
 
 #include "document/CurrentDevice.h"
 #include "scene/render/SceneTransforms.h"
+#include "scene/render/StateValues.h"
 
 namespace {
 
 // Pixel space spans 109.4 quad units across and down.
 constexpr float kCompositeSpan = 2.0f * kCompositeHalfExtent;
-
-DWORD FloatBits(float value)
-{
-    DWORD bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    return bits;
-}
 
 } // namespace
 

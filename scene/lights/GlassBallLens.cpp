@@ -23,11 +23,6 @@ uint16_t Slope(double difference)
     return static_cast<uint16_t>(static_cast<int16_t>(static_cast<int32_t>(std::atan(difference) * kSlopeScale)));
 }
 
-float Frac(float x)
-{
-    return x - std::floor(x);
-}
-
 // width / height, or `fallback` for a picture of zero size.
 float AspectOr(uint32_t width, uint32_t height, float fallback)
 {
@@ -37,6 +32,11 @@ float AspectOr(uint32_t width, uint32_t height, float fallback)
 }
 
 } // namespace
+
+float Frac(float x)
+{
+    return x - std::floor(x);
+}
 
 uint32_t SphereBumpTexel(uint32_t x, uint32_t y)
 {

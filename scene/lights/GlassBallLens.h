@@ -17,6 +17,9 @@
 
 #include "scene/render/VertexLayouts.h"
 
+// The fractional part x − floor(x): the phase of a repeating motion.
+float Frac(float x);
+
 // ---- Procedural textures ----
 
 constexpr uint32_t kSphereBumpSide = 256;   // D3DFMT_V16U16

@@ -130,13 +130,6 @@ DWORD SamplerStateOf(IDirect3DDevice9* device, DWORD sampler, D3DSAMPLERSTATETYP
     return v;
 }
 
-DWORD FloatStateBits(float value)
-{
-    DWORD bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    return bits;
-}
-
 std::string BoundDrawingResources(IDirect3DDevice9* device, DWORD stageCount)
 {
     std::string bound;
@@ -159,14 +152,3 @@ std::string BoundDrawingResources(IDirect3DDevice9* device, DWORD stageCount)
     return bound;
 }
 
-std::string LightTest::BoundResources(const char* what) const
-{
-    ComRef<IDirect3DBaseTexture9> texture;
-    device()->GetTexture(0, texture.Out());
-    ComRef<IDirect3DVertexBuffer9> stream;
-    UINT offset = 0, stride = 0;
-    device()->GetStreamSource(0, stream.Out(), &offset, &stride);
-    ComRef<IDirect3DIndexBuffer9> indices;
-    device()->GetIndices(indices.Out());
-    return std::string(texture ? "texture " : "") + (stream ? "stream " : "") + (indices ? "indices " : "") + what;
-}

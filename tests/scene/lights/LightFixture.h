@@ -10,7 +10,6 @@
 #include <memory>
 #include <string>
 #include <ostream>
-#include <string>
 #include <vector>
 
 #include "document/DocResManager.h"
@@ -20,6 +19,7 @@
 #include "scene/objects/DS_ABObj.h"
 #include "scene/objects/DS_Sprite.h"
 #include "scene/render/ScreenQuad.h"
+#include "scene/render/StateValues.h"
 #include "tests/support/DeviceFixture.h"
 
 using Bytes = std::vector<uint8_t>;
@@ -82,11 +82,10 @@ std::unique_ptr<Mode> CreateModeLight(const SlideRecord& slide)
     return std::unique_ptr<Mode>(mode);
 }
 
-// State read-backs (0xDEAD when the device does not answer), a float state's bits and one
-// colour channel (0 blue, 1 green, 2 red) of 0x00RRGGBB.
+// State read-backs (0xDEAD when the device does not answer) and one colour channel (0 blue,
+// 1 green, 2 red) of 0x00RRGGBB. A float state's bits: FloatBits (scene/render/StateValues.h).
 DWORD TextureStageStateOf(IDirect3DDevice9* device, DWORD stage, D3DTEXTURESTAGESTATETYPE state);
 DWORD SamplerStateOf(IDirect3DDevice9* device, DWORD sampler, D3DSAMPLERSTATETYPE state);
-DWORD FloatStateBits(float value);
 // What is still bound to the device, for release tests: "stage N texture", "stream 0" and
 // "indices", separated by commas; empty when nothing of these is bound.
 std::string BoundDrawingResources(IDirect3DDevice9* device, DWORD stageCount);
@@ -124,10 +123,6 @@ protected:
     PixelImage FrameAt(MutableLight& light, float t, DS_ScreenQuad* fade = nullptr);
     // Two frames (the first on a magenta back buffer), so the second shows the steady state.
     void DrawTwoFrames(MutableLight& light, DS_ScreenQuad* fade = nullptr);
-
-    // What drawing left bound on the device, as words: "texture " (stage 0), "stream " (stream 0)
-    // and "indices ", each when set, followed by `what`.
-    std::string BoundResources(const char* what) const;
 
     std::unique_ptr<DS_DocResManager> manager;
     float objectTime = 0.0f; // application time of the next frame; each frame adds 10 ms

@@ -206,11 +206,11 @@ TEST_F(GlassBallTest, RestoredStatesSetTheBumpMatrixAndWrapTheScene)
         DWORD value, expected;
     };
     const Expect table[] = {
-        {"BUMPENVMAT00", TextureStageStateOf(d, 0, D3DTSS_BUMPENVMAT00), FloatStateBits(0.2f)},
+        {"BUMPENVMAT00", TextureStageStateOf(d, 0, D3DTSS_BUMPENVMAT00), FloatBits(0.2f)},
         {"BUMPENVMAT01", TextureStageStateOf(d, 0, D3DTSS_BUMPENVMAT01), 0},
         {"BUMPENVMAT10", TextureStageStateOf(d, 0, D3DTSS_BUMPENVMAT10), 0},
-        {"BUMPENVMAT11", TextureStageStateOf(d, 0, D3DTSS_BUMPENVMAT11), FloatStateBits(0.25f)},
-        {"BUMPENVLSCALE", TextureStageStateOf(d, 0, D3DTSS_BUMPENVLSCALE), FloatStateBits(1.0f)},
+        {"BUMPENVMAT11", TextureStageStateOf(d, 0, D3DTSS_BUMPENVMAT11), FloatBits(0.25f)},
+        {"BUMPENVLSCALE", TextureStageStateOf(d, 0, D3DTSS_BUMPENVLSCALE), FloatBits(1.0f)},
         {"BUMPENVLOFFSET", TextureStageStateOf(d, 0, D3DTSS_BUMPENVLOFFSET), 0},
         {"stage 0 COLORARG1", TextureStageStateOf(d, 0, D3DTSS_COLORARG1), D3DTA_TEXTURE},
         {"stage 1 COLORARG1", TextureStageStateOf(d, 1, D3DTSS_COLORARG1), D3DTA_TEXTURE},

@@ -192,9 +192,9 @@ TEST_F(GlyphRainLightTest, ReleaseUnbindsAndTheDeviceResets)
     auto light = MakeLight(*GlyphSlide(Picture(64, 48, kBlue), 0, 1, 10));
     ASSERT_TRUE(light);
     DrawFrames(*light, 2);
-    ASSERT_EQ("texture stream indices drawn", BoundResources("drawn"));
+    ASSERT_EQ("stage 0 texture, stream 0, indices", BoundDrawingResources(device(), 1)) << "after the frame";
     light->ReleaseDeviceResources();
-    EXPECT_EQ("released", BoundResources("released"));
+    EXPECT_EQ("", BoundDrawingResources(device(), 1)) << "after the release";
     EXPECT_EQ(D3D_OK, test_device().Reset(kWidth, kHeight));
 }
 

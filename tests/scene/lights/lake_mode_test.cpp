@@ -332,10 +332,10 @@ TEST_F(LakeTest, RestoredStatesBumpMapStageZeroAndMirrorTheSamplers)
         DWORD value, expected;
     };
     const Expect table[] = {
-        {"BUMPENVMAT00 (time 0)", stage(0, D3DTSS_BUMPENVMAT00), FloatStateBits(0.04f)},
-        {"BUMPENVMAT01", stage(0, D3DTSS_BUMPENVMAT01), FloatStateBits(-0.0f)},
-        {"BUMPENVMAT10", stage(0, D3DTSS_BUMPENVMAT10), FloatStateBits(0.0f)},
-        {"BUMPENVMAT11", stage(0, D3DTSS_BUMPENVMAT11), FloatStateBits(0.04f)},
+        {"BUMPENVMAT00 (time 0)", stage(0, D3DTSS_BUMPENVMAT00), FloatBits(0.04f)},
+        {"BUMPENVMAT01", stage(0, D3DTSS_BUMPENVMAT01), FloatBits(-0.0f)},
+        {"BUMPENVMAT10", stage(0, D3DTSS_BUMPENVMAT10), FloatBits(0.0f)},
+        {"BUMPENVMAT11", stage(0, D3DTSS_BUMPENVMAT11), FloatBits(0.04f)},
         {"stage 0 COLOROP", stage(0, D3DTSS_COLOROP), D3DTOP_MODULATE},
         {"stage 0 COLORARG2", stage(0, D3DTSS_COLORARG2), D3DTA_DIFFUSE},
         {"stage 0 TEXCOORDINDEX", stage(0, D3DTSS_TEXCOORDINDEX), 0},

@@ -91,9 +91,9 @@ TEST_F(PictureObjectsTest, ReleaseUnbindsTheStageTextureStreamAndIndices)
     light->SetStretch(0);
     DrawTwoFrames(*light);
 
-    ASSERT_EQ("texture stream indices drawn", BoundResources("drawn"));
+    ASSERT_EQ("stage 0 texture, stream 0, indices", BoundDrawingResources(device(), 1)) << "after the frame";
     light->ReleaseDeviceResources();
-    EXPECT_EQ("released", BoundResources("released"));
+    EXPECT_EQ("", BoundDrawingResources(device(), 1)) << "after the release";
     EXPECT_EQ(D3D_OK, test_device().Reset(kWidth, kHeight));
 }
 

@@ -199,10 +199,10 @@ TEST_F(UnderwaterTest, RestoredStatesSetTheBumpMatrixAndWrapBothSamplers)
         return v;
     };
     const Expect table[] = {
-        {"BUMPENVMAT00", stage(0, D3DTSS_BUMPENVMAT00), FloatStateBits(0.01f)},
+        {"BUMPENVMAT00", stage(0, D3DTSS_BUMPENVMAT00), FloatBits(0.01f)},
         {"BUMPENVMAT01", stage(0, D3DTSS_BUMPENVMAT01), 0},
         {"BUMPENVMAT10", stage(0, D3DTSS_BUMPENVMAT10), 0},
-        {"BUMPENVMAT11", stage(0, D3DTSS_BUMPENVMAT11), FloatStateBits(0.01f)},
+        {"BUMPENVMAT11", stage(0, D3DTSS_BUMPENVMAT11), FloatBits(0.01f)},
         {"stage 1 TEXCOORDINDEX", stage(1, D3DTSS_TEXCOORDINDEX), 1},
         {"stage 1 TEXTURETRANSFORMFLAGS", stage(1, D3DTSS_TEXTURETRANSFORMFLAGS), D3DTTFF_DISABLE},
         {"sampler 0 ADDRESSU", sampler(0, D3DSAMP_ADDRESSU), D3DTADDRESS_WRAP},

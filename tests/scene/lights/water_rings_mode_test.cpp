@@ -194,9 +194,9 @@ TEST_F(WaterRingsTest, ReleasedBeforeResetAndANewLightDrawsAfterIt)
     auto light = Make(*slide);
     ASSERT_TRUE(light);
     DrawTwoFrames(*light);
-    ASSERT_EQ("texture stream indices drawn", BoundResources("drawn"));
+    ASSERT_EQ("stage 0 texture, stream 0, indices", BoundDrawingResources(device(), 1)) << "after the frame";
     light->ReleaseDeviceResources();
-    EXPECT_EQ("released", BoundResources("released"));
+    EXPECT_EQ("", BoundDrawingResources(device(), 1)) << "after the release";
     EXPECT_FALSE(light->light()->surface->indexBuffer);
     EXPECT_FALSE(light->light()->surface->vertexBuffer);
     EXPECT_EQ(D3D_OK, test_device().Reset(kWidth, kHeight));
