@@ -3,6 +3,7 @@
 #include <share.h>
 
 #include <cstdio>
+#include <cstring>
 #include <cwchar>
 
 #include "document/DocResManager.h"
@@ -23,6 +24,21 @@ int32_t ReadInt(ResourceBuffer& buffer)
     int32_t value = 0;
     buffer.ReadValue(value);
     return value;
+}
+
+// True when the file at `path` holds exactly `size` bytes equal to `bytes`.
+bool FileHolds(const std::wstring& path, const uint8_t* bytes, size_t size)
+{
+    FILE* in = _wfsopen(path.c_str(), L"rb", _SH_DENYNO);
+    if (!in)
+        return false;
+    uint8_t chunk[16384];
+    size_t compared = 0;
+    bool same = true;
+    for (size_t n; same && (n = std::fread(chunk, 1, sizeof chunk, in)) > 0; compared += n)
+        same = compared + n <= size && std::memcmp(chunk, bytes + compared, n) == 0;
+    std::fclose(in);
+    return same && compared == size;
 }
 
 } // namespace
@@ -108,6 +124,13 @@ void DS_AudioFile::PrepareFile()
         return;
     const std::wstring target = std::wstring(folder) + name;
 
+    // The copy an earlier load wrote is used as it stands. The sound graph may be holding it open
+    // for the track it plays (as after a device reset), and then it cannot be written again.
+    if (target != file.name && FileHolds(target, file.Bytes(), file.Size())) {
+        file.ReleaseBytes();
+        file.name = target;
+        return;
+    }
     FILE* out = _wfsopen(target.c_str(), L"wb", _SH_DENYNO);
     if (!out)
         return;

@@ -86,14 +86,7 @@ int main(int argc, char** argv)
     IDirect3DDevice9* device = testDevice.device();
     CurrentDevice = device;
 
-    std::vector<uint8_t> show;
-    if (HMODULE program = LoadBuiltProgram()) {
-        if (HRSRC found = FindResourceW(program, MAKEINTRESOURCEW(107), L"DDS")) {
-            const auto* bytes = static_cast<const uint8_t*>(LockResource(LoadResource(program, found)));
-            show.assign(bytes, bytes + SizeofResource(program, found));
-        }
-        FreeLibrary(program);
-    }
+    const std::vector<uint8_t> show = BuiltProgramShow();
     RegisterSceneReaders();
     SceneDoc doc;
     if (show.empty() || !LoadSceneDocument(show.data(), show.size(), doc)) {

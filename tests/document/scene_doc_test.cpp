@@ -553,6 +553,34 @@ TEST(AudioFileTest, PrepareFile)
     EXPECT_FALSE(PathFileExistsW((temp + L"lw_silent.mp3").c_str()));
 }
 
+// The sound graph opens the file it plays for reading and shares only reading, so a copy it
+// plays cannot be written again while it does: a copy that holds the track's bytes is used.
+TEST(AudioFileTest, ACopyThatCannotBeWrittenIsUsedWhenItHoldsTheBytes)
+{
+    const std::wstring copy = TempFolder() + L"lw_held.wav";
+    const Bytes bytes = {'R', 'I', 'F', 'F', 7};
+    for (const Bytes& held : {bytes, Bytes{'R', 'I', 'F', 'F', 8}, Bytes{'R', 'I', 'F', 'F'}}) {
+        SCOPED_TRACE(testing::Message() << "copy of " << held.size() << " bytes ending in " << int(held.back()));
+        WriteFile(copy, held);
+        HANDLE reader = CreateFileW(copy.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+        DS_AudioFile sound;
+        sound.file.name = L"sounds\\lw_held.wav";
+        sound.file.data = bytes;
+        sound.PrepareFile();
+        CloseHandle(reader);
+        if (held == bytes) {
+            EXPECT_EQ(copy, sound.file.name);
+            EXPECT_FALSE(sound.file.HasBytes());
+        } else {
+            EXPECT_EQ(L"sounds\\lw_held.wav", sound.file.name); // another file's bytes: not this track
+            EXPECT_EQ(bytes, sound.file.data);
+        }
+        EXPECT_EQ(held, ReadFile(copy));
+    }
+    _wremove(copy.c_str());
+}
+
 TEST_F(SceneDocTest, LoadingPreparesEverySound)
 {
     DocumentPlan plan;

@@ -26,3 +26,18 @@ std::wstring ProgramString(UINT id)
     }
     return text;
 }
+
+std::vector<uint8_t> BuiltProgramShow()
+{
+    std::vector<uint8_t> bytes;
+    HMODULE program = LoadBuiltProgram();
+    if (!program)
+        return bytes;
+    if (HRSRC found = FindResourceW(program, MAKEINTRESOURCEW(107), L"DDS")) {
+        const auto* data = static_cast<const uint8_t*>(LockResource(LoadResource(program, found)));
+        if (data)
+            bytes.assign(data, data + SizeofResource(program, found));
+    }
+    FreeLibrary(program);
+    return bytes;
+}

@@ -3,7 +3,9 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 // The path of a file in the folder of the running test program (where lanternwork.scr is built).
 std::wstring BesideThisProgram(const wchar_t* name);
@@ -13,3 +15,6 @@ HMODULE LoadBuiltProgram();
 
 // A text of the built program's string table; empty when it has none of that id.
 std::wstring ProgramString(UINT id);
+
+// The built program's embedded show (its "DDS" 107); empty when the program or the show is missing.
+std::vector<uint8_t> BuiltProgramShow();

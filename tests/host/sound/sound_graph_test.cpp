@@ -268,19 +268,33 @@ TEST_F(SoundGraphTest, AnUnplayableTrackIsPassedOverForTheNext)
 TEST_F(SoundGraphTest, TheDefaultShowsTwoTracksPlay)
 {
     RegisterSceneReaders();
-    HMODULE program = LoadBuiltProgram();
-    ASSERT_NE(program, nullptr);
-    HRSRC found = FindResourceW(program, MAKEINTRESOURCEW(107), L"DDS");
-    ASSERT_NE(found, nullptr);
-    const auto* bytes = static_cast<const uint8_t*>(LockResource(LoadResource(program, found)));
-    documentBytes.assign(bytes, bytes + SizeofResource(program, found));
-    FreeLibrary(program);
+    documentBytes = BuiltProgramShow();
+    ASSERT_FALSE(documentBytes.empty()) << "lanternwork.scr or its show is missing";
 
     ScenePlayer player;
     player.Start(0.0f);
     ASSERT_EQ(player.Document().sounds.size(), 2u);
     player.OnMediaEvent(kCompletion);
     EXPECT_EQ(played, (std::vector<std::wstring>{L"Evening pad", L"Night water"}));
+    EXPECT_EQ(GraphState(), State_Running);
+}
+
+// A device reset stops the graph and restarts the show, which reads the document again: the
+// playlist starts over with the first track, whose temporary copy the graph still holds open.
+TEST_F(SoundGraphTest, TheDefaultShowsFirstTrackPlaysAgainAfterEachRestart)
+{
+    RegisterSceneReaders();
+    documentBytes = BuiltProgramShow();
+    ASSERT_FALSE(documentBytes.empty()) << "lanternwork.scr or its show is missing";
+
+    ScenePlayer player;
+    player.Start(0.0f);
+    for (int restart = 0; restart < 3; ++restart) {
+        SoundStop();
+        player.ReleaseDeviceResources();
+        player.Start(0.0f);
+    }
+    EXPECT_EQ(played, std::vector<std::wstring>(4, L"Evening pad"));
     EXPECT_EQ(GraphState(), State_Running);
 }
 
