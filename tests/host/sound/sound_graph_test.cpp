@@ -154,6 +154,22 @@ protected:
         return count;
     }
 
+    // The graph's file source (the filter that opened a track's file), with a reference of the
+    // caller's own; null when the graph has none.
+    static ComRef<IBaseFilter> FileSource()
+    {
+        ComRef<IEnumFilters> list;
+        if (FAILED(SoundGraph()->EnumFilters(list.Out())))
+            return nullptr;
+        for (IBaseFilter* filter = nullptr; list->Next(1, &filter, nullptr) == S_OK;) {
+            ComRef<IBaseFilter> held = ComRef<IBaseFilter>::Adopt(filter);
+            ComRef<IFileSourceFilter> file;
+            if (SUCCEEDED(filter->QueryInterface(IID_IFileSourceFilter, reinterpret_cast<void**>(file.Out()))))
+                return held;
+        }
+        return nullptr;
+    }
+
     static bool Contains(const std::vector<int>& codes, int code)
     {
         for (int c : codes)
@@ -184,11 +200,17 @@ TEST_F(SoundGraphTest, TenPlaysEachPlayAloneAndTheGraphStaysSmall)
 {
     const DS_AudioFile tracks[] = {Track(L"one", ClipPath()), Track(L"two", ClipPath())};
     const DWORD start = GetTickCount();
+    ComRef<IBaseFilter> firstSource;
     for (int i = 0; i < 10; ++i) {
         SCOPED_TRACE(testing::Message() << "play " << i);
         ASSERT_TRUE(SoundPlay(&tracks[i % 2]));
         EXPECT_EQ(GraphState(), State_Running);
+        if (i == 0)
+            firstSource = FileSource();
     }
+    // Nothing holds the first play's source any more but the reference taken here.
+    ASSERT_TRUE(firstSource);
+    EXPECT_EQ(ReleaseAndNull(firstSource), 0u) << "the first track's source filter was not released";
     EXPECT_LT(GetTickCount() - start, 30000u) << "ten plays of a short tone";
     // The old tracks' sources left the graph: what stays is one source, its parser and the
     // audio renderer, with room for one decoder.

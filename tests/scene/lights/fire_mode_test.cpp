@@ -369,6 +369,26 @@ TEST_F(FireLight, ReleaseUnbindsAndTheNextFrameGoesStraightToTheBackBuffer)
     EXPECT_EQ(kSky, image.Count(kBlue, 1, 1, kWidth, 61)) << "the sky, drawn straight";
 }
 
+// Each time the fire slide comes round its light makes its effect and shaders anew: the light
+// that goes must take every reference of its own with it.
+TEST_F(FireLight, TheEffectAndTheShadersGoWithTheLight)
+{
+    auto fire = Fire(Picture(256, 192, 0xFF000000u | kBlue), 1, 1);
+    FrameAt(*fire, 0.5f);
+    DS_FlameLight& light = *fire->light();
+    ASSERT_TRUE(light.distortion.effect);
+    ComRef<ID3DXEffect> effect = light.distortion.effect;
+    ComRef<IDirect3DVertexShader9> vertexShader = light.shaderSet.vertexShader;
+    ComRef<IDirect3DPixelShader9> pixelShader = light.shaderSet.pixelShader;
+    ComRef<IDirect3DVertexDeclaration9> declaration = light.shaderSet.declaration;
+    fire->ReleaseDeviceResources();
+    fire.reset();
+    EXPECT_EQ(0u, ReleaseAndNull(effect)) << "the effect";
+    EXPECT_EQ(0u, ReleaseAndNull(vertexShader)) << "the vertex shader";
+    EXPECT_EQ(0u, ReleaseAndNull(pixelShader)) << "the pixel shader";
+    EXPECT_EQ(0u, ReleaseAndNull(declaration)) << "the vertex declaration";
+}
+
 TEST_F(FireLight, ObjectsDrawWithTheLightsRenderer)
 {
     auto fire = Fire(Picture(64, 48, 0xFF000000u | kBlue), 1, 1);
