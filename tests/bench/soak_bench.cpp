@@ -180,35 +180,43 @@ int wmain(int argc, wchar_t** argv)
         }
     }
     Sleep(10000); // all are past their start-up
-    double start[3], half[3];
+    // Private bytes rise and fall with the slide on screen, so each minute reports the highest of
+    // twelve samples; the growth compares those peaks, which a round of slides does not move.
+    auto peakOfAMinute = [&](double peak[3]) {
+        for (int i = 0; i < 3; ++i)
+            peak[i] = PrivateMegabytes(processes[i].hProcess);
+        for (int sample = 0; sample < 12; ++sample) {
+            Sleep(5000);
+            for (int i = 0; i < 3; ++i)
+                peak[i] = std::max(peak[i], PrivateMegabytes(processes[i].hProcess));
+        }
+    };
+    double start[3], half[3], last[3];
     for (int i = 0; i < 3; ++i)
-        start[i] = half[i] = PrivateMegabytes(processes[i].hProcess);
-    std::printf("private MB (growth since start): minute, then");
+        start[i] = half[i] = last[i] = PrivateMegabytes(processes[i].hProcess);
+    std::printf("private MB, the peak of each minute (growth since the start): minute, then");
     for (const char* name : names)
         std::printf(" | %s", name);
     std::printf("\n");
-    // The first slides fill the caches; the second half of the run shows the steady growth.
+    // The first round of slides fills the caches; the second half of the run shows the steady growth.
     const int halfMinute = minutes / 2;
     bool ended = false;
-    for (int minute = 0; minute <= minutes && !ended; ++minute) {
-        if (minute > 0)
-            Sleep(60000);
+    for (int minute = 1; minute <= minutes && !ended; ++minute) {
+        peakOfAMinute(last);
         std::printf("%6d", minute);
         for (int i = 0; i < 3; ++i) {
-            const double mb = PrivateMegabytes(processes[i].hProcess);
             if (minute == halfMinute)
-                half[i] = mb;
-            std::printf("  %9.2f (%+7.2f)", mb, mb - start[i]);
-            ended = ended || mb < 0; // one of them ended
+                half[i] = last[i];
+            std::printf("  %9.2f (%+7.2f)", last[i], last[i] - start[i]);
+            ended = ended || last[i] < 0; // one of them ended
         }
         std::printf("\n");
         std::fflush(stdout);
     }
     const double steadySeconds = (minutes - halfMinute) * 60.0;
     for (int i = 0; i < 3; ++i) {
-        const double now = PrivateMegabytes(processes[i].hProcess);
         std::printf("%s, KB per second: whole run %.2f, second half %.2f\n", names[i],
-                    (now - start[i]) * 1024.0 / (minutes * 60.0), (now - half[i]) * 1024.0 / steadySeconds);
+                    (last[i] - start[i]) * 1024.0 / (minutes * 60.0), (last[i] - half[i]) * 1024.0 / steadySeconds);
     }
     for (PROCESS_INFORMATION& process : processes)
         End(process);

@@ -501,8 +501,9 @@ TEST_F(SaverEndToEnd, TheShowPlaysWhateverTheResourceLibrary)
     for (const LibraryFault& fault : kLibraryFaults) {
         SCOPED_TRACE(fault.name);
         const std::vector<uint8_t> library = fault.library();
-        if (std::string(fault.name) != "missing")
+        if (std::string(fault.name) != "missing") {
             ASSERT_FALSE(library.empty()) << "the library for the case could not be made";
+        }
         const std::wstring folder = FolderWithLibrary(L"lw-library-fault", library);
         ASSERT_FALSE(folder.empty());
         SaverProcess saver;
