@@ -370,8 +370,9 @@ void AddMeadowButterflies(SlidePlan& slide)
     AppendObject(slide, butterflies);
 }
 
-// Kind 0: a summer meadow in full daylight, the picture alone.
-// Objects: butterflies over the flowers, swaying grass and flowers along the bottom edge.
+// Kind 0: a summer meadow in full daylight, the picture drawn as it is.
+// Objects: butterflies over the flowers, swaying grass and flowers along the bottom edge, a stone
+// among the grass.
 SlidePlan Meadow(Content& content)
 {
     SlidePlan slide = Slide(kSlidePicture, L"Summer meadow", content.Picture(L"meadow.png"), 3, 15, 3);
