@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <iterator>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <typeinfo>
 #include <vector>
@@ -853,6 +854,13 @@ const ScreenFit kScreenFits[] = {
     {1280, 720, 1, L"1280x720_stretched"},
     {1280, 720, 0, L"1280x720_letterboxed"},
 };
+
+// Names the fit in the test's output.
+void PrintTo(const ScreenFit& fit, std::ostream* out)
+{
+    const std::wstring name = fit.name;
+    *out << std::string(name.begin(), name.end());
+}
 
 // The show on a device of the fit's size. (The parameter base comes first, so that the device's
 // size can be read while the fixture is made.)
