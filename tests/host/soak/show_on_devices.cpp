@@ -53,21 +53,6 @@ HRESULT RealReset(IDirect3DDevice9* device, D3DPRESENT_PARAMETERS* parameters)
 }
 HRESULT RealPresent(IDirect3DDevice9* device) { return device->Present(nullptr, nullptr, nullptr, nullptr); }
 
-// The embedded show of the built program.
-std::vector<uint8_t> BuiltShow()
-{
-    std::vector<uint8_t> bytes;
-    HMODULE program = LoadBuiltProgram();
-    if (!program)
-        return bytes;
-    if (HRSRC found = FindResourceW(program, MAKEINTRESOURCEW(107), L"DDS")) {
-        const auto* data = static_cast<const uint8_t*>(LockResource(LoadResource(program, found)));
-        bytes.assign(data, data + SizeofResource(program, found));
-    }
-    FreeLibrary(program);
-    return bytes;
-}
-
 // The share of the back buffer's pixels that are not nearly black.
 double LitShare(IDirect3DDevice9* device)
 {
@@ -149,7 +134,7 @@ protected:
     void SetUp() override
     {
         RegisterSceneReaders();  // the show holds objects of the program's kinds
-        showBytes = BuiltShow();
+        showBytes = BuiltProgramShow();
         ASSERT_FALSE(showBytes.empty()) << "lanternwork.scr or its show is missing";
         settings_ = std::make_unique<TestSettingsKey>(L"ShowOnDevices");
         SetSceneDocumentSource([](SceneDoc& doc) { LoadSceneDocument(showBytes.data(), showBytes.size(), doc); });

@@ -268,13 +268,8 @@ TEST_F(SoundGraphTest, AnUnplayableTrackIsPassedOverForTheNext)
 TEST_F(SoundGraphTest, TheDefaultShowsTwoTracksPlay)
 {
     RegisterSceneReaders();
-    HMODULE program = LoadBuiltProgram();
-    ASSERT_NE(program, nullptr);
-    HRSRC found = FindResourceW(program, MAKEINTRESOURCEW(107), L"DDS");
-    ASSERT_NE(found, nullptr);
-    const auto* bytes = static_cast<const uint8_t*>(LockResource(LoadResource(program, found)));
-    documentBytes.assign(bytes, bytes + SizeofResource(program, found));
-    FreeLibrary(program);
+    documentBytes = BuiltProgramShow();
+    ASSERT_FALSE(documentBytes.empty()) << "lanternwork.scr or its show is missing";
 
     ScenePlayer player;
     player.Start(0.0f);
