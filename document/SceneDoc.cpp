@@ -2,9 +2,11 @@
 
 #include <share.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <cwchar>
+#include <vector>
 
 #include "document/DocResManager.h"
 #include "document/DocumentError.h"
@@ -24,21 +26,6 @@ int32_t ReadInt(ResourceBuffer& buffer)
     int32_t value = 0;
     buffer.ReadValue(value);
     return value;
-}
-
-// True when the file at `path` holds exactly `size` bytes equal to `bytes`.
-bool FileHolds(const std::wstring& path, const uint8_t* bytes, size_t size)
-{
-    FILE* in = _wfsopen(path.c_str(), L"rb", _SH_DENYNO);
-    if (!in)
-        return false;
-    uint8_t chunk[16384];
-    size_t compared = 0;
-    bool same = true;
-    for (size_t n; same && (n = std::fread(chunk, 1, sizeof chunk, in)) > 0; compared += n)
-        same = compared + n <= size && std::memcmp(chunk, bytes + compared, n) == 0;
-    std::fclose(in);
-    return same && compared == size;
 }
 
 } // namespace
@@ -104,6 +91,32 @@ std::wstring TemporaryCopyName(const std::wstring& storedPath)
     return name;
 }
 
+namespace {
+
+// True when the file at `path` holds exactly `size` bytes equal to `bytes`. It is opened for reading
+// beside whoever holds it (another copy of the program that plays it, say).
+bool FileHoldsBytes(const std::wstring& path, const uint8_t* bytes, size_t size)
+{
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    LARGE_INTEGER length = {};
+    bool same = GetFileSizeEx(file, &length) && uint64_t(length.QuadPart) == size;
+    std::vector<uint8_t> chunk(64 * 1024);
+    for (size_t done = 0; same && done < size;) {
+        const DWORD wanted = DWORD(std::min<size_t>(chunk.size(), size - done));
+        DWORD read = 0;
+        same = ReadFile(file, chunk.data(), wanted, &read, nullptr) && read == wanted &&
+               std::memcmp(chunk.data(), bytes + done, wanted) == 0;
+        done += read;
+    }
+    CloseHandle(file);
+    return same;
+}
+
+} // namespace
+
 void DS_AudioFile::PrepareFile()
 {
     if (!file.HasBytes())
@@ -124,20 +137,17 @@ void DS_AudioFile::PrepareFile()
         return;
     const std::wstring target = std::wstring(folder) + name;
 
-    // The copy an earlier load wrote is used as it stands. The sound graph may be holding it open
-    // for the track it plays (as after a device reset), and then it cannot be written again.
-    if (target != file.name && FileHolds(target, file.Bytes(), file.Size())) {
-        file.ReleaseBytes();
-        file.name = target;
+    FILE* out = _wfsopen(target.c_str(), L"wb", _SH_DENYNO);
+    if (out) {
+        const bool written = std::fwrite(file.Bytes(), 1, file.Size(), out) == file.Size();
+        const bool closed = std::fclose(out) == 0;
+        if (!written || !closed)
+            return; // the track keeps its path and its bytes
+    } else if (!FileHoldsBytes(target, file.Bytes(), file.Size())) {
+        // A copy that cannot be rewritten (another copy of the program plays it) serves as well
+        // when it already holds these bytes; otherwise the track keeps its path and its bytes.
         return;
     }
-    FILE* out = _wfsopen(target.c_str(), L"wb", _SH_DENYNO);
-    if (!out)
-        return;
-    const bool written = std::fwrite(file.Bytes(), 1, file.Size(), out) == file.Size();
-    const bool closed = std::fclose(out) == 0;
-    if (!written || !closed)
-        return; // the track keeps its path and its bytes
     if (target != file.name) {
         file.ReleaseBytes();
         file.name = target;

@@ -78,9 +78,8 @@ public:
     static DS_AudioFile* Read(DS_IOF_Virtual* archive);
 
     // Makes the track playable: a stored path that exists is used as it stands; otherwise the
-    // embedded bytes are written to the temporary folder and the path moves to that copy. A copy
-    // there that already holds exactly these bytes (an earlier load's) is used without writing.
-    // The bytes are dropped (and the path moved) only once the file is there.
+    // embedded bytes are written to the temporary folder and the path moves to that copy. The
+    // bytes are dropped (and the path moved) only once the file is there.
     void PrepareFile();
 };
 

@@ -37,7 +37,10 @@ ASOUND
     wineboot -i >/dev/null 2>&1 </dev/null || true
     wineserver -w
   fi
-  # One wineserver for the whole run; Wine's services must not hold the test runner's pipes.
+  # One wineserver for the whole run; Wine's services must not hold the test runner's pipes. A
+  # server left running in this prefix by an earlier test bed would refuse that, so it ends first.
+  wineserver -k >/dev/null 2>&1 || true
+  wineserver -w
   wineserver -p
   wine cmd /c exit >/dev/null 2>&1 </dev/null || true
   LW_KEEPALIVE_PID=

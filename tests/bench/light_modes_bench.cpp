@@ -22,6 +22,7 @@
 #include "scene/lights/MutableLight.h"
 #include "scene/render/QuadTemplate.h"
 #include "scene/render/ScreenQuad.h"
+#include "tests/bench/BenchClock.h"
 #include "tests/support/BuiltProgram.h"
 #include "tests/support/DeviceFixture.h"
 #include "tests/support/LightFrame.h"
@@ -35,24 +36,6 @@ struct FrameCost {
     double cpu = 0;   // seconds of this thread's CPU time per frame
     double wall = 0;  // seconds per frame
 };
-
-double ThreadCpuSeconds()
-{
-    FILETIME created, exited, kernel, user;
-    GetThreadTimes(GetCurrentThread(), &created, &exited, &kernel, &user);
-    auto seconds = [](FILETIME t) {
-        return double((uint64_t(t.dwHighDateTime) << 32) | t.dwLowDateTime) * 1e-7;
-    };
-    return seconds(kernel) + seconds(user);
-}
-
-double WallSeconds()
-{
-    LARGE_INTEGER frequency, now;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&now);
-    return double(now.QuadPart) / double(frequency.QuadPart);
-}
 
 template <class Frame>
 FrameCost Measure(Frame frame)
@@ -95,9 +78,7 @@ int main(int argc, char** argv)
     }
 
     const FrameCost bare = Measure([&](int) {
-        device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
-        device->BeginScene();
-        device->EndScene();
+        DrawBareScene(device);
         device->Present(nullptr, nullptr, nullptr, nullptr);
     });
     std::printf("back buffer %ux%u, %d frames each\n", width, height, kFrames);

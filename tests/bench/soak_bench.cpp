@@ -1,7 +1,9 @@
 // Benchmark (not a test): memory over a long full-screen run. Starts the built screensaver in
-// "/s" on its default show and, beside it, a bare Direct3D 9 loop of this program's own that only
-// clears and presents, then prints both processes' private bytes once a minute. The screensaver
-// should grow no faster than the bare loop, whose growth is the platform's.
+// "/s" on its default show and, beside it, two bare Direct3D 9 loops of this program's own: one
+// that only clears and presents, and one that also makes a new 1024 x 768 picture texture every
+// 20 seconds and draws it, as a slide show does. It prints the three processes' private bytes
+// once a minute. The screensaver should grow no faster than the bare loops, whose growth is the
+// platform's.
 //
 //     wine build/bin/bench_soak.exe [minutes, default 20]
 //
@@ -22,9 +24,48 @@
 
 namespace {
 
+constexpr DWORD kSlideMilliseconds = 20000;
+constexpr UINT kPictureWidth = 1024, kPictureHeight = 768;
+
+// A new picture texture for the next "slide", filled with a colour of its own.
+ComRef<IDirect3DTexture9> MakePicture(IDirect3DDevice9* device, int slide)
+{
+    ComRef<IDirect3DTexture9> texture;
+    if (FAILED(device->CreateTexture(kPictureWidth, kPictureHeight, 1, 0, D3DFMT_X8R8G8B8, D3DPOOL_MANAGED,
+                                     texture.Out(), nullptr)))
+        return {};
+    D3DLOCKED_RECT locked;
+    if (SUCCEEDED(texture->LockRect(0, &locked, nullptr, 0))) {
+        const DWORD colour = D3DCOLOR_XRGB(40 * (slide % 6), 255 - 30 * (slide % 8), 128);
+        for (UINT y = 0; y < kPictureHeight; ++y) {
+            DWORD* row = reinterpret_cast<DWORD*>(static_cast<BYTE*>(locked.pBits) + y * locked.Pitch);
+            std::fill(row, row + kPictureWidth, colour ^ (y << 1));
+        }
+        texture->UnlockRect(0);
+    }
+    return texture;
+}
+
+// Draws the picture over the whole back buffer as two pre-transformed triangles.
+void DrawPicture(IDirect3DDevice9* device, IDirect3DTexture9* picture, float width, float height)
+{
+    struct Vertex {
+        float x, y, z, rhw, u, v;
+    };
+    const Vertex quad[4] = {{-0.5f, -0.5f, 0, 1, 0, 0},
+                            {width - 0.5f, -0.5f, 0, 1, 1, 0},
+                            {-0.5f, height - 0.5f, 0, 1, 0, 1},
+                            {width - 0.5f, height - 0.5f, 0, 1, 1, 1}};
+    device->SetTexture(0, picture);
+    device->SetFVF(D3DFVF_XYZRHW | D3DFVF_TEX1);
+    device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(Vertex));
+    device->SetTexture(0, nullptr);
+}
+
 // The bare loop: one windowed device the size of the screen, cleared and presented at the
-// display's rate, with the same idle-priority message loop the screensaver runs.
-int RunBareLoop()
+// display's rate, with the same idle-priority message loop the screensaver runs. With
+// `withPictures` it also draws a picture texture that it makes anew every slide's length.
+int RunBareLoop(bool withPictures)
 {
     SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_IDLE);
     WNDCLASSW wc = {};
@@ -49,7 +90,14 @@ int RunBareLoop()
     if (FAILED(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
                                  &pp, device.Out())))
         return 1;
+    ComRef<IDirect3DTexture9> picture;
+    int slide = 0;
+    DWORD slideStart = GetTickCount() - kSlideMilliseconds;
     for (;;) {
+        if (withPictures && GetTickCount() - slideStart >= kSlideMilliseconds) {
+            picture = MakePicture(device.Get(), slide++);
+            slideStart = GetTickCount();
+        }
         MSG msg;
         if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (msg.message == WM_QUIT)
@@ -58,8 +106,11 @@ int RunBareLoop()
             continue;
         }
         device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, D3DCOLOR_XRGB(0, 0, 40), 1.0f, 0);
-        if (SUCCEEDED(device->BeginScene()))
+        if (SUCCEEDED(device->BeginScene())) {
+            if (picture)
+                DrawPicture(device.Get(), picture.Get(), float(width), float(height));
             device->EndScene();
+        }
         device->Present(nullptr, nullptr, nullptr, nullptr);
         Sleep(0);
     }
@@ -111,44 +162,63 @@ void End(PROCESS_INFORMATION& process)
 int wmain(int argc, wchar_t** argv)
 {
     if (argc > 1 && std::wcscmp(argv[1], L"--bare") == 0)
-        return RunBareLoop();
+        return RunBareLoop(false);
+    if (argc > 1 && std::wcscmp(argv[1], L"--bare-pictures") == 0)
+        return RunBareLoop(true);
     const int minutes = argc > 1 ? std::max(1, _wtoi(argv[1])) : 20;
 
     const std::wstring folder = ThisFolder();
-    PROCESS_INFORMATION saver = Start(L"\"" + folder + L"lanternwork.scr\" /s");
-    PROCESS_INFORMATION bare = Start(L"\"" + folder + L"bench_soak.exe\" --bare");
-    if (!saver.hProcess || !bare.hProcess) {
-        End(saver);
-        End(bare);
-        return 1;
-    }
-    Sleep(10000); // both are past their start-up
-    const double saverStart = PrivateMegabytes(saver.hProcess), bareStart = PrivateMegabytes(bare.hProcess);
-    std::printf("minute  screensaver MB  (growth)   bare loop MB  (growth)\n");
-    // The first slides fill the caches; the second half of the run shows the steady growth.
-    const int half = minutes / 2;
-    double saverHalf = saverStart, bareHalf = bareStart;
-    for (int minute = 0; minute <= minutes; ++minute) {
-        if (minute > 0)
-            Sleep(60000);
-        const double s = PrivateMegabytes(saver.hProcess), b = PrivateMegabytes(bare.hProcess);
-        if (minute == half) {
-            saverHalf = s;
-            bareHalf = b;
+    const std::wstring self = L"\"" + folder + L"bench_soak.exe\" ";
+    PROCESS_INFORMATION processes[3] = {Start(L"\"" + folder + L"lanternwork.scr\" /s"), Start(self + L"--bare"),
+                                        Start(self + L"--bare-pictures")};
+    const char* names[3] = {"screensaver", "bare loop", "bare loop with pictures"};
+    for (PROCESS_INFORMATION& process : processes) {
+        if (!process.hProcess) {
+            for (PROCESS_INFORMATION& each : processes)
+                End(each);
+            return 1;
         }
-        std::printf("%6d  %14.2f  (%+7.2f)  %13.2f  (%+7.2f)\n", minute, s, s - saverStart, b, b - bareStart);
-        std::fflush(stdout);
-        if (s < 0 || b < 0)
-            break; // one of them ended
     }
-    const double saverGrowth = (PrivateMegabytes(saver.hProcess) - saverStart) * 1024.0 / (minutes * 60.0);
-    const double bareGrowth = (PrivateMegabytes(bare.hProcess) - bareStart) * 1024.0 / (minutes * 60.0);
-    std::printf("growth per second: screensaver %.2f KB, bare loop %.2f KB\n", saverGrowth, bareGrowth);
-    const double steadySeconds = (minutes - half) * 60.0;
-    std::printf("second half, per second: screensaver %.2f KB, bare loop %.2f KB\n",
-                (PrivateMegabytes(saver.hProcess) - saverHalf) * 1024.0 / steadySeconds,
-                (PrivateMegabytes(bare.hProcess) - bareHalf) * 1024.0 / steadySeconds);
-    End(saver);
-    End(bare);
+    Sleep(10000); // all are past their start-up
+    // Private bytes rise and fall with the slide on screen, so each minute reports the highest of
+    // twelve samples; the growth compares those peaks, which a round of slides does not move.
+    auto peakOfAMinute = [&](double peak[3]) {
+        for (int i = 0; i < 3; ++i)
+            peak[i] = PrivateMegabytes(processes[i].hProcess);
+        for (int sample = 0; sample < 12; ++sample) {
+            Sleep(5000);
+            for (int i = 0; i < 3; ++i)
+                peak[i] = std::max(peak[i], PrivateMegabytes(processes[i].hProcess));
+        }
+    };
+    double start[3], half[3], last[3];
+    for (int i = 0; i < 3; ++i)
+        start[i] = half[i] = last[i] = PrivateMegabytes(processes[i].hProcess);
+    std::printf("private MB, the peak of each minute (growth since the start): minute, then");
+    for (const char* name : names)
+        std::printf(" | %s", name);
+    std::printf("\n");
+    // The first round of slides fills the caches; the second half of the run shows the steady growth.
+    const int halfMinute = minutes / 2;
+    bool ended = false;
+    for (int minute = 1; minute <= minutes && !ended; ++minute) {
+        peakOfAMinute(last);
+        std::printf("%6d", minute);
+        for (int i = 0; i < 3; ++i) {
+            if (minute == halfMinute)
+                half[i] = last[i];
+            std::printf("  %9.2f (%+7.2f)", last[i], last[i] - start[i]);
+            ended = ended || last[i] < 0; // one of them ended
+        }
+        std::printf("\n");
+        std::fflush(stdout);
+    }
+    const double steadySeconds = (minutes - halfMinute) * 60.0;
+    for (int i = 0; i < 3; ++i) {
+        std::printf("%s, KB per second: whole run %.2f, second half %.2f\n", names[i],
+                    (last[i] - start[i]) * 1024.0 / (minutes * 60.0), (last[i] - half[i]) * 1024.0 / steadySeconds);
+    }
+    for (PROCESS_INFORMATION& process : processes)
+        End(process);
     return 0;
 }

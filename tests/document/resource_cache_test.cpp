@@ -14,6 +14,7 @@
 #include "tests/support/DeviceFixture.h"
 #include "tests/support/TestPictures.h"
 #include "tools/docwriter/DocumentBuilder.h"
+#include "tools/effects/TestEffects.h"
 
 namespace {
 
@@ -307,7 +308,7 @@ TEST_F(ResourceCacheTest, CopiesAndBackBuffer)
     EXPECT_EQ(kHeight, back.Height);
 }
 
-TEST_F(ResourceCacheTest, ManagerBuildsPicturesMeshesAndEffectsOnTheDevice)
+TEST_F(ResourceCacheTest, ManagerBuildsPicturesAndMeshesOnTheDevice)
 {
     const ResKey file(L"C:\\pictures\\a.png", 5), lib(std::wstring(kTestLibrary), 12);
     ManagerPlan plan;
@@ -335,22 +336,74 @@ TEST_F(ResourceCacheTest, ManagerBuildsPicturesMeshesAndEffectsOnTheDevice)
     EXPECT_EQ(4u, mesh.vertexCount);
     EXPECT_EQ(mesh.vertexBuffer.Get(), manager->GetMesh(meshKey, 32).vertexBuffer.Get());
 
-    // The effect's bytes come from the library; whether D3DX can compile them depends on the
-    // platform, but two requests never share one effect.
-    const ResKey effectKey(kTestLibrary, 63);
-    ComRef<ID3DXEffect> first, second;
-    manager->GetEffect(effectKey, first.Out());
-    manager->GetEffect(effectKey, second.Out());
-    ASSERT_EQ(1u, manager->data().sources[effectKey].size());
-    EXPECT_TRUE(manager->data().sources[effectKey][0].HasBytes());
-    if (first) {
-        EXPECT_NE(first.Get(), second.Get());
-    }
-    std::printf("[probe] effect from text: %s\n", first ? "created" : "null");
-
     manager.reset();
     EXPECT_EQ(nullptr, CurrentResourceCache);
     CurrentResourceCache = &cache;
+}
+
+// --- Effects through the manager ----------------------------------------------------------------
+// The test library's effects 63 and 64 are compiled effects (tools/effects/TestEffects.h), which
+// D3DX makes without an effect compiler, so every check below runs on every platform.
+
+// The bytes of effect `id` of the test library.
+Bytes TestLibraryEffect(int id)
+{
+    HMODULE library = LoadLibraryW(kTestLibrary);
+    HRSRC info = library ? FindResourceW(library, MAKEINTRESOURCEW(id), RT_RCDATA) : nullptr;
+    HGLOBAL handle = info ? LoadResource(library, info) : nullptr;
+    const uint8_t* bytes = handle ? static_cast<const uint8_t*>(LockResource(handle)) : nullptr;
+    return bytes ? Bytes(bytes, bytes + SizeofResource(library, info)) : Bytes();
+}
+
+// Every request makes a new effect for the caller: two requests for one key never share one, and
+// each key gives the effect of its own bytes.
+TEST_F(ResourceCacheTest, ManagerMakesANewEffectAtEveryRequest)
+{
+    DS_DocResManager manager;
+    const ResKey firstKey(kTestLibrary, 63), secondKey(kTestLibrary, 64);
+    ComRef<ID3DXEffect> first, again, second;
+    manager.GetEffect(firstKey, first.Out());
+    manager.GetEffect(firstKey, again.Out());
+    manager.GetEffect(secondKey, second.Out());
+    ASSERT_TRUE(first) << "effect 63 of the test library";
+    ASSERT_TRUE(again) << "effect 63, asked for again";
+    ASSERT_TRUE(second) << "effect 64 of the test library";
+    EXPECT_EQ(1u, manager.data().sources[firstKey].size()) << "the library is read once per key";
+
+    EXPECT_NE(first.Get(), again.Get());
+    EXPECT_NE(first.Get(), second.Get());
+    // Each effect keeps values of its own.
+    ASSERT_EQ(D3D_OK, first->SetFloat(kTestEffectLevel, 0.5f));
+    float level = -1.0f;
+    ASSERT_EQ(D3D_OK, again->GetFloat(kTestEffectLevel, &level));
+    EXPECT_EQ(0.0f, level);
+
+    EXPECT_NE(nullptr, first->GetTechniqueByName(kFirstTestTechnique));
+    EXPECT_NE(nullptr, second->GetTechniqueByName(kSecondTestTechnique));
+    EXPECT_EQ(nullptr, second->GetTechniqueByName(kFirstTestTechnique));
+}
+
+// A key with several sources makes its effect from the last one; a last source without bytes
+// gives no effect, and the library is not looked at.
+TEST_F(ResourceCacheTest, ManagerMakesAnEffectFromTheKeysLastSource)
+{
+    DS_DocResManager manager;
+    const ResKey key(kTestLibrary, 63);
+    ResourceRef firstCopy, secondCopy;
+    firstCopy.data = TestLibraryEffect(63);
+    secondCopy.data = TestLibraryEffect(64);
+    ASSERT_FALSE(secondCopy.data.empty());
+    manager.data().sources[key] = {firstCopy, secondCopy};
+    ComRef<ID3DXEffect> effect;
+    manager.GetEffect(key, effect.Out());
+    ASSERT_TRUE(effect);
+    EXPECT_NE(nullptr, effect->GetTechniqueByName(kSecondTestTechnique));
+
+    manager.data().sources[key].push_back(ResourceRef(63, kTestLibrary));
+    manager.GetEffect(key, effect.Out());
+    EXPECT_FALSE(effect);
+    EXPECT_EQ(3u, manager.data().sources[key].size());
+    EXPECT_FALSE(manager.data().sources[key].back().HasBytes());
 }
 
 } // namespace

@@ -553,32 +553,42 @@ TEST(AudioFileTest, PrepareFile)
     EXPECT_FALSE(PathFileExistsW((temp + L"lw_silent.mp3").c_str()));
 }
 
-// The sound graph opens the file it plays for reading and shares only reading, so a copy it
-// plays cannot be written again while it does: a copy that holds the track's bytes is used.
-TEST(AudioFileTest, ACopyThatCannotBeWrittenIsUsedWhenItHoldsTheBytes)
+// A second copy of the program finds the temporary copy held open by the first one, which plays it.
+TEST(AudioFileTest, PrepareFileUsesACopyThatAnotherPlayerHoldsOpen)
 {
-    const std::wstring copy = TempFolder() + L"lw_held.wav";
-    const Bytes bytes = {'R', 'I', 'F', 'F', 7};
-    for (const Bytes& held : {bytes, Bytes{'R', 'I', 'F', 'F', 8}, Bytes{'R', 'I', 'F', 'F'}}) {
-        SCOPED_TRACE(testing::Message() << "copy of " << held.size() << " bytes ending in " << int(held.back()));
-        WriteFile(copy, held);
-        HANDLE reader = CreateFileW(copy.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-        ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+    const std::wstring target = TempFolder() + L"lw_playing.mp3";
+    const Bytes bytes = {'I', 'D', '3', 1, 2, 3};
+    struct Case {
+        const char* what;
+        Bytes held;       // what the copy already holds
+        bool usesTheCopy; // else the track stays as it was
+    } cases[] = {
+        {"the same bytes", bytes, true},
+        {"other bytes of the same length", {'I', 'D', '3', 1, 2, 4}, false},
+        {"fewer bytes", {'I', 'D', '3'}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        WriteFile(target, c.held);
+        // A playing reader shares its file for reading only, so the copy cannot be rewritten.
+        HANDLE reader = CreateFileW(target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, reader);
         DS_AudioFile sound;
-        sound.file.name = L"sounds\\lw_held.wav";
+        sound.file.name = L"C:\\nowhere\\lw_playing.mp3";
         sound.file.data = bytes;
         sound.PrepareFile();
         CloseHandle(reader);
-        if (held == bytes) {
-            EXPECT_EQ(copy, sound.file.name);
+        if (c.usesTheCopy) {
+            EXPECT_EQ(target, sound.file.name);
             EXPECT_FALSE(sound.file.HasBytes());
         } else {
-            EXPECT_EQ(L"sounds\\lw_held.wav", sound.file.name); // another file's bytes: not this track
+            EXPECT_EQ(L"C:\\nowhere\\lw_playing.mp3", sound.file.name);
             EXPECT_EQ(bytes, sound.file.data);
         }
-        EXPECT_EQ(held, ReadFile(copy));
+        EXPECT_EQ(c.held, ReadFile(target)) << "the held copy is left as it is";
+        _wremove(target.c_str());
     }
-    _wremove(copy.c_str());
 }
 
 TEST_F(SceneDocTest, LoadingPreparesEverySound)

@@ -2,7 +2,9 @@
 // own light mode, two frames as the player draws them, on a 4:3 back buffer larger than the
 // device fixture's. Each is saved as slide_<n>_<title>.png in the test-artifact folder, for a
 // person to look at, and checked for what must hold on any slide: no clear colour left, the
-// slide's own picture on the screen, and more than a black screen.
+// slide's own picture on the screen, and more than a black screen. Then the whole show on the
+// back buffers of real screens, 1024 x 768 and 1280 x 720, stretched and letterboxed, saved as
+// slide_<n>_<title>_<size>_<fit>.png.
 #include <d3dx9.h>
 #include <gtest/gtest.h>
 
@@ -11,6 +13,7 @@
 #include <cstdlib>
 #include <iterator>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <typeinfo>
 #include <vector>
@@ -32,6 +35,7 @@
 #include "scene/constructors/DS_SparkleConstructor.h"
 #include "scene/constructors/DS_StatObjConstructor.h"
 #include "scene/constructors/SceneReaders.h"
+#include "scene/lights/DS_EffectLightBase.h"
 #include "scene/lights/DS_GlassBallLight.h"
 #include "scene/lights/DS_WaterRingLight.h"
 #include "scene/lights/MutableLight.h"
@@ -42,6 +46,7 @@
 #include "scene/render/ViewMetrics.h"
 #include "tests/resources/PictureChecks.h"
 #include "tests/support/DeviceFixture.h"
+#include "tests/support/ErrorBoxLook.h"
 
 namespace {
 
@@ -111,6 +116,9 @@ bool CloseColours(uint32_t a, uint32_t b, int tolerance)
     return true;
 }
 
+// Clearly brighter than black.
+bool Lit(uint32_t pixel) { return !CloseColours(pixel, 0, 16); }
+
 // The share of a grid of screen points, inside the one-pixel edge strips and above row `below`,
 // whose colour matches the picture stretched over the whole screen.
 double PictureMatch(const PixelImage& screen, const PixelImage& picture, UINT below = 0)
@@ -163,10 +171,11 @@ bool IsStaticPictureOnly(const DS_ABObj_Constructor* d)
 }
 bool NoObject(const DS_ABObj_Constructor*) { return false; }
 
-class SlideScreenshots : public ::testing::Test {
+// The default show loaded on a device of its own size, current while the test runs, and the
+// player's way of drawing its slides.
+class ShowOnDevice : public ::testing::Test {
 protected:
-    static constexpr UINT kWidth = 512; // 4:3 like the slide pictures, so the picture fills it
-    static constexpr UINT kHeight = 384;
+    ShowOnDevice(UINT width, UINT height) : testDevice(width, height) {}
 
     void SetUp() override
     {
@@ -192,12 +201,12 @@ protected:
         CurrentDevice = nullptr;
     }
 
-    // The slide's light as the player makes it, unstretched.
-    static std::unique_ptr<MutableLight> MakeLight(const SlideRecord& slide)
+    // The slide's light as the player makes it, with the picture letterboxed (0) or stretched (1).
+    static std::unique_ptr<MutableLight> MakeLight(const SlideRecord& slide, int stretch = 0)
     {
         std::unique_ptr<MutableLight> light(CreateMutableLight(&slide));
         if (light)
-            light->SetStretch(0);
+            light->SetStretch(stretch);
         return light;
     }
 
@@ -217,33 +226,42 @@ protected:
 
     // A light for `slide` that holds only the slide's objects that `keep` accepts; the slide
     // keeps all of its own.
-    static std::unique_ptr<MutableLight> LightWithOnly(SlideRecord& slide, ObjectFilter keep)
+    static std::unique_ptr<MutableLight> LightWithOnly(SlideRecord& slide, ObjectFilter keep, int stretch = 0)
     {
         ObjectList all;
         all.swap(slide.objects);
         for (DS_ABObj_Constructor* object : all)
             if (keep(object))
                 slide.objects.push_back(object);
-        std::unique_ptr<MutableLight> light = MakeLight(slide);
+        std::unique_ptr<MutableLight> light = MakeLight(slide, stretch);
         slide.objects.swap(all);
         return light;
     }
 
-    // The screen after frames of 20 ms from `from` up to `until` seconds of application time.
-    PixelImage DrawFrames(MutableLight& light, float from, float until)
+    // The screen after frames `step` seconds apart (20 ms by default) from `from` up to `until`
+    // seconds of application time.
+    PixelImage DrawFrames(MutableLight& light, float from, float until, float step = 0.02f)
     {
-        for (float t = from; t <= until + 1e-4f; t += 0.02f)
+        for (float t = from; t <= until + 1e-4f; t += step)
             DrawFrame(light, fade, t);
         return ReadRenderTarget(testDevice.device());
     }
 
-    TestDevice testDevice{kWidth, kHeight};
+    TestDevice testDevice;
     SceneDoc doc;
     DS_ScreenQuad fade; // fully clear
 
 private:
     DS_DocResManager* previousManager_ = nullptr;
     ResourceCacheHandle* previousCache_ = nullptr;
+};
+
+class SlideScreenshots : public ShowOnDevice {
+protected:
+    static constexpr UINT kWidth = 512; // 4:3 like the slide pictures, so the picture fills it
+    static constexpr UINT kHeight = 384;
+
+    SlideScreenshots() : ShowOnDevice(kWidth, kHeight) {}
 };
 
 TEST_F(SlideScreenshots, EachSlideShowsItsPictureThroughItsLight)
@@ -273,8 +291,7 @@ TEST_F(SlideScreenshots, EachSlideShowsItsPictureThroughItsLight)
         EXPECT_EQ(0u, screen.Count(kMagenta)) << "clear colour left";
         size_t lit = 0;
         for (uint32_t pixel : screen.pixels)
-            if (!CloseColours(pixel, 0, 16))
-                ++lit;
+            lit += Lit(pixel);
         EXPECT_GT(lit, screen.pixels.size() / 4) << "mostly black";
 
         // The glass ball shows its picture only inside the ball (IslandSwaysInTheGlassBall).
@@ -822,5 +839,150 @@ TEST_F(SlideScreenshots, SpriteSlidesShowTheirObjectsMoving)
         EXPECT_LE(outside, moved / 100) << "the picture changes away from the sprites";
     }
 }
+
+// --- The show on the back buffers of real screens ------------------------------------------------
+
+// A back-buffer size and how the slide pictures are fitted to it ("StretchPicture").
+struct ScreenFit {
+    UINT width, height;
+    int stretch; // 1: the picture stretched over the whole back buffer; 0: letterboxed
+    const wchar_t* name;
+};
+const ScreenFit kScreenFits[] = {
+    {1024, 768, 1, L"1024x768_stretched"},
+    {1024, 768, 0, L"1024x768_letterboxed"},
+    {1280, 720, 1, L"1280x720_stretched"},
+    {1280, 720, 0, L"1280x720_letterboxed"},
+};
+
+// Names the fit in the test's output.
+void PrintTo(const ScreenFit& fit, std::ostream* out)
+{
+    const std::wstring name = fit.name;
+    *out << std::string(name.begin(), name.end());
+}
+
+// The show on a device of the fit's size. (The parameter base comes first, so that the device's
+// size can be read while the fixture is made.)
+class ShowOnScreens : public ::testing::WithParamInterface<ScreenFit>, public ShowOnDevice {
+protected:
+    ShowOnScreens() : ShowOnDevice(GetParam().width, GetParam().height) {}
+};
+
+// Where a slide's picture lies on the back buffer, by the program's own fits: the glass ball's
+// backdrop (for the show's ball, its gradient over the whole screen), any other slide's picture
+// stretched or letterboxed.
+QuadTemplate ExpectedPictureRect(IDirect3DDevice9* device, const SlideRecord& slide, const ScreenFit& fit)
+{
+    const int32_t w = static_cast<int32_t>(fit.width), h = static_cast<int32_t>(fit.height);
+    if (slide.kind == kSlideGlassBall) {
+        const PixelImage backdrop = DecodePicture(device, slide.blobs[0]);
+        return ComputeGlassLayout(fit.width, fit.height, slide.options[1], fit.stretch != 0, backdrop.width,
+                                  backdrop.height)
+            .backdrop;
+    }
+    const PixelImage picture = DecodePicture(device, slide.picture);
+    return EffectPictureRect(fit.stretch != 0, picture.width, picture.height, w, h);
+}
+
+// Every slide at the fit's size, with all its objects, as the player draws it: saved as
+// slide_<n>_<title>_<fit>.png; not black, not the error display, the picture where the fit puts
+// it with nothing but black around it, and its objects (on the northern lights, the light's own
+// glyphs) moving.
+TEST_P(ShowOnScreens, EverySlideShowsItsObjectsMovingWhereTheFitPutsThePicture)
+{
+    const ScreenFit& fit = GetParam();
+    IDirect3DDevice9* device = testDevice.device();
+    ASSERT_EQ(std::size(kSlides), doc.slideCount);
+    for (uint32_t i = 0; i < doc.slideCount; ++i) {
+        SlideRecord& slide = doc.slides[i];
+        const std::wstring name = L"slide_" + std::to_wstring(i) + L"_" + kSlides[i].title + L"_" + fit.name;
+        SCOPED_TRACE(std::string(name.begin(), name.end()));
+        std::srand(16);
+        GlassScrollClock::Reset();
+        std::unique_ptr<MutableLight> light = MakeLight(slide, fit.stretch);
+        ASSERT_NE(nullptr, light) << "the slide has no light";
+
+        // Four seconds into the slide and one more, each time the frame with the objects and the
+        // same moment without them. The objects move by the time that passes, so frames a tenth
+        // of a second apart do; the glyphs move one step a frame and get the player's 50 a second.
+        const float step = slide.kind == kSlideGlyphs ? 0.02f : 0.1f;
+        device->Clear(0, nullptr, D3DCLEAR_TARGET, D3DCOLOR_XRGB(255, 0, 255), 1.0f, 0);
+        ObjectsOfKind<DS_ABObj> objects(*light);
+        PixelImage with[2], without[2];
+        for (int k = 0; k < 2; ++k) {
+            const float until = 4.0f + k;
+            with[k] = DrawFrames(*light, k == 0 ? step : 4.0f + step, until, step);
+            if (k == 0)
+                EXPECT_FALSE(SaveBackBufferPng(device, name).empty());
+            objects.TakeOut();
+            without[k] = DrawFrames(*light, until, until);
+            objects.PutBack();
+        }
+        const PixelImage& screen = with[0];
+
+        // The saver's error state (a document that does not load, a device that cannot be made)
+        // shows its white box instead of the slide; a light that could not be made leaves the
+        // slide black.
+        EXPECT_EQ(0u, screen.Count(kMagenta)) << "clear colour left";
+        EXPECT_FALSE(ShowsErrorBox(screen)) << "a white field the size of the error box";
+
+        // The picture fills the fit's rectangle, black bars the rest. (The underwater composite
+        // reaches a pixel past it: its quad is made a little larger than the camera's view, so
+        // that stretched it leaves no edge.)
+        const QuadTemplate expected = ExpectedPictureRect(device, slide, fit);
+        const UINT left = UINT(std::lround(expected.Left())), right = UINT(std::lround(expected.Right()));
+        const UINT top = UINT(std::lround(expected.Top())), bottom = UINT(std::lround(expected.Bottom()));
+        ASSERT_TRUE(left < right && right <= fit.width && top < bottom && bottom <= fit.height);
+        size_t lit = 0, outside = 0;
+        UINT litLeft = fit.width, litRight = 0, litTop = fit.height, litBottom = 0;
+        for (UINT y = 0; y < fit.height; ++y)
+            for (UINT x = 0; x < fit.width; ++x) {
+                const bool in = x >= left && x < right && y >= top && y < bottom;
+                const bool beyond = x + 1 < left || x > right || y + 1 < top || y > bottom;
+                if (beyond) {
+                    outside += screen.Rgb(x, y) != 0;
+                } else if (in && Lit(screen.At(x, y))) {
+                    ++lit;
+                    litLeft = std::min(litLeft, x);
+                    litRight = std::max(litRight, x + 1);
+                    litTop = std::min(litTop, y);
+                    litBottom = std::max(litBottom, y + 1);
+                }
+            }
+        const size_t area = size_t(right - left) * (bottom - top);
+        // The glyphs light only the bright parts of the night: an eighth of the screen after four
+        // seconds, where the other slides light nearly all of it.
+        EXPECT_GT(lit, slide.kind == kSlideGlyphs ? area / 20 : area / 4) << "mostly black";
+        EXPECT_EQ(0u, outside) << "drawn over the bars";
+        EXPECT_LE(litLeft, left + 4) << "the picture does not reach its left edge";
+        EXPECT_GE(litRight + 4, right) << "the picture does not reach its right edge";
+        EXPECT_LE(litTop, top + 4) << "the picture does not reach its top edge";
+        EXPECT_GE(litBottom + 4, bottom) << "the picture does not reach its bottom edge";
+
+        // Its objects move: a second apart, the frames differ where an object is at one moment
+        // and not at the other.
+        const std::vector<bool> changed = DifferenceMask(with[0], with[1]);
+        if (objects.found().empty()) {
+            EXPECT_GT(std::count(changed.begin(), changed.end(), true), std::ptrdiff_t(area / 100))
+                << "the slide stands still";
+            continue;
+        }
+        const std::vector<bool> shown[2] = {DifferenceMask(with[0], without[0]), DifferenceMask(with[1], without[1])};
+        size_t objectPixels = 0, moved = 0;
+        for (size_t p = 0; p < changed.size(); ++p) {
+            objectPixels += shown[0][p];
+            moved += changed[p] && shown[0][p] != shown[1][p];
+        }
+        EXPECT_GT(objectPixels, 300u) << "the objects do not show";
+        EXPECT_GT(moved, 300u) << "the objects stand still";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(DefaultShow, ShowOnScreens, ::testing::ValuesIn(kScreenFits),
+                         [](const ::testing::TestParamInfo<ScreenFit>& info) {
+                             const std::wstring name = info.param.name;
+                             return std::string(name.begin(), name.end());
+                         });
 
 } // namespace

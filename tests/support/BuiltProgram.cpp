@@ -14,6 +14,19 @@ HMODULE LoadBuiltProgram()
                           LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
 }
 
+std::vector<uint8_t> BuiltProgramShow()
+{
+    std::vector<uint8_t> bytes;
+    if (HMODULE program = LoadBuiltProgram()) {
+        if (HRSRC found = FindResourceW(program, MAKEINTRESOURCEW(107), L"DDS")) {
+            const auto* data = static_cast<const uint8_t*>(LockResource(LoadResource(program, found)));
+            bytes.assign(data, data + SizeofResource(program, found));
+        }
+        FreeLibrary(program);
+    }
+    return bytes;
+}
+
 std::wstring ProgramString(UINT id)
 {
     std::wstring text;
@@ -25,19 +38,4 @@ std::wstring ProgramString(UINT id)
         FreeLibrary(module);
     }
     return text;
-}
-
-std::vector<uint8_t> BuiltProgramShow()
-{
-    std::vector<uint8_t> bytes;
-    HMODULE program = LoadBuiltProgram();
-    if (!program)
-        return bytes;
-    if (HRSRC found = FindResourceW(program, MAKEINTRESOURCEW(107), L"DDS")) {
-        const auto* data = static_cast<const uint8_t*>(LockResource(LoadResource(program, found)));
-        if (data)
-            bytes.assign(data, data + SizeofResource(program, found));
-    }
-    FreeLibrary(program);
-    return bytes;
 }

@@ -13,8 +13,8 @@ std::wstring BesideThisProgram(const wchar_t* name);
 // lanternwork.scr loaded for its resources only (not run); null when it is missing.
 HMODULE LoadBuiltProgram();
 
+// The built program's own show (its "DDS" 107); empty when the program or the show is missing.
+std::vector<uint8_t> BuiltProgramShow();
+
 // A text of the built program's string table; empty when it has none of that id.
 std::wstring ProgramString(UINT id);
-
-// The built program's embedded show (its "DDS" 107); empty when the program or the show is missing.
-std::vector<uint8_t> BuiltProgramShow();

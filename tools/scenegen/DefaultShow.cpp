@@ -370,8 +370,9 @@ void AddMeadowButterflies(SlidePlan& slide)
     AppendObject(slide, butterflies);
 }
 
-// Kind 0: a summer meadow in full daylight, the picture alone.
-// Objects: butterflies over the flowers, swaying grass and flowers along the bottom edge.
+// Kind 0: a summer meadow in full daylight, the picture drawn as it is.
+// Objects: butterflies over the flowers, swaying grass and flowers along the bottom edge, a stone
+// among the grass.
 SlidePlan Meadow(Content& content)
 {
     SlidePlan slide = Slide(kSlidePicture, L"Summer meadow", content.Picture(L"meadow.png"), 3, 15, 3);
@@ -442,7 +443,7 @@ void AppendFallingLeaves(SlidePlan& slide)
 }
 
 // Kind 4: a pond seen from above, pebbles and lily pads under a surface where drops fall.
-// Objects: fish gliding under the surface, leaves drifting down onto it.
+// Objects: leaves drifting down onto the surface, streaks of rain.
 SlidePlan Pond(Content& content)
 {
     SlidePlan slide = Slide(kSlideRings, L"Pond in the rain", content.Picture(L"pond.png"), 3, 16, 3);
@@ -464,7 +465,7 @@ SlidePlan Pond(Content& content)
 // Kind 2: the lake valley at dusk (the library's default background), its lower band
 // mirrored and rippling. The picture's water line lies at 70 % of its height, so a squeeze of
 // 0.30 (amount 40) lays the reflection exactly over its water.
-// Objects: fireflies or sparkles over the water, a few birds against the sky.
+// Objects: fog banks along the far shore, glitter on the water, a few birds against the sky.
 SlidePlan Lake(Content& content)
 {
     SlidePlan slide = Slide(kSlideLake, L"Lake at dusk", content.Picture(L"background.png"), 3, 16, 3);

@@ -201,8 +201,9 @@ TEST_F(RendererDeviceTest, SpriteRendererStateContract)
         EXPECT_EQ(D3DTOP_MODULATE, StageState(device(), D3DTSS_COLOROP)) << c.name;
         EXPECT_EQ(D3DTOP_MODULATE, StageState(device(), D3DTSS_ALPHAOP)) << c.name;
         EXPECT_EQ(D3DTA_DIFFUSE, StageState(device(), D3DTSS_COLORARG2)) << c.name;
-        if (c.noFrames)
+        if (c.noFrames) {
             EXPECT_EQ(kBackground, image.Rgb(kWidth / 2, kHeight / 2)) << "an array without frames draws nothing";
+        }
     }
 }
 
