@@ -52,7 +52,7 @@
 #include "scene/lights/MutableLight.h"
 #include "scene/render/QuadTemplate.h"
 #include "scene/render/ScreenQuad.h"
-#include "tests/support/BuiltProgram.h"
+#include "tests/bench/BuiltShowSource.h"
 #include "tests/support/DeviceFixture.h"
 #include "tests/support/LightFrame.h"
 #include "tests/support/ProcessMemory.h"
@@ -137,6 +137,30 @@ bool StartSound()
         return true;
     std::printf("no sound graph\n");
     return false;
+}
+
+// A managed texture of a picture's bytes, as the lights make their slide pictures (null on failure).
+IDirect3DTexture9* PictureTexture(IDirect3DDevice9* device, const NamedBlob& picture)
+{
+    IDirect3DTexture9* texture = nullptr;
+    D3DXCreateTextureFromFileInMemoryEx(device, picture.Bytes(), picture.Size(), D3DX_DEFAULT, D3DX_DEFAULT, 1, 0,
+                                        D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_FILTER_POINT, D3DX_FILTER_NONE, 0,
+                                        nullptr, nullptr, &texture);
+    return texture;
+}
+
+// One frame that draws `texture` over the whole back buffer, then the present.
+void DrawTextureFrame(IDirect3DDevice9* device, IDirect3DTexture9* texture)
+{
+    const float quad[4 * 6] = {0, 0, 0, 1, 0, 0, float(kWidth), 0, 0, 1, 1, 0, 0, float(kHeight), 0, 1, 0, 1,
+                               float(kWidth), float(kHeight), 0, 1, 1, 1};
+    device->BeginScene();
+    device->SetTexture(0, texture);
+    device->SetFVF(D3DFVF_XYZRHW | D3DFVF_TEX1);
+    device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, 6 * sizeof(float));
+    device->SetTexture(0, nullptr);
+    device->EndScene();
+    device->Present(nullptr, nullptr, nullptr, nullptr);
 }
 
 // ---- Our code ----
@@ -257,22 +281,10 @@ int RestartParts(TestDevice& test, int rounds)
     {
         SceneDoc doc;
         LoadSceneDocument(show.data(), show.size(), doc);
-        const NamedBlob& picture = doc.slides[0].picture;
-        IDirect3DTexture9* texture = nullptr;
-        D3DXCreateTextureFromFileInMemoryEx(device, picture.Bytes(), picture.Size(), D3DX_DEFAULT, D3DX_DEFAULT, 1, 0,
-                                            D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_FILTER_POINT, D3DX_FILTER_NONE, 0,
-                                            nullptr, nullptr, &texture);
-        const float quad[4 * 6] = {0, 0, 0, 1, 0, 0, float(kWidth), 0, 0, 1, 1, 0, 0, float(kHeight), 0, 1, 0, 1,
-                                   float(kWidth), float(kHeight), 0, 1, 1, 1};
+        IDirect3DTexture9* texture = PictureTexture(device, doc.slides[0].picture);
         MeasureRounds("device reset with a managed texture drawn between", rounds, [&] {
             for (int i = 0; i < 10; ++i) {
-                device->BeginScene();
-                device->SetTexture(0, texture);
-                device->SetFVF(D3DFVF_XYZRHW | D3DFVF_TEX1);
-                device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, 6 * sizeof(float));
-                device->SetTexture(0, nullptr);
-                device->EndScene();
-                device->Present(nullptr, nullptr, nullptr, nullptr);
+                DrawTextureFrame(device, texture);
                 test.Reset(kWidth, kHeight);
             }
         });
@@ -397,21 +409,10 @@ int BareTexture(TestDevice& test, int rounds)
         std::printf("the first slide's picture is not embedded\n");
         return 1;
     }
-    const float quad[4 * 6] = {0, 0, 0, 1, 0, 0, float(kWidth), 0, 0, 1, 1, 0, 0, float(kHeight), 0, 1, 0, 1,
-                               float(kWidth), float(kHeight), 0, 1, 1, 1};
     MeasureRounds("texture", rounds, [&] {
         for (int i = 0; i < 10; ++i) {
-            IDirect3DTexture9* texture = nullptr;
-            D3DXCreateTextureFromFileInMemoryEx(device, picture.Bytes(), picture.Size(), D3DX_DEFAULT, D3DX_DEFAULT, 1,
-                                                0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_FILTER_POINT,
-                                                D3DX_FILTER_NONE, 0, nullptr, nullptr, &texture);
-            device->BeginScene();
-            device->SetTexture(0, texture);
-            device->SetFVF(D3DFVF_XYZRHW | D3DFVF_TEX1);
-            device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, 6 * sizeof(float));
-            device->SetTexture(0, nullptr);
-            device->EndScene();
-            device->Present(nullptr, nullptr, nullptr, nullptr);
+            IDirect3DTexture9* texture = PictureTexture(device, picture);
+            DrawTextureFrame(device, texture);
             ReleaseAll(texture);
         }
     });
@@ -449,12 +450,11 @@ int FireParts(TestDevice& test, int rounds)
             effect->SetTexture("SceneTex", frame);
             effect->SetTexture("Bumpmap", frame);
             effect->SetTechnique("BumpmapDistortLow2");
+            device->SetFVF(D3DFVF_XYZ | D3DFVF_TEX1);
             UINT passes = 0;
             effect->Begin(&passes, 0);
             for (UINT pass = 0; pass < passes; ++pass) {
                 effect->BeginPass(pass);
-                device->SetVertexShader(nullptr);
-                device->SetFVF(D3DFVF_XYZ | D3DFVF_TEX1);
                 device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, 5 * sizeof(float));
                 effect->EndPass();
             }
@@ -571,13 +571,8 @@ int main(int argc, char** argv)
     const int roundsArgument = slide ? 3 : 2;
     const int rounds = argc > roundsArgument ? std::atoi(argv[roundsArgument]) : 20;
 
-    show = BuiltProgramShow();
-    if (show.empty()) {
-        std::printf("the program's show could not be read (lanternwork.scr beside this program?)\n");
+    if (!PlayTheBuiltShow(show))
         return 1;
-    }
-    RegisterSceneReaders();
-    SetSceneDocumentSource([](SceneDoc& doc) { LoadSceneDocument(show.data(), show.size(), doc); });
     TestDevice test(kWidth, kHeight);
     if (!test.Ok()) {
         std::printf("no device\n");
@@ -585,28 +580,29 @@ int main(int argc, char** argv)
     }
     CurrentDevice = test.device();
 
+    const uint32_t slideNumber = slide && argc > 2 ? static_cast<uint32_t>(std::atoi(argv[2])) : 0;
+    const struct {
+        const char* name;
+        std::function<int()> run;
+    } experiments[] = {
+        {"show", [&] { return Show(test, rounds); }},
+        {"slide", [&] { return OneSlide(test, rounds, slideNumber, true); }},
+        {"slide-alone", [&] { return OneSlide(test, rounds, slideNumber, false); }},
+        {"resets", [&] { return Resets(test, rounds, false); }},
+        {"resets-sound", [&] { return Resets(test, rounds, true); }},
+        {"restart-parts", [&] { return RestartParts(test, rounds); }},
+        {"sound-restart-parts", [&] { return SoundRestartParts(test, rounds); }},
+        {"tracks", [&] { return Tracks(test, rounds); }},
+        {"load", [&] { return Load(rounds); }},
+        {"texture", [&] { return BareTexture(test, rounds); }},
+        {"fire-parts", [&] { return FireParts(test, rounds); }},
+        {"graph", [&] { return BareGraph(rounds); }},
+    };
     int result = 2;
-    if (what == "show")
-        result = Show(test, rounds);
-    else if (slide && argc > 2)
-        result = OneSlide(test, rounds, static_cast<uint32_t>(std::atoi(argv[2])), what == "slide");
-    else if (what == "resets" || what == "resets-sound")
-        result = Resets(test, rounds, what == "resets-sound");
-    else if (what == "restart-parts")
-        result = RestartParts(test, rounds);
-    else if (what == "sound-restart-parts")
-        result = SoundRestartParts(test, rounds);
-    else if (what == "tracks")
-        result = Tracks(test, rounds);
-    else if (what == "load")
-        result = Load(rounds);
-    else if (what == "texture")
-        result = BareTexture(test, rounds);
-    else if (what == "fire-parts")
-        result = FireParts(test, rounds);
-    else if (what == "graph")
-        result = BareGraph(rounds);
-    else
+    for (const auto& experiment : experiments)
+        if (what == experiment.name)
+            result = experiment.run();
+    if (result == 2)
         std::printf("no experiment \"%s\"\n", what.c_str());
     SetSceneDocumentSource(nullptr);
     CurrentResourceCache = nullptr;

@@ -30,7 +30,7 @@
 #include "host/player/SlideTiming.h"
 #include "scene/constructors/SceneReaders.h"
 #include "tests/bench/BenchClock.h"
-#include "tests/support/BuiltProgram.h"
+#include "tests/bench/BuiltShowSource.h"
 
 namespace {
 
@@ -193,13 +193,8 @@ std::vector<uint8_t> show;
 
 int main(int argc, char** argv)
 {
-    show = BuiltProgramShow();
-    if (show.empty()) {
-        std::printf("the program's show could not be read (lanternwork.scr beside this program?)\n");
+    if (!PlayTheBuiltShow(show))
         return 1;
-    }
-    RegisterSceneReaders();
-    SetSceneDocumentSource([](SceneDoc& doc) { LoadSceneDocument(show.data(), show.size(), doc); });
 
     MeasuredSaver app(argc > 1 ? std::atof(argv[1]) : 0.0);
     saver = &app;
