@@ -1,5 +1,6 @@
 // What the frame benchmarks read and compare against: the CPU time (user + kernel) of this thread
-// and of the whole process, the wall time, all in seconds, and the bare frame that only clears.
+// and of the whole process, the wall time, all in seconds, the bare frame that only clears, and
+// the frame that only draws one picture over the whole back buffer.
 #pragma once
 
 #include <windows.h>
@@ -44,4 +45,24 @@ inline void DrawBareScene(IDirect3DDevice9* device)
     device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
     if (SUCCEEDED(device->BeginScene()))
         device->EndScene();
+}
+
+// The scene of a picture frame: `picture` drawn over the whole `width` x `height` back buffer as
+// two pre-transformed triangles, nothing else. The caller presents.
+inline void DrawPictureScene(IDirect3DDevice9* device, IDirect3DTexture9* picture, float width, float height)
+{
+    struct Vertex {
+        float x, y, z, rhw, u, v;
+    };
+    const Vertex quad[4] = {{-0.5f, -0.5f, 0, 1, 0, 0},
+                            {width - 0.5f, -0.5f, 0, 1, 1, 0},
+                            {-0.5f, height - 0.5f, 0, 1, 0, 1},
+                            {width - 0.5f, height - 0.5f, 0, 1, 1, 1}};
+    if (FAILED(device->BeginScene()))
+        return;
+    device->SetTexture(0, picture);
+    device->SetFVF(D3DFVF_XYZRHW | D3DFVF_TEX1);
+    device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(Vertex));
+    device->SetTexture(0, nullptr);
+    device->EndScene();
 }

@@ -35,11 +35,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
-#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "document/ComRef.h"
 #include "document/CurrentDevice.h"
 #include "document/DocResManager.h"
 #include "document/ResourceCache.h"
@@ -52,6 +52,7 @@
 #include "scene/lights/MutableLight.h"
 #include "scene/render/QuadTemplate.h"
 #include "scene/render/ScreenQuad.h"
+#include "tests/bench/BenchClock.h"
 #include "tests/bench/BuiltShowSource.h"
 #include "tests/support/DeviceFixture.h"
 #include "tests/support/LightFrame.h"
@@ -85,14 +86,6 @@ void MeasureRounds(const char* name, int rounds, const std::function<void()>& ro
     const int measured = rounds - kWarmUpRounds;
     std::printf("%s: %+.1f bytes a round after round %d\n\n", name,
                 measured > 0 ? (double(previous) - double(afterWarmUp)) / measured : 0.0, kWarmUpRounds);
-}
-
-template <class... Made>
-void ReleaseAll(Made*... made)
-{
-    for (IUnknown* p : {static_cast<IUnknown*>(made)...})
-        if (p)
-            p->Release();
 }
 
 // The application's part of a frame: the player's device, cache and manager become current.
@@ -140,26 +133,19 @@ bool StartSound()
 }
 
 // A managed texture of a picture's bytes, as the lights make their slide pictures (null on failure).
-IDirect3DTexture9* PictureTexture(IDirect3DDevice9* device, const NamedBlob& picture)
+ComRef<IDirect3DTexture9> PictureTexture(IDirect3DDevice9* device, const NamedBlob& picture)
 {
-    IDirect3DTexture9* texture = nullptr;
+    ComRef<IDirect3DTexture9> texture;
     D3DXCreateTextureFromFileInMemoryEx(device, picture.Bytes(), picture.Size(), D3DX_DEFAULT, D3DX_DEFAULT, 1, 0,
                                         D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_FILTER_POINT, D3DX_FILTER_NONE, 0,
-                                        nullptr, nullptr, &texture);
+                                        nullptr, nullptr, texture.Out());
     return texture;
 }
 
 // One frame that draws `texture` over the whole back buffer, then the present.
 void DrawTextureFrame(IDirect3DDevice9* device, IDirect3DTexture9* texture)
 {
-    const float quad[4 * 6] = {0, 0, 0, 1, 0, 0, float(kWidth), 0, 0, 1, 1, 0, 0, float(kHeight), 0, 1, 0, 1,
-                               float(kWidth), float(kHeight), 0, 1, 1, 1};
-    device->BeginScene();
-    device->SetTexture(0, texture);
-    device->SetFVF(D3DFVF_XYZRHW | D3DFVF_TEX1);
-    device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, 6 * sizeof(float));
-    device->SetTexture(0, nullptr);
-    device->EndScene();
+    DrawPictureScene(device, texture, float(kWidth), float(kHeight));
     device->Present(nullptr, nullptr, nullptr, nullptr);
 }
 
@@ -281,14 +267,13 @@ int RestartParts(TestDevice& test, int rounds)
     {
         SceneDoc doc;
         LoadSceneDocument(show.data(), show.size(), doc);
-        IDirect3DTexture9* texture = PictureTexture(device, doc.slides[0].picture);
+        const ComRef<IDirect3DTexture9> texture = PictureTexture(device, doc.slides[0].picture);
         MeasureRounds("device reset with a managed texture drawn between", rounds, [&] {
             for (int i = 0; i < 10; ++i) {
-                DrawTextureFrame(device, texture);
+                DrawTextureFrame(device, texture.Get());
                 test.Reset(kWidth, kHeight);
             }
         });
-        ReleaseAll(texture);
     }
     // The first slide's light stays (made once) and sees the resets: what the device keeps for
     // a reset with the light's managed textures and buffers in use.
@@ -411,9 +396,7 @@ int BareTexture(TestDevice& test, int rounds)
     }
     MeasureRounds("texture", rounds, [&] {
         for (int i = 0; i < 10; ++i) {
-            IDirect3DTexture9* texture = PictureTexture(device, picture);
-            DrawTextureFrame(device, texture);
-            ReleaseAll(texture);
+            DrawTextureFrame(device, PictureTexture(device, picture).Get());
         }
     });
     return 0;
@@ -433,12 +416,12 @@ int FireParts(TestDevice& test, int rounds)
 
     // The effect as the fire light uses it: parameters and both textures set every frame, a quad
     // drawn in every pass, its device state dropped before the release.
-    IDirect3DTexture9* frame = nullptr;
-    device->CreateTexture(kWidth, kHeight, 1, D3DUSAGE_RENDERTARGET, D3DFMT_X8R8G8B8, D3DPOOL_DEFAULT, &frame,
+    ComRef<IDirect3DTexture9> frame;
+    device->CreateTexture(kWidth, kHeight, 1, D3DUSAGE_RENDERTARGET, D3DFMT_X8R8G8B8, D3DPOOL_DEFAULT, frame.Out(),
                           nullptr);
     MeasureRounds("the fire light's effect", rounds, [&] {
-        ID3DXEffect* effect = nullptr;
-        if (FAILED(D3DXCreateEffect(device, bytes, size, nullptr, nullptr, 0, nullptr, &effect, nullptr)))
+        ComRef<ID3DXEffect> effect;
+        if (FAILED(D3DXCreateEffect(device, bytes, size, nullptr, nullptr, 0, nullptr, effect.Out(), nullptr)))
             return;
         const float pair[2] = {0.1f, 0.2f};
         const float quad[4 * 5] = {0, 0, 0, 0, 0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 1, 1, 1, 0, 1, 1};
@@ -447,8 +430,8 @@ int FireParts(TestDevice& test, int rounds)
             effect->SetFloat("stenght", 0.05f);
             effect->SetFloatArray("Offset", pair, 2);
             effect->SetFloatArray("bump_scale", pair, 2);
-            effect->SetTexture("SceneTex", frame);
-            effect->SetTexture("Bumpmap", frame);
+            effect->SetTexture("SceneTex", frame.Get());
+            effect->SetTexture("Bumpmap", frame.Get());
             effect->SetTechnique("BumpmapDistortLow2");
             device->SetFVF(D3DFVF_XYZ | D3DFVF_TEX1);
             UINT passes = 0;
@@ -463,38 +446,37 @@ int FireParts(TestDevice& test, int rounds)
             device->Present(nullptr, nullptr, nullptr, nullptr);
         }
         effect->OnLostDevice();
-        effect->Release();
+        effect.Reset();
         for (DWORD stage = 0; stage < 8; ++stage)
             device->SetTexture(stage, nullptr);
     });
-    ReleaseAll(frame);
+    frame.Reset();
 
     const char* const vertexText = DistortionShader::kVertexText;
     const char* const pixelText = DistortionShader::kPixelText;
     MeasureRounds("the fire light's shader pair", rounds, [&] {
-        ID3DXBuffer* vertexCode = nullptr;
-        ID3DXBuffer* pixelCode = nullptr;
-        D3DXAssembleShader(vertexText, UINT(std::strlen(vertexText)), nullptr, nullptr, 0, &vertexCode, nullptr);
-        D3DXAssembleShader(pixelText, UINT(std::strlen(pixelText)), nullptr, nullptr, 0, &pixelCode, nullptr);
+        ComRef<ID3DXBuffer> vertexCode, pixelCode;
+        D3DXAssembleShader(vertexText, UINT(std::strlen(vertexText)), nullptr, nullptr, 0, vertexCode.Out(), nullptr);
+        D3DXAssembleShader(pixelText, UINT(std::strlen(pixelText)), nullptr, nullptr, 0, pixelCode.Out(), nullptr);
         static const D3DVERTEXELEMENT9 elements[] = {
             {0, 0, D3DDECLTYPE_FLOAT3, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_POSITION, 0},
             {0, 12, D3DDECLTYPE_FLOAT2, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_TEXCOORD, 0},
             D3DDECL_END(),
         };
-        IDirect3DVertexDeclaration9* declaration = nullptr;
-        IDirect3DVertexShader9* vertexShader = nullptr;
-        IDirect3DPixelShader9* pixelShader = nullptr;
-        device->CreateVertexDeclaration(elements, &declaration);
+        ComRef<IDirect3DVertexDeclaration9> declaration;
+        ComRef<IDirect3DVertexShader9> vertexShader;
+        ComRef<IDirect3DPixelShader9> pixelShader;
+        device->CreateVertexDeclaration(elements, declaration.Out());
         if (vertexCode)
-            device->CreateVertexShader(static_cast<const DWORD*>(vertexCode->GetBufferPointer()), &vertexShader);
+            device->CreateVertexShader(static_cast<const DWORD*>(vertexCode->GetBufferPointer()), vertexShader.Out());
         if (pixelCode)
-            device->CreatePixelShader(static_cast<const DWORD*>(pixelCode->GetBufferPointer()), &pixelShader);
+            device->CreatePixelShader(static_cast<const DWORD*>(pixelCode->GetBufferPointer()), pixelShader.Out());
         const float triangle[3 * 5] = {0, 0, 0, 0, 0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 1};
         for (int i = 0; i < 10; ++i) {
             device->BeginScene();
-            device->SetVertexDeclaration(declaration);
-            device->SetVertexShader(vertexShader);
-            device->SetPixelShader(pixelShader);
+            device->SetVertexDeclaration(declaration.Get());
+            device->SetVertexShader(vertexShader.Get());
+            device->SetPixelShader(pixelShader.Get());
             device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, triangle, 5 * sizeof(float));
             device->SetVertexShader(nullptr);
             device->SetPixelShader(nullptr);
@@ -502,7 +484,6 @@ int FireParts(TestDevice& test, int rounds)
             device->EndScene();
             device->Present(nullptr, nullptr, nullptr, nullptr);
         }
-        ReleaseAll(declaration, vertexShader, pixelShader, vertexCode, pixelCode);
     });
     return 0;
 }
@@ -517,43 +498,37 @@ int BareGraph(int rounds)
     }
     const std::wstring path = doc.sounds.front()->file.name;
     CoInitialize(nullptr);
-    IGraphBuilder* graph = nullptr;
+    ComRef<IGraphBuilder> graph;
     CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
-                     reinterpret_cast<void**>(&graph));
-    IMediaControl* control = nullptr;
-    if (!graph || FAILED(graph->QueryInterface(IID_IMediaControl, reinterpret_cast<void**>(&control)))) {
+                     reinterpret_cast<void**>(graph.Out()));
+    ComRef<IMediaControl> control;
+    if (!graph || FAILED(graph->QueryInterface(IID_IMediaControl, reinterpret_cast<void**>(control.Out())))) {
         std::printf("no sound graph\n");
         return 1;
     }
     MeasureRounds("graph", rounds, [&] {
         for (int i = 0; i < 10; ++i) {
-            IBaseFilter* source = nullptr;
-            if (FAILED(graph->AddSourceFilter(path.c_str(), path.c_str(), &source)))
+            ComRef<IBaseFilter> source;
+            if (FAILED(graph->AddSourceFilter(path.c_str(), path.c_str(), source.Out())))
                 continue;
-            IPin* output = nullptr;
-            if (SUCCEEDED(source->FindPin(L"Output", &output))) {
-                graph->Render(output);
-                output->Release();
-            }
+            ComRef<IPin> output;
+            if (SUCCEEDED(source->FindPin(L"Output", output.Out())))
+                graph->Render(output.Get());
             control->Run();
             Sleep(20);
             control->Stop();
             // Everything the render added goes with the source: the graph is empty again.
-            IEnumFilters* list = nullptr;
-            std::vector<IBaseFilter*> filters;
-            if (SUCCEEDED(graph->EnumFilters(&list)) && list) {
+            ComRef<IEnumFilters> list;
+            std::vector<ComRef<IBaseFilter>> filters;
+            if (SUCCEEDED(graph->EnumFilters(list.Out())) && list) {
                 for (IBaseFilter* f = nullptr; list->Next(1, &f, nullptr) == S_OK;)
-                    filters.push_back(f);
-                list->Release();
+                    filters.push_back(ComRef<IBaseFilter>::Adopt(f));
             }
-            for (IBaseFilter* filter : filters) {
-                graph->RemoveFilter(filter);
-                filter->Release();
-            }
-            source->Release();
+            list.Reset();
+            for (const ComRef<IBaseFilter>& filter : filters)
+                graph->RemoveFilter(filter.Get());
         }
     });
-    ReleaseAll(control, graph);
     return 0;
 }
 

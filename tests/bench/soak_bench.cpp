@@ -21,6 +21,7 @@
 #include <string>
 
 #include "document/ComRef.h"
+#include "tests/bench/BenchClock.h"
 
 namespace {
 
@@ -44,22 +45,6 @@ ComRef<IDirect3DTexture9> MakePicture(IDirect3DDevice9* device, int slide)
         texture->UnlockRect(0);
     }
     return texture;
-}
-
-// Draws the picture over the whole back buffer as two pre-transformed triangles.
-void DrawPicture(IDirect3DDevice9* device, IDirect3DTexture9* picture, float width, float height)
-{
-    struct Vertex {
-        float x, y, z, rhw, u, v;
-    };
-    const Vertex quad[4] = {{-0.5f, -0.5f, 0, 1, 0, 0},
-                            {width - 0.5f, -0.5f, 0, 1, 1, 0},
-                            {-0.5f, height - 0.5f, 0, 1, 0, 1},
-                            {width - 0.5f, height - 0.5f, 0, 1, 1, 1}};
-    device->SetTexture(0, picture);
-    device->SetFVF(D3DFVF_XYZRHW | D3DFVF_TEX1);
-    device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(Vertex));
-    device->SetTexture(0, nullptr);
 }
 
 // The bare loop: one windowed device the size of the screen, cleared and presented at the
@@ -106,11 +91,10 @@ int RunBareLoop(bool withPictures)
             continue;
         }
         device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, D3DCOLOR_XRGB(0, 0, 40), 1.0f, 0);
-        if (SUCCEEDED(device->BeginScene())) {
-            if (picture)
-                DrawPicture(device.Get(), picture.Get(), float(width), float(height));
+        if (picture)
+            DrawPictureScene(device.Get(), picture.Get(), float(width), float(height));
+        else if (SUCCEEDED(device->BeginScene()))
             device->EndScene();
-        }
         device->Present(nullptr, nullptr, nullptr, nullptr);
         Sleep(0);
     }
