@@ -1,6 +1,7 @@
 #include "scene/render/GlyphBatch.h"
 
 #include "document/CurrentDevice.h"
+#include "scene/render/BufferLocks.h"
 
 std::vector<int32_t> GlyphChunkSizes(int32_t n)
 {
@@ -93,7 +94,7 @@ void GlyphBatch::BuildChunk(GlyphChunk& chunk, uint32_t k)
     chunk.CreateBuffers(4 * k, 6 * k);
     if (chunk.indexBuffer) {
         void* bits = nullptr;
-        if (SUCCEEDED(chunk.indexBuffer->Lock(0, 0, &bits, 0)) && bits) {
+        if (SUCCEEDED(LockBuffer(chunk.indexBuffer.Get(), 0, &bits)) && bits) {
             chunk.lockedIndices = static_cast<uint16_t*>(bits);
             WriteQuadIndices(chunk.lockedIndices, k);
             chunk.lockedIndices = nullptr;
@@ -143,7 +144,7 @@ void GlyphBatch::LockAll()
         if (!store.buffer || store.locked)
             continue;
         void* bits = nullptr;
-        if (SUCCEEDED(store.buffer->Lock(0, 0, &bits, 0)))
+        if (SUCCEEDED(LockBuffer(store.buffer.Get(), 0, &bits)))
             store.locked = static_cast<DX_V::SCT*>(bits);
     }
 }

@@ -6,6 +6,7 @@
 #include <xmmintrin.h>
 
 #include "document/CurrentDevice.h"
+#include "scene/render/BufferLocks.h"
 
 namespace {
 
@@ -168,7 +169,7 @@ HRESULT RippleSurface::CreateBuffers()
         if (FAILED(hr))
             return hr;
         void* bits = nullptr;
-        hr = indexBuffer->Lock(0, 0, &bits, 0);
+        hr = LockBuffer(indexBuffer.Get(), 0, &bits);
         if (FAILED(hr) || !bits) {
             // A buffer that could not be filled is not kept, so nothing draws from it.
             indexBuffer.Reset();
@@ -318,7 +319,7 @@ HRESULT RippleSurface::Update(const D3DXVECTOR3& eye)
     if (!vertexBuffer)
         return D3DERR_INVALIDCALL;
     void* bits = nullptr;
-    const HRESULT hr = vertexBuffer->Lock(0, 0, &bits, 0);
+    const HRESULT hr = LockBuffer(vertexBuffer.Get(), 0, &bits);
     if (FAILED(hr))
         return hr;
     if (bits)
