@@ -3,6 +3,7 @@
 #include <d3dx9.h>
 
 #include <cstring>
+#include <utility>
 
 #include "document/CurrentDevice.h"
 #include "document/DocResManager.h"
@@ -187,6 +188,7 @@ void DS_FlameLight::Init(const std::wstring& path)
     picture.name = path;
     background = ResolvePictureTexture(picture);
     MakeScreenPictureQuad(screenQuad, background);
+    MakeScreenPictureQuad(targetQuad, background);
     fireQuad.Load();
     if (!distortion.Load())
         hazeSwitch.value = 0;
@@ -204,6 +206,26 @@ void DS_FlameLight::SetBackground(const NamedBlob& picture)
     const PictureSize size = LayoutPictureSize(background.width, background.height);
     distortion.SetSize(static_cast<float>(size.width), static_cast<float>(size.height));
     LayoutFlames();
+}
+
+void DS_FlameLight::Layout(uint32_t width, uint32_t height)
+{
+    const bool own = stretch;
+    stretch = true;
+    DS_EffectLightBase::Layout(width, height);
+    std::swap(screenQuad.vertices, targetQuad.vertices);
+    targetLayout = layout;
+    stretch = own;
+    DS_EffectLightBase::Layout(width, height);
+}
+
+void DS_FlameLight::SwitchLayout()
+{
+    std::swap(screenQuad.vertices, targetQuad.vertices);
+    std::swap(layout, targetLayout);
+    layout.Install();
+    if (CurrentDevice)
+        CurrentDevice->SetTransform(D3DTS_WORLD, &SceneTransforms.identity);
 }
 
 void DS_FlameLight::SetFlameDrop(float drop)
@@ -239,7 +261,7 @@ void DS_FlameLight::BeginFrame()
         sceneTarget.Begin();
         savedStretch = stretch;
         stretch = true;
-        Layout(layoutWidth, layoutHeight); // the picture over the whole target
+        SwitchLayout(); // the picture over the whole target
     }
     DrawBackground();
     if (flameSwitch.value != 0)
@@ -276,7 +298,7 @@ void DS_FlameLight::EndFrame()
         redirected_ = false;
         sceneTarget.End(); // the back buffer again, cleared to opaque black
         stretch = savedStretch;
-        Layout(layoutWidth, layoutHeight);
+        SwitchLayout();
         D3DXMATRIX world;
         D3DXMatrixMultiply(&world, &distortion.world, &SceneTransforms.pictureWorld);
         device->SetTransform(D3DTS_WORLD, &world);

@@ -13,6 +13,9 @@
 // (DistortionEffect) are different things despite their names: the first draws the flames, the
 // second distorts the finished frame.
 //
+// Both layouts are made whenever the light is laid out, and a frame through the haze only
+// switches between them (SwitchLayout): no buffer is written in a frame.
+//
 // When the effect is missing the haze stays off; when the render target is missing (it failed,
 // or was released before a reset) the frame is drawn straight onto the back buffer.
 #pragma once
@@ -101,6 +104,10 @@ public:
     void Init(const std::wstring& path);
     // The slide's picture, the layout again, the haze and the flames sized to the picture.
     void SetBackground(const NamedBlob& picture);
+    // Both layouts for a width × height back buffer: first the picture stretched over the whole
+    // render target (for a frame through the haze), kept aside in `targetQuad` and
+    // `targetLayout`, then the light's own (stretched or letterboxed), which stays in force.
+    void Layout(uint32_t width, uint32_t height);
     // The flames lowered by `drop` (0.5 % of the picture's height per unit).
     void SetFlameDrop(float drop);
 
@@ -119,10 +126,16 @@ public:
     DistortionEffect distortion;      // the heat haze
     RenderTargetTexture sceneTarget;  // the frame while the haze is on
     bool savedStretch = false;        // the layout's own stretch while the frame is stretched
+    ScreenPictureQuad targetQuad;     // the vertices of the layout not in force
+    LightLayout targetLayout;         // and the layout that goes with them
     float flameDrop = 0.0f;           // how far the flames sit below the picture's foot
 
 private:
     void DrawFlames();
+    // Puts the layout kept aside in force and keeps the one that was: the screen quad's
+    // vertices and the captured layout change places, and the new layout is installed. Nothing
+    // is written to a buffer; the bars keep the light's own layout (none is drawn in between).
+    void SwitchLayout();
     // The flame quad over the picture, lowered by flameDrop.
     void LayoutFlames();
 

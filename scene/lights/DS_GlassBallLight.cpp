@@ -113,9 +113,11 @@ void GlassScrollClock::Reset()
 
 // ---- Resources ----
 
-DS_GlassBallLight* DS_GlassBallLight::Create()
+DS_GlassBallLight* DS_GlassBallLight::Create(uint32_t top, uint32_t bottom)
 {
     DS_GlassBallLight* light = new DS_GlassBallLight();
+    light->topColour = top;
+    light->bottomColour = bottom;
     light->CreateResources(L"");
     return light;
 }
@@ -172,6 +174,7 @@ HRESULT DS_GlassBallLight::BuildCircleMask()
 
 HRESULT DS_GlassBallLight::BuildGradient()
 {
+    ++gradientBuilds;
     return BuildTexture(gradient, kGradientSide, D3DFMT_A8R8G8B8, true,
                         [this](uint8_t* rows, int32_t pitch) { FillGradient(rows, pitch, topColour, bottomColour); });
 }

@@ -88,8 +88,10 @@ class DS_GlassBallLight : public DS_NoEffectLight {
 public:
     static constexpr int32_t kScrollStill = 0, kScrollLeft = 1, kScrollRight = 2, kScrollSwing = 3;
 
-    // A new light with every resource of CreateResources (the library's default picture).
-    static DS_GlassBallLight* Create();
+    // A new light with every resource of CreateResources (the library's default picture), its
+    // backdrop gradient running from `top` to `bottom` (COLORREF), so that a slide's colours
+    // need no second gradient.
+    static DS_GlassBallLight* Create(uint32_t top = 0, uint32_t bottom = 0);
 
     DS_GlassBallLight();
     ~DS_GlassBallLight();
@@ -103,6 +105,7 @@ public:
     // Each releases and makes its managed texture again, filled; E_FAIL when it cannot be made.
     HRESULT BuildSphereBump();
     HRESULT BuildCircleMask();
+    // From topColour to bottomColour; counted in `gradientBuilds`.
     HRESULT BuildGradient();
 
     // The base states of the glass-ball mode, and both render targets made anew at the back
@@ -159,6 +162,7 @@ public:
     uint32_t zoom = 0;
     uint32_t topColour = 0;            // COLORREF
     uint32_t bottomColour = 0;
+    uint32_t gradientBuilds = 0;       // how many times BuildGradient has run
     float lensDistance = -600.0f;
     float lensScale = 1.0f;
     float scrollSpeed = 0.0f;

@@ -26,6 +26,20 @@ void DS_MatrixLight::RebuildGrid()
     cursor.reset();
     const ViewMetricsRecord& metrics = layout.Metrics();
     cursor = std::make_unique<GlyphCursor>(GlyphGrid::Create(settings, metrics.Width, metrics.Height));
+    ++gridBuilds;
+    rainStarted = false;
+}
+
+void DS_MatrixLight::RestartRain()
+{
+    const ViewMetricsRecord& metrics = layout.Metrics();
+    const bool fits = cursor && cursor->Grid().Columns() == GlyphGrid::CellsAlong(metrics.Width, settings.glyphSize) &&
+                      cursor->Grid().Rows() == GlyphGrid::CellsAlong(metrics.Height, settings.glyphSize) &&
+                      batch.QuadCount() == GlyphBatchSize(metrics.Width, metrics.Height, settings.glyphSize);
+    if (fits && !rainStarted)
+        return;
+    RebuildGrid();
+    ResizeBatch();
 }
 
 void DS_MatrixLight::ResizeBatch()
@@ -59,6 +73,7 @@ void DS_MatrixLight::Update()
     frame.luminanceMap = luminanceMap.empty() ? nullptr : luminanceMap.data();
 
     StepGlyphRain(*cursor, batch.QuadCount());
+    rainStarted = true;
     batch.LockAll();
     FillGlyphQuads(*cursor, frame, batch.QuadCount(), batch);
     batch.UnlockAll();
@@ -81,7 +96,8 @@ void DS_MatrixLight::BeginFrame()
     // Glyphs: texture × vertex colour, blended over the background.
     device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
     device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-    batch.Draw();
+    // Past the cells listed the quads are cleared to alpha 0: nothing to draw there.
+    batch.Draw(cursor ? cursor->visible : 0);
     device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
 }
 

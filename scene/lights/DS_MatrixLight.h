@@ -8,7 +8,7 @@
 // drawn frame, whatever the time.
 //
 // Per frame: Update (one step of the rain, every quad refilled), then BeginFrame draws the
-// background by colour mode and the glyphs over it. The arithmetic of the light is in the free
+// background by colour mode and the quads of the visible cells over it. The arithmetic of the light is in the free
 // functions below the class, so that it can be checked without a device.
 #pragma once
 
@@ -37,16 +37,22 @@ public:
     // size, and the grid is built again.
     void LoadGlyphTexture(const ResourceRef& ref);
     // A new, empty grid from the settings over the picture's size, read by a new cursor.
+    // Counted in `gridBuilds`.
     void RebuildGrid();
     // One quad per grid cell, every quad reset.
     void ResizeBatch();
+    // The rain from the start after a new layout: a new grid and every quad reset. A grid that
+    // no Update has stepped yet is as a new one, so it is kept, and so is a batch whose size
+    // still fits: the stretch setting that the player applies right after the light is made
+    // then builds nothing again.
+    void RestartRain();
     // Colour mode 0: no map; 1: the map of the background picture; any other: left as it is.
     void BuildLuminanceMap();
 
     // One step of the rain, and every quad of the batch filled from the grid.
     void Update();
     // The background by colour mode (0 the picture, 1 black, otherwise none), then the glyphs,
-    // blended.
+    // blended: the quads of the cells the last Update listed, not the unused ones after them.
     void BeginFrame();
 
     GlyphBatch batch;
@@ -57,6 +63,8 @@ public:
     uint32_t headColour = 0;         // COLORREF: bright glyphs and flicker cells
     int32_t colourMode = 0;          // 0 picture behind the glyphs; 1 black, opacity from the picture
     std::vector<float> luminanceMap; // 256 × 256 in colour mode 1, else empty
+    uint32_t gridBuilds = 0;         // how many times RebuildGrid has run
+    bool rainStarted = false;        // an Update has stepped the grid since it was built
 };
 
 // --- From the slide -----------------------------------------------------------------------------

@@ -143,15 +143,9 @@ void DS_WaterRingLight::ApplyMaterial()
 void DS_WaterRingLight::ApplyLevels(const SlideRecord& slide)
 {
     const RingsParams p = RingsParamsFromSlide(slide);
-    if (p.rowDensityLevel != rowDensityLevel) {
-        rowDensityLevel = p.rowDensityLevel;
-        RebuildSurface();
-    }
+    rowDensityLevel = p.rowDensityLevel;
     surface->heightScale = p.heightScale;
-    if (p.columnDensityLevel != columnDensityLevel) {
-        columnDensityLevel = p.columnDensityLevel;
-        RebuildSurface();
-    }
+    columnDensityLevel = p.columnDensityLevel;
     dropInterval = p.dropInterval;
     surface->dropStrength = p.dropStrength;
     SetDampingLevel(slide.levels[5]);

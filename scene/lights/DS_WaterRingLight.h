@@ -84,8 +84,9 @@ public:
     void SetDampingLevel(uint32_t level);
     // The specular material: no diffuse or ambient share, specularLevel grey, specularPower.
     void ApplyMaterial();
-    // The slide's levels, in the order the mode's constructor takes them: a density level that
-    // changes rebuilds the surface.
+    // The slide's levels, in the order the mode's constructor takes them. The two density
+    // levels are only stored: the surface is built from them by the next RebuildSurface, which
+    // the constructor's RestoreRenderStates does, so it is built once.
     void ApplyLevels(const SlideRecord& slide);
     // The aspect the water is made for: the background's, or 0.75 without a picture size.
     float Aspect() const;

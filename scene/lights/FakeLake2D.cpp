@@ -117,9 +117,12 @@ void DS_LakeRender::Draw3DArray(DS_MeshElement* leaves)
 
 // ---- The light ----
 
-FakeLake2D* MakeFakeLake2D(const std::wstring& path, int32_t bumpId, float squeeze)
+FakeLake2D* MakeFakeLake2D(const std::wstring& path, int32_t bumpId, float squeeze, float bumpAmplitude,
+                           float bumpFade)
 {
     FakeLake2D* lake = new FakeLake2D();
+    lake->bumpAmplitude = bumpAmplitude;
+    lake->bumpFade = bumpFade;
     lake->Init(path, bumpId, squeeze);
     return lake;
 }
@@ -209,6 +212,7 @@ void FakeLake2D::RebuildBumpMap()
     IDirect3DDevice9* device = CurrentDevice;
     if (!device)
         return;
+    ++bumpMapBuilds;
     // Without the height picture there is nothing to size the render target from: the water
     // keeps the bump map it has (none at all: a still mirror).
     const ComRef<IDirect3DTexture9> heights = ResourceCache::GetTextureById(CurrentResourceCache, bumpPictureId);

@@ -110,7 +110,7 @@ public:
     void ResampleReflection();
 
     // The height picture through the grey fade into a render target, then into the V8U8 bump
-    // map. Without the height picture the bump map stays as it is.
+    // map. Without the height picture the bump map stays as it is. Counted in `bumpMapBuilds`.
     void RebuildBumpMap();
     // Stage 0 bump-maps `bumpTexture` (clamped) with `bumpMatrix`; stage 1 reads the reflection.
     void SetBumpStages();
@@ -136,7 +136,10 @@ public:
     int32_t reflectionSizeShift = 1;
     LakeGround surfaceMesh;                      // 6 vertices, 2 triangles: the water
     int32_t bumpPictureId = kHeightPictureId;
+    uint32_t bumpMapBuilds = 0;                  // how many times RebuildBumpMap has run
 };
 
-// Allocates, constructs and initialises a lake light.
-FakeLake2D* MakeFakeLake2D(const std::wstring& path, int32_t bumpId, float squeeze);
+// Allocates, constructs and initialises a lake light. Its bump map is made with the amplitude
+// and the fade given here (a slide's, so that the map is made once, already as the slide wants it).
+FakeLake2D* MakeFakeLake2D(const std::wstring& path, int32_t bumpId, float squeeze, float bumpAmplitude = 0.0f,
+                           float bumpFade = 0.0f);

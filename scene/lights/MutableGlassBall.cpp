@@ -3,7 +3,10 @@
 #include "document/ResourceCache.h"
 #include "document/SceneDoc.h"
 
-MutableGlassBall::MutableGlassBall(const SlideRecord& slide) : MutableEffectLight(DS_GlassBallLight::Create())
+// The slide's two colours go into the light as it is made, so that its backdrop gradient is
+// built once, from them.
+MutableGlassBall::MutableGlassBall(const SlideRecord& slide)
+    : MutableEffectLight(DS_GlassBallLight::Create(slide.colours[0], slide.colours[1]))
 {
     DS_GlassBallLight& ball = *implementation;
     const D3DSURFACE_DESC back = GetBackBufferDesc();
@@ -24,13 +27,6 @@ MutableGlassBall::MutableGlassBall(const SlideRecord& slide) : MutableEffectLigh
     ball.overlayBOn = slide.switches[0] == 1;
     ball.standOn = slide.switches[1] == 1;
     ball.overlayAOn = slide.switches[2] == 1;
-
-    ball.topColour = slide.colours[0];
-    ball.BuildGradient();
-    ball.backdropQuad.SetTexture(ball.gradient.Get());
-    ball.bottomColour = slide.colours[1];
-    ball.BuildGradient();
-    ball.backdropQuad.SetTexture(ball.gradient.Get());
 
     ball.scrollMode = slide.options[0];
     ball.SetGlassMode(slide.options[1]);

@@ -5,13 +5,26 @@
 #include "document/SceneDoc.h"
 #include "scene/render/DeviceBindings.h"
 
-MutableLake::MutableLake(const SlideRecord& slide)
-    : MutableEffectLight<FakeLake2D>(MakeFakeLake2D(L"", FakeLake2D::kHeightPictureId, 0.33f))
+namespace {
+
+// The lake made with the slide's bump amplitude and fade, so that its bump map is made once;
+// the comparisons in the constructor then find nothing to rebuild.
+FakeLake2D* MakeLakeForSlide(const SlideRecord& slide)
+{
+    const LakeParams p = LakeParamsFromSlide(slide);
+    return MakeFakeLake2D(L"", FakeLake2D::kHeightPictureId, 0.33f, p.bumpAmplitude, p.bumpFade);
+}
+
+} // namespace
+
+MutableLake::MutableLake(const SlideRecord& slide) : MutableEffectLight<FakeLake2D>(MakeLakeForSlide(slide))
 {
     FakeLake2D& lake = *implementation;
     const D3DSURFACE_DESC back = GetBackBufferDesc();
     lake.Layout(back.Width, back.Height);
     lake.SetBackground(slide.picture);
+    // The reflection is made at the slide's size at once, not once more below.
+    lake.reflectionSizeShift = slide.options[0];
     lake.ResampleReflection();
     lake.Layout(lake.layoutWidth, lake.layoutHeight);
 

@@ -13,25 +13,19 @@ MutableMatrix::MutableMatrix(const SlideRecord& slide) : MutableEffectLight(DS_M
     light.Layout(back.Width, back.Height);
     light.SetBackground(slide.picture);
     light.Layout(light.layoutWidth, light.layoutHeight);
-    light.BuildLuminanceMap();
-    light.RebuildGrid();
-    light.ResizeBatch();
-    light.LoadGlyphTexture(slide.resourceRefs[0]);
 
-    // Each setting builds the grid again, as a change of it alone would.
+    // Every setting first, so that the grid, its batch and the luminance map are each built once,
+    // from the values they end up with.
     light.settings.glyphSize = GlyphSizeFromLevel(slide.levels[0]);
-    light.RebuildGrid();
-    light.ResizeBatch();
     light.settings.density = GlyphDensityFromLevel(slide.levels[1]);
-    light.RebuildGrid();
     light.settings.flickerCount = static_cast<int32_t>(slide.levels[2]);
-    light.RebuildGrid();
     light.intensity = GlyphIntensityFromTransparency(slide.levels[3]);
     light.glyphColour = slide.colours[0];
     light.headColour = slide.colours[1];
     light.settings.direction = slide.options[0];
-    light.RebuildGrid();
     light.colourMode = slide.options[1];
+    light.LoadGlyphTexture(slide.resourceRefs[0]); // the glyph count, then the grid
+    light.ResizeBatch();
     light.BuildLuminanceMap();
 
     RestoreRenderStates();
@@ -65,8 +59,7 @@ void MutableMatrix::SetStretch(int stretch)
 {
     implementation->stretch = stretch != 0;
     implementation->Layout(implementation->layoutWidth, implementation->layoutHeight);
-    implementation->RebuildGrid();
-    implementation->ResizeBatch();
+    implementation->RestartRain();
 }
 
 void MutableMatrix::ReleaseDeviceResources()

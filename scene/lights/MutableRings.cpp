@@ -10,9 +10,8 @@ MutableRings::MutableRings(const SlideRecord& slide) : MutableEffectLight(DS_Wat
     implementation->Layout(back.Width, back.Height);
     implementation->SetBackground(slide.picture);
     implementation->Layout(implementation->layoutWidth, implementation->layoutHeight);
-    implementation->RebuildSurface();
     implementation->ApplyLevels(slide);
-    RestoreRenderStates();
+    RestoreRenderStates(); // builds the surface from the levels
     AddSlideObjects(slide);
 }
 

@@ -6,6 +6,7 @@
 #include "scene/constructors/SceneMath.h"
 #include "scene/objects/DS_ABRender.h"
 #include "scene/objects/RuntimeObjects.h"
+#include "scene/render/BufferLocks.h"
 
 DS_SpriteArrayObj::DS_SpriteArrayObj(DS_BaseSpriteProp* clone) : DS_ABObj(clone), spriteDescription(clone)
 {
@@ -71,7 +72,7 @@ void DS_SpriteArrayObj::BuildQuadBuffers(uint32_t quadCount)
         return;
     }
     void* bits = nullptr;
-    if (FAILED(indexBuffer->Lock(0, 0, &bits, 0)) || !bits) {
+    if (FAILED(LockBuffer(indexBuffer.Get(), 0, &bits)) || !bits) {
         // Unwritten indices could point anywhere: draw nothing instead.
         indexBuffer.Reset();
         triangleCount = 0;

@@ -1,6 +1,7 @@
 #include "scene/render/GlyphBatch.h"
 
 #include "document/CurrentDevice.h"
+#include "scene/render/BufferLocks.h"
 
 std::vector<int32_t> GlyphChunkSizes(int32_t n)
 {
@@ -93,7 +94,7 @@ void GlyphBatch::BuildChunk(GlyphChunk& chunk, uint32_t k)
     chunk.CreateBuffers(4 * k, 6 * k);
     if (chunk.indexBuffer) {
         void* bits = nullptr;
-        if (SUCCEEDED(chunk.indexBuffer->Lock(0, 0, &bits, 0)) && bits) {
+        if (SUCCEEDED(LockBuffer(chunk.indexBuffer.Get(), 0, &bits)) && bits) {
             chunk.lockedIndices = static_cast<uint16_t*>(bits);
             WriteQuadIndices(chunk.lockedIndices, k);
             chunk.lockedIndices = nullptr;
@@ -106,6 +107,7 @@ void GlyphBatch::BuildChunk(GlyphChunk& chunk, uint32_t k)
 void GlyphBatch::Resize(int32_t n)
 {
     const std::vector<int32_t> sizes = GlyphChunkSizes(n);
+    ++builds_;
     if (sizes.empty()) {
         // Nothing to draw: one chunk without buffers stays, and keeps the texture.
         chunks_.resize(1);
@@ -143,7 +145,7 @@ void GlyphBatch::LockAll()
         if (!store.buffer || store.locked)
             continue;
         void* bits = nullptr;
-        if (SUCCEEDED(store.buffer->Lock(0, 0, &bits, 0)))
+        if (SUCCEEDED(LockBuffer(store.buffer.Get(), 0, &bits)))
             store.locked = static_cast<DX_V::SCT*>(bits);
     }
 }
@@ -185,17 +187,22 @@ void GlyphBatch::SetQuadUV(int32_t q, float uLeft, float uRight, float vTop, flo
         WriteQuadUV(quad, uLeft, uRight, vTop, vBottom);
 }
 
-void GlyphBatch::Draw() const
+void GlyphBatch::Draw(int32_t quads) const
 {
     if (!CurrentDevice)
         return;
+    int64_t left = quads < quadCount_ ? quads : quadCount_;
     for (const auto& chunk : chunks_) {
+        if (left <= 0)
+            break;
+        const uint32_t chunkQuads = chunk->triangleCount / 2;
+        const uint32_t drawn = left < int64_t{chunkQuads} ? uint32_t(left) : chunkQuads;
+        left -= chunkQuads;
         // A chunk whose buffers were not made has nothing to draw.
-        if (!chunk->vertices.buffer || !chunk->indexBuffer || chunk->triangleCount == 0)
+        if (!chunk->vertices.buffer || !chunk->indexBuffer || drawn == 0)
             continue;
         CurrentDevice->SetTexture(0, chunk->texture.Get());
         chunk->Bind();
-        CurrentDevice->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, chunk->vertices.count, 0,
-                                            chunk->triangleCount);
+        CurrentDevice->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4 * drawn, 0, 2 * drawn);
     }
 }

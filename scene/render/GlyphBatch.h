@@ -80,9 +80,14 @@ public:
 
     // One indexed draw per chunk with its texture on stage 0. Sets no render state: blending and
     // the texture stages are the caller's.
-    void Draw() const;
+    void Draw() const { Draw(quadCount_); }
+    // The same for quads 0..quads-1 alone: chunks past them are skipped, the last one drawn in
+    // part.
+    void Draw(int32_t quads) const;
 
     int32_t QuadCount() const { return quadCount_; }
+    // How many times Resize has built the chunks.
+    uint32_t Builds() const { return builds_; }
     size_t ChunkCount() const { return chunks_.size(); }
     const GlyphChunk& Chunk(size_t i) const { return *chunks_[i]; }
 
@@ -92,5 +97,6 @@ private:
     DX_V::SCT* LockedQuad(int32_t q) const;
 
     int32_t quadCount_ = 0;
+    uint32_t builds_ = 0;
     std::vector<std::unique_ptr<GlyphChunk>> chunks_;
 };

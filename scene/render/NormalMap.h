@@ -42,6 +42,13 @@ BumpTexel PackNormalV8U8(const SurfaceNormal& n);
 void PackNormalsV8U8(const std::vector<SurfaceNormal>& normals, uint32_t width, uint32_t height, uint8_t* rows,
                      int32_t pitch);
 
+// The bump texels of a width × height A8R8G8B8 (or X8R8G8B8) picture straight from its red
+// channel, into rows `outPitch` bytes apart: byte for byte what ComputeNormalMapRed followed by
+// PackNormalsV8U8 gives, without the normals in between. The bytes past each row's texels are
+// left alone; nothing happens for an empty picture.
+void WriteBumpMapV8U8(const uint8_t* rows, int32_t pitch, uint32_t width, uint32_t height, float amplitude,
+                      uint8_t* out, int32_t outPitch);
+
 // A new managed W × H V8U8 texture (one level) holding the bump map of level 0 of `heights`,
 // which must be a lockable A8R8G8B8 or X8R8G8B8 texture. `bump` is replaced, or cleared when
 // nothing could be made; the result says why.

@@ -6,6 +6,7 @@
 #include <xmmintrin.h>
 
 #include "document/CurrentDevice.h"
+#include "scene/render/BufferLocks.h"
 
 namespace {
 
@@ -151,7 +152,9 @@ HRESULT RippleSurface::Build(float newWidth, float newDepth, float rowFactor, fl
     vertexCount = cellCount;
     indexCount = 2 * cellCount;
     cells.assign(cellCount, RippleCell{0.0f, 0.0f});
+    ++builds;
     ReleaseBuffers();
+    indexBuffer.Reset();
     return CreateBuffers();
 }
 
@@ -163,12 +166,12 @@ HRESULT RippleSurface::CreateBuffers()
     if (!device)
         return D3DERR_INVALIDCALL;
     if (!indexBuffer) {
-        HRESULT hr = device->CreateIndexBuffer(indexCount * sizeof(uint16_t), 0, D3DFMT_INDEX16, D3DPOOL_DEFAULT,
-                                               indexBuffer.Out(), nullptr);
+        HRESULT hr = device->CreateIndexBuffer(indexCount * sizeof(uint16_t), 0, D3DFMT_INDEX16,
+                                               D3DPOOL_MANAGED, indexBuffer.Out(), nullptr);
         if (FAILED(hr))
             return hr;
         void* bits = nullptr;
-        hr = indexBuffer->Lock(0, 0, &bits, 0);
+        hr = LockBuffer(indexBuffer.Get(), 0, &bits);
         if (FAILED(hr) || !bits) {
             // A buffer that could not be filled is not kept, so nothing draws from it.
             indexBuffer.Reset();
@@ -178,15 +181,14 @@ HRESULT RippleSurface::CreateBuffers()
         indexBuffer->Unlock();
     }
     if (!vertexBuffer)
-        return device->CreateVertexBuffer(vertexCount * DX_V::PNCT::Stride, D3DUSAGE_DYNAMIC, DX_V::PNCT::FVF,
-                                          D3DPOOL_DEFAULT, vertexBuffer.Out(), nullptr);
+        return device->CreateVertexBuffer(vertexCount * DX_V::PNCT::Stride, D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY,
+                                          DX_V::PNCT::FVF, D3DPOOL_DEFAULT, vertexBuffer.Out(), nullptr);
     return S_OK;
 }
 
 void RippleSurface::ReleaseBuffers()
 {
     vertexBuffer.Reset();
-    indexBuffer.Reset();
 }
 
 void RippleSurface::AddDrop()
@@ -318,7 +320,8 @@ HRESULT RippleSurface::Update(const D3DXVECTOR3& eye)
     if (!vertexBuffer)
         return D3DERR_INVALIDCALL;
     void* bits = nullptr;
-    const HRESULT hr = vertexBuffer->Lock(0, 0, &bits, 0);
+    // Every vertex is written below and none is read back: the old contents can go.
+    const HRESULT hr = LockBuffer(vertexBuffer.Get(), D3DLOCK_DISCARD, &bits);
     if (FAILED(hr))
         return hr;
     if (bits)

@@ -12,9 +12,11 @@
 // the last column is not, and its neighbours beyond the edge are those of column 0.
 //
 // The simulation (Simulate) and the vertex fill (FillVertices) work on plain memory; only
-// CreateBuffers, Update and Draw touch CurrentDevice. Both buffers live in the default pool: the
-// owner releases them (ReleaseBuffers) before a device reset, and the surface does not make
-// them again by itself.
+// CreateBuffers, Update and Draw touch CurrentDevice. The index buffer is written once and lives
+// in the managed pool. The vertex buffer is rewritten whole every frame: dynamic and write-only
+// in the default pool, locked with D3DLOCK_DISCARD, so a driver can hand out fresh memory
+// instead of waiting for the frame that still draws from it. The owner releases it
+// (ReleaseBuffers) before a device reset, and the surface does not make it again by itself.
 #pragma once
 
 #include <d3d9.h>
@@ -77,12 +79,12 @@ public:
     // Fills the shared table and points at it, when this surface has no table yet.
     void BuildRefractionTable();
     // Sizes the grid, zeroes the cells, releases both buffers and makes them again. Returns
-    // what CreateBuffers returns.
+    // what CreateBuffers returns. Counted in `builds`.
     HRESULT Build(float width, float depth, float rowFactor, float columnFactor);
     // Makes the index buffer (holding the strip) and the dynamic vertex buffer, each when it is
     // missing. Returns the first failure, or S_OK; an empty grid needs nothing and gets S_OK.
     HRESULT CreateBuffers();
-    // Lets both buffers go (before a device reset).
+    // Lets the vertex buffer go (before a device reset); the managed index buffer stays.
     void ReleaseBuffers();
 
     // One drop at a random interior cell: x = random() mod (columns − 2) + 1, then z the same
@@ -123,8 +125,9 @@ public:
     uint32_t columns = 4;
     uint32_t rows = 4;
     uint32_t cellCount = 16;
-    ComRef<IDirect3DIndexBuffer9> indexBuffer;   // D3DFMT_INDEX16, default pool
-    ComRef<IDirect3DVertexBuffer9> vertexBuffer; // DX_V::PNCT, dynamic, default pool
+    ComRef<IDirect3DIndexBuffer9> indexBuffer;   // D3DFMT_INDEX16, managed pool
+    ComRef<IDirect3DVertexBuffer9> vertexBuffer; // DX_V::PNCT, dynamic and write-only, default pool
+    uint32_t builds = 0;                         // how many times Build has run
     float heightScale = 1.0f;                    // share of the velocity added to the height per sub-step
     float dropStrength = 0.5f;                   // depth of a drop
     float damping = 0.99f;                       // share of the velocity kept per sub-step

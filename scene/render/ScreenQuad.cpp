@@ -1,5 +1,8 @@
 #include "scene/render/ScreenQuad.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "document/CurrentDevice.h"
 
 uint8_t AlphaByte(float value)
@@ -35,30 +38,45 @@ HRESULT DS_ScreenQuad::Create(D3DCOLOR colour, const QuadTemplate& quad)
 
 void DS_ScreenQuad::SetRGB(D3DCOLOR rgb)
 {
-    for (DX_V::SC& corner : corners_)
+    DX_V::SC next[4];
+    std::copy(corners_, corners_ + 4, next);
+    for (DX_V::SC& corner : next)
         corner.colour = (corner.colour & 0xFF000000u) | (rgb & 0x00FFFFFFu);
-    Upload();
+    UploadIfChanged(next);
 }
 
 void DS_ScreenQuad::SetVertexAlphas(float bottomLeft, float bottomRight, float topLeft, float topRight)
 {
-    corners_[QuadTemplate::BottomLeft].colour = WithAlpha(corners_[QuadTemplate::BottomLeft].colour, AlphaByte(bottomLeft));
-    corners_[QuadTemplate::TopLeft].colour = WithAlpha(corners_[QuadTemplate::TopLeft].colour, AlphaByte(topLeft));
-    corners_[QuadTemplate::BottomRight].colour = WithAlpha(corners_[QuadTemplate::BottomRight].colour, AlphaByte(bottomRight));
-    corners_[QuadTemplate::TopRight].colour = WithAlpha(corners_[QuadTemplate::TopRight].colour, AlphaByte(topRight));
-    Upload();
+    DX_V::SC next[4];
+    std::copy(corners_, corners_ + 4, next);
+    next[QuadTemplate::BottomLeft].colour = WithAlpha(next[QuadTemplate::BottomLeft].colour, AlphaByte(bottomLeft));
+    next[QuadTemplate::TopLeft].colour = WithAlpha(next[QuadTemplate::TopLeft].colour, AlphaByte(topLeft));
+    next[QuadTemplate::BottomRight].colour = WithAlpha(next[QuadTemplate::BottomRight].colour, AlphaByte(bottomRight));
+    next[QuadTemplate::TopRight].colour = WithAlpha(next[QuadTemplate::TopRight].colour, AlphaByte(topRight));
+    UploadIfChanged(next);
 }
 
 void DS_ScreenQuad::SetRect(const ScreenRect& rect)
 {
     QuadTemplate quad;
     SetQuadCorners(quad, rect.x0, rect.y0, rect.x1, rect.y1);
+    DX_V::SC next[4];
+    std::copy(corners_, corners_ + 4, next);
     for (int i = 0; i < 4; ++i) {
-        corners_[i].x = quad.v[i].x;
-        corners_[i].y = quad.v[i].y;
-        corners_[i].z = 0.0f;
-        corners_[i].rhw = 1.0f;
+        next[i].x = quad.v[i].x;
+        next[i].y = quad.v[i].y;
+        next[i].z = 0.0f;
+        next[i].rhw = 1.0f;
     }
+    UploadIfChanged(next);
+}
+
+void DS_ScreenQuad::UploadIfChanged(const DX_V::SC (&next)[4])
+{
+    // Compared bit for bit, so that a NaN corner does not count as changed every time.
+    if (std::memcmp(next, corners_, sizeof corners_) == 0)
+        return;
+    std::copy(next, next + 4, corners_);
     Upload();
 }
 

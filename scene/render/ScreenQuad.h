@@ -15,6 +15,9 @@
 // value × 255 truncated toward zero, after clamping value to 0..1.
 uint8_t AlphaByte(float value);
 
+// The quad keeps its four vertices beside its buffer. Create writes the buffer; the setters
+// below write it only when they change a vertex, so a quad set to the same values every frame
+// (the player's fade quad while its level holds) is not uploaded again.
 class DS_ScreenQuad : public DS_SimpleMesh<DX_V::SC> {
 public:
     DS_ScreenQuad();
@@ -37,6 +40,8 @@ public:
 
 private:
     void Upload();
+    // Takes `next` as the corners and uploads them, when they differ from the ones held.
+    void UploadIfChanged(const DX_V::SC (&next)[4]);
 
     DX_V::SC corners_[4];
 };

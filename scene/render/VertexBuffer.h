@@ -2,6 +2,7 @@
 // is set only while the buffer is locked for writing.
 //
 // Writing always follows one pattern: Lock (0, 0, pointer, 0), write, clear the pointer, Unlock.
+// Every lock is counted (BufferLocks.h).
 // WriteVertices does exactly that, and does nothing when there is no buffer to lock.
 #pragma once
 
@@ -10,6 +11,7 @@
 
 #include "document/ComRef.h"
 #include "document/CurrentDevice.h"
+#include "scene/render/BufferLocks.h"
 
 template <class V>
 struct VertexStore {
@@ -40,7 +42,7 @@ bool WriteVertices(VertexStore<V>& store, Write&& write)
     if (!store.buffer || store.count == 0)
         return false;
     void* bits = nullptr;
-    if (FAILED(store.buffer->Lock(0, 0, &bits, 0)) || !bits)
+    if (FAILED(LockBuffer(store.buffer.Get(), 0, &bits)) || !bits)
         return false;
     store.locked = static_cast<V*>(bits);
     write(store.locked, store.count);

@@ -15,6 +15,7 @@
 #include "host/player/PlayerLight.h"
 #include "host/player/PlayerSettings.h"
 #include "host/player/ScenePlayer.h"
+#include "scene/render/BufferLocks.h"
 #include "tests/support/DeviceFixture.h"
 #include "tests/support/TestPictures.h"
 #include "tools/docwriter/DocumentBuilder.h"
@@ -199,6 +200,31 @@ TEST_F(PlayerDeviceTest, FrameDrawsTheLightInsideOneSceneAndNothingWhenTheSceneC
     player.DrawFrame(2.0f);
     EXPECT_EQ(lightCalls, (std::vector<std::string>{"UpdateObjects", "Update"}));
     EXPECT_EQ(device()->EndScene(), D3D_OK);
+}
+
+// The fade quad is uploaded on the frames whose fade level changes, and not while it holds. The
+// recording light writes no buffer, so every lock counted is the fade quad's.
+TEST_F(PlayerDeviceTest, FadeQuadIsUploadedOnlyWhenItsLevelChanges)
+{
+    DocumentPlan plan;
+    plan.slides = {PictureSlide(0xC02010, 64, 48), PictureSlide(0x1040C0, 64, 48)};
+    documentBytes = BuildDocument(plan);
+    SetPlayerLightFactory([](const SlideRecord*) -> std::unique_ptr<PlayerLight> {
+        return std::make_unique<CallRecordingLight>();
+    });
+    ScenePlayer player;
+    CurrentResourceCache = player.Cache();
+    player.Start(0.0f);
+    player.DrawFrame(0.0f);
+    const struct {
+        float t;
+        uint64_t locks;
+    } frames[] = {{0.25f, 1}, {0.5f, 1}, {1.5f, 1}, {1.75f, 0}, {2.0f, 0}, {2.5f, 0}};
+    for (const auto& f : frames) {
+        const uint64_t before = BufferLocks.locks;
+        player.DrawFrame(f.t);
+        EXPECT_EQ(f.locks, BufferLocks.locks - before) << "t = " << f.t;
+    }
 }
 
 // Before a reset the player unbinds every stage texture, the stream and the indices, whatever

@@ -17,6 +17,7 @@
 #include "scene/lights/DistortionEffect.h"
 #include "scene/lights/MutableFire.h"
 #include "scene/lights/ObjectRenderers.h"
+#include "scene/render/BufferLocks.h"
 #include "tests/scene/lights/LightFixture.h"
 #include "tests/support/TestPictures.h"
 
@@ -310,6 +311,34 @@ TEST_F(FireLight, StretchedHazeCoversTheWholeBackBuffer)
     fire->SetStretch(0);
     EXPECT_EQ(kWidth * 31u, FrameAt(*fire, 0.6f).Count(0x000000, 0, 0, kWidth, 31)) << "the band is back";
     EXPECT_FALSE(fire->light()->stretch) << "the frame's stretched layout does not stay";
+}
+
+// The light keeps the stretched layout of a frame through the haze beside its own: the frame
+// switches between them without writing a buffer, leaves its own layout in force, and draws what
+// a frame right after both layouts were made afresh draws.
+TEST_F(FireLight, FramesThroughTheHazeSwitchLayoutsWithoutWritingBuffers)
+{
+    const Bytes picture = PaintedPicture(device(), 256, 128, [](UINT x, UINT y) {
+        return D3DCOLOR_XRGB(x, 2 * y, 255 - x);
+    });
+    auto fire = Fire(picture, 1, 1);
+    ASSERT_TRUE(fire->light()->distortion.effect);
+    fire->SetStretch(0);
+    const SceneTransformsRecord own = fire->light()->layout.Transforms();
+    FrameAt(*fire, 0.5f);
+    const uint64_t before = BufferLocks.locks;
+    const PixelImage steady = FrameAt(*fire, 1.0f);
+    EXPECT_EQ(0u, BufferLocks.locks - before) << "buffer locks in a frame";
+    EXPECT_EQ(0, std::memcmp(&own, &fire->light()->layout.Transforms(), sizeof own)) << "the light's own layout";
+    EXPECT_FALSE(fire->light()->stretch);
+
+    fire->SetStretch(0); // both layouts made again
+    const PixelImage fresh = FrameAt(*fire, 1.0f);
+    size_t differing = 0;
+    for (size_t i = 0; i < steady.pixels.size() && i < fresh.pixels.size(); ++i)
+        differing += ((steady.pixels[i] ^ fresh.pixels[i]) & 0x00FFFFFFu) != 0;
+    EXPECT_EQ(0u, differing);
+    EXPECT_EQ(kWidth * 31u, fresh.Count(0x000000, 0, 0, kWidth, 31)) << "letterboxed, the top band";
 }
 
 TEST_F(FireLight, HazeShiftsThePicture)

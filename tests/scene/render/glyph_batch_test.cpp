@@ -291,4 +291,38 @@ TEST_F(GlyphBatchDeviceTest, QuadsOnBothSidesOfAChunkBoundaryAreDrawn)
     EXPECT_EQ(256u * 2, image.Count(0xFF0000) + image.Count(0x0000FF));
 }
 
+// The glyph light draws only the quads of the cells it listed: those after them are cleared to
+// alpha 0 and draw nothing, so leaving them out keeps every pixel, across the chunk boundary too.
+TEST_F(GlyphBatchDeviceTest, DrawingTheListedQuadsAloneKeepsEveryPixel)
+{
+    const int32_t quads = kGlyphChunkQuads + 100, listed = kGlyphChunkQuads + 10;
+    GlyphBatch& batch = WhiteBatch(quads);
+    batch.LockAll();
+    for (int32_t q = 0; q < quads; ++q) {
+        // Listed quads 2 × 2 pixels over the whole back buffer, row by row; the rest copies of
+        // the last listed one without its alpha, as the glyph cursor leaves them.
+        const int32_t cell = q < listed ? q : listed - 1;
+        const float x = float(2 * (cell % 128) + 1), y = float(2 * ((cell / 128) % 96) + 1);
+        batch.SetQuadPosition(q, D3DXVECTOR3(x, y, 0), D3DXVECTOR3(1, 0, 0), D3DXVECTOR3(0, 1, 0));
+        // The cells past the first 128 × 96 lie over those before them in blue.
+        const D3DCOLOR colour = cell >= 128 * 96 ? 0xFF0000FFu
+                                : (cell % 3 == 0) ? 0xFFFF0000u
+                                : (cell % 3 == 1) ? 0x80FFFFFFu
+                                                  : 0xFF00FF00u;
+        batch.SetQuadColour(q, q < listed ? colour : colour & 0x00FFFFFFu);
+    }
+    batch.UnlockAll();
+    auto draw = [&](int32_t count) {
+        device()->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000u, 1.0f, 0);
+        device()->BeginScene();
+        batch.Draw(count);
+        device()->EndScene();
+        return ReadBackBuffer();
+    };
+    const PixelImage all = draw(quads);
+    EXPECT_TRUE(all.pixels == draw(listed).pixels);
+    EXPECT_FALSE(all.pixels == draw(listed - 20).pixels) << "the quads of the second chunk are drawn";
+    EXPECT_EQ(size_t(kWidth) * kHeight, draw(0).Count(0x000000));
+}
+
 } // namespace

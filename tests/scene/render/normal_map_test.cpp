@@ -121,6 +121,33 @@ TEST(NormalMap, PackingRoundsClampsAndLeavesRowPaddingAlone)
     EXPECT_TRUE(ComputeNormalMapRed(nullptr, 0, 4, 4, 1.0f).empty());
 }
 
+// The lake writes its bump texels straight from the heights; they must be the bytes the normals
+// packed one by one give, on odd and even sizes, edges wrapping, with the row padding untouched.
+TEST(NormalMap, DirectBumpTexelsAreTheBytesOfThePackedNormals)
+{
+    struct Case {
+        uint32_t width, height;
+        float amplitude;
+    };
+    const Case cases[] = {{256, 256, 25.0f}, {37, 5, 100.0f}, {1, 3, 7.5f}, {64, 48, 1000.0f}};
+    for (const Case& c : cases) {
+        uint32_t seed = 12345u + c.width;
+        const HeightPicture picture(c.width, c.height, [&](uint32_t, uint32_t) {
+            seed = seed * 1103515245u + 12345u;
+            return uint8_t(seed >> 24);
+        });
+        const int32_t outPitch = int32_t(2 * c.width + 6);
+        std::vector<uint8_t> reference(size_t(outPitch) * c.height, 0xCD), direct(reference);
+        PackNormalsV8U8(ComputeNormalMapRed(picture.bytes.data(), picture.pitch, c.width, c.height, c.amplitude),
+                        c.width, c.height, reference.data(), outPitch);
+        WriteBumpMapV8U8(picture.bytes.data(), picture.pitch, c.width, c.height, c.amplitude, direct.data(), outPitch);
+        EXPECT_EQ(reference, direct) << c.width << " x " << c.height << " at amplitude " << c.amplitude;
+    }
+    std::vector<uint8_t> untouched(8, 0xCD);
+    WriteBumpMapV8U8(nullptr, 0, 2, 2, 1.0f, untouched.data(), 4);
+    EXPECT_EQ(std::vector<uint8_t>(8, 0xCD), untouched);
+}
+
 class NormalMapDevice : public DeviceTest {};
 
 TEST_F(NormalMapDevice, WritesAV8U8TextureOfTheHeightsSlopes)

@@ -1,6 +1,6 @@
 // The ripple surface on a real device: the strip in its index buffer, the picture drawn through
-// flat water, a drop that moves the picture near it and nowhere else, and buffers released
-// before a reset and made again after it.
+// flat water, a drop that moves the picture near it and nowhere else, the vertex buffer
+// discarded at every rewrite, released before a reset and made again after it.
 #include <gtest/gtest.h>
 
 #include <d3dx9.h>
@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "document/CurrentDevice.h"
+#include "scene/render/BufferLocks.h"
 #include "scene/render/RippleSurface.h"
 #include "tests/support/DeviceFixture.h"
 #include "tests/support/TestPictures.h"
@@ -104,7 +105,7 @@ TEST_F(RippleSurfaceDeviceTest, IndexBufferHoldsTheStrip)
     D3DINDEXBUFFER_DESC desc;
     ASSERT_EQ(D3D_OK, surface.indexBuffer->GetDesc(&desc));
     EXPECT_EQ(D3DFMT_INDEX16, desc.Format);
-    EXPECT_EQ(D3DPOOL_DEFAULT, desc.Pool);
+    EXPECT_EQ(D3DPOOL_MANAGED, desc.Pool) << "written once, it needs no release before a reset";
     EXPECT_EQ(72u * 2, desc.Size);
     void* bits = nullptr;
     ASSERT_EQ(D3D_OK, surface.indexBuffer->Lock(0, 0, &bits, D3DLOCK_READONLY));
@@ -118,8 +119,19 @@ TEST_F(RippleSurfaceDeviceTest, IndexBufferHoldsTheStrip)
     ASSERT_EQ(D3D_OK, surface.vertexBuffer->GetDesc(&vertices));
     EXPECT_EQ(36u * 36, vertices.Size);
     EXPECT_EQ(DX_V::PNCT::FVF, vertices.FVF);
-    EXPECT_EQ(DWORD{D3DUSAGE_DYNAMIC}, vertices.Usage & D3DUSAGE_DYNAMIC);
+    EXPECT_EQ(DWORD{D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY}, vertices.Usage & (D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY));
     EXPECT_EQ(D3DPOOL_DEFAULT, vertices.Pool);
+}
+
+// Every vertex is rewritten each frame: one lock a frame, and it discards the old contents.
+TEST_F(RippleSurfaceDeviceTest, EachUpdateDiscardsTheVerticesInOneLock)
+{
+    ASSERT_EQ(S_OK, surface.Build(40, 30, 1, 1));
+    const BufferLockCounts before = BufferLocks;
+    for (int frame = 0; frame < 3; ++frame)
+        ASSERT_EQ(S_OK, surface.Update(kEye));
+    EXPECT_EQ(3u, BufferLocks.locks - before.locks);
+    EXPECT_EQ(3u, BufferLocks.discardLocks - before.discardLocks);
 }
 
 TEST_F(RippleSurfaceDeviceTest, FlatWaterShowsThePictureUndistorted)
@@ -177,10 +189,10 @@ TEST_F(RippleSurfaceDeviceTest, ReleasedBeforeResetAndMadeAgainAfterIt)
 {
     const ComRef<IDirect3DTexture9> picture = QuarterPicture(device());
     ASSERT_EQ(S_OK, surface.Build(40, 30, 1, 1));
-    // Default-pool buffers still alive block the reset.
+    // The default-pool vertex buffer still alive blocks the reset; the managed index buffer does not.
     EXPECT_NE(D3D_OK, test_device().Reset(kWidth, kHeight));
     surface.ReleaseBuffers();
-    EXPECT_FALSE(surface.indexBuffer);
+    EXPECT_TRUE(surface.indexBuffer);
     EXPECT_FALSE(surface.vertexBuffer);
     EXPECT_EQ(D3DERR_INVALIDCALL, surface.Update(kEye));
     EXPECT_EQ(D3DERR_INVALIDCALL, surface.Draw());

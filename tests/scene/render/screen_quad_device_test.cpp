@@ -5,10 +5,12 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <string>
 
 #include "document/CurrentDevice.h"
 #include "document/TextureInfo.h"
+#include "scene/render/BufferLocks.h"
 #include "scene/render/PictureQuad.h"
 #include "scene/render/SceneTransforms.h"
 #include "scene/render/ScreenPictureQuad.h"
@@ -154,6 +156,43 @@ TEST_F(ScreenQuadDeviceTest, ColourChangesReachTheDrawnQuad)
     DrawScreenQuad(quad);
     device()->EndScene();
     EXPECT_EQ(0x20C040u, ReadBackBuffer().Rgb(kWidth / 2, kHeight / 2));
+}
+
+// A quad set to what it holds already (the player's fade quad while its level stays) is not
+// uploaded again, and still draws its colour; every real change is uploaded at once.
+TEST_F(ScreenQuadDeviceTest, OnlyChangesAreUploaded)
+{
+    SetPlainStates(device());
+    QuadTemplate q;
+    MakeBackBufferQuad(q);
+    DS_ScreenQuad quad;
+    ASSERT_EQ(D3D_OK, quad.Create(0xFF000000u, q));
+    const struct {
+        const char* step;
+        std::function<void()> set;
+        uint64_t locks;
+    } steps[] = {
+        {"the same alphas", [&] { quad.SetVertexAlphas(1, 1, 1, 1); }, 0},
+        {"the same colour", [&] { quad.SetRGB(0x000000u); }, 0},
+        {"the same rectangle", [&] { quad.SetRect(ScreenRect{0, 0, float(kWidth), float(kHeight)}); }, 0},
+        {"half the alpha", [&] { quad.SetVertexAlphas(0.5f, 0.5f, 0.5f, 0.5f); }, 1},
+        {"half the alpha again", [&] { quad.SetVertexAlphas(0.5f, 0.5f, 0.5f, 0.5f); }, 0},
+        {"another colour", [&] { quad.SetRGB(0xFFFFFFu); }, 1},
+        {"another rectangle", [&] { quad.SetRect(ScreenRect{0, 0, float(kWidth / 2), float(kHeight)}); }, 1},
+    };
+    for (const auto& s : steps) {
+        const uint64_t before = BufferLocks.locks;
+        s.set();
+        EXPECT_EQ(s.locks, BufferLocks.locks - before) << s.step;
+    }
+    // Half-transparent white over black on the left half, as the last steps set it.
+    device()->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000u, 1.0f, 0);
+    ASSERT_EQ(D3D_OK, device()->BeginScene());
+    DrawScreenQuad(quad);
+    device()->EndScene();
+    const PixelImage image = ReadBackBuffer();
+    ExpectColourNear(0x7F7F7F, image.Rgb(kWidth / 4, kHeight / 2), 2);
+    EXPECT_EQ(0u, image.Rgb(kWidth * 3 / 4, kHeight / 2));
 }
 
 // A picture whose upper half is one colour and lower half another.
