@@ -68,6 +68,7 @@ void ScenePlayer::Start(float appTime)
     slideIndex_ = 0;
     MakeLight(doc_.slideCount > 0 ? &doc_.slides[0] : nullptr);
     slideStart_ = appTime;
+    slideClockPending_ = true;
     if (doc_.slideCount > 0)
         speedFactor_ = ::SpeedFactor(doc_.slides[0].speed);
 
@@ -109,6 +110,12 @@ void ScenePlayer::OnMediaEvent(int eventCode)
 
 void ScenePlayer::Advance(float t)
 {
+    // The frame that made the light read its time before the making; the next one starts the
+    // slide's clock, black again when the slide has a fade-in.
+    if (slideClockPending_ && t > slideStart_) {
+        slideStart_ = t;
+        slideClockPending_ = false;
+    }
     if (doc_.slideCount >= 2) {
         const SlideTimes times = SlideTimesOf(doc_.slides[slideIndex_]);
         if (SlideExpired(times, t - slideStart_)) {
@@ -116,6 +123,7 @@ void ScenePlayer::Advance(float t)
             light_.reset();
             MakeLight(&doc_.slides[slideIndex_]);
             slideStart_ = t;
+            slideClockPending_ = true;
             speedFactor_ = ::SpeedFactor(doc_.slides[slideIndex_].speed);
         }
         // On the frame of a switch this is the ended slide's fade-in at a = 0.

@@ -34,7 +34,10 @@ public:
     // slide with a new light, rebuilds the fade quad and restarts the playlist. Lets the
     // document error through; the light is gone by then.
     void Start(float appTime);
-    // Once per frame before drawing: slide change, fade level, object and light updates.
+    // Once per frame before drawing: slide change, fade level, object and light updates. A
+    // slide's clock starts at the first frame whose time is later than the making of its light,
+    // so the time the making took (and, for the first slide, reading the document and making
+    // the devices) does not eat into its fade-in.
     void Advance(float appTime);
     // The frame of this player's device: Advance, then the light's passes inside one scene.
     void DrawFrame(float appTime);
@@ -64,5 +67,7 @@ private:
     SceneDoc doc_;
     uint32_t slideIndex_ = 0;
     float slideStart_ = 0;
+    // Set while the current slide's clock waits for its first frame after the light was made.
+    bool slideClockPending_ = false;
     std::list<DS_AudioFile*>::iterator playlistCursor_;
 };

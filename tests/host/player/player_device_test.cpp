@@ -139,12 +139,14 @@ TEST_F(PlayerDeviceTest, TwoPictureSlidesFadeThroughBlack)
         uint32_t rgb;
     };
     const Frame frames[] = {
-        {0.0f, 0x000000},   // the first slide starts black
-        {0.5f, 0x601008},   // half way through its fade-in
-        {1.5f, 0xC02010},   // clear
-        {3.5f, 0x601008},   // half way through its fade-out
-        {4.25f, 0x000000},  // the switch frame: black
-        {5.5f, 0x1040C0},   // the second picture, clear
+        {0.0f, 0x000000},   // the frame of the start: black
+        {0.25f, 0x000000},  // the first frame after it starts the slide's clock: still black
+        {0.75f, 0x601008},  // half way through its fade-in
+        {1.75f, 0xC02010},  // clear
+        {3.75f, 0x601008},  // half way through its fade-out
+        {4.5f, 0x000000},   // the switch frame: black
+        {4.75f, 0x000000},  // the second slide's clock starts: black
+        {6.0f, 0x1040C0},   // the second picture, clear
     };
     for (const Frame& f : frames) {
         const uint32_t rgb = CentreAfterFrame(player, f.t);

@@ -178,12 +178,14 @@ TEST_F(ScenePlayerTest, TwoSlidesFadeHoldAndSwitchThroughBlack)
         uint8_t alpha;
     };
     const Step steps[] = {
-        {1.0f, 0, 127}, {4.0f, 0, 0}, {8.5f, 0, 127}, {10.0f, 0, 255},
-        // The switch frame is black from the ended slide's fade-in; the new slide has none.
-        {10.25f, 1, 255}, {10.5f, 1, 0}, {14.25f, 1, 0}, {14.75f, 1, 127},
+        // The first frame after the start starts the slide's clock: black.
+        {0.5f, 0, 255}, {1.5f, 0, 127}, {4.5f, 0, 0}, {9.0f, 0, 127}, {10.5f, 0, 255},
+        // The switch frame is black from the ended slide's fade-in; the next frame starts the
+        // new slide's clock, and the new slide has no fade-in.
+        {10.75f, 1, 255}, {11.0f, 1, 0}, {15.0f, 1, 0}, {15.5f, 1, 127},
         // Past the second slide's end: back to the first. The switch frame takes the ended
         // slide's fade-in, which is 0, so it is clear; the first slide's fade-in follows.
-        {15.5f, 0, 0}, {16.5f, 0, 127},
+        {16.25f, 0, 0}, {16.5f, 0, 255}, {17.5f, 0, 127},
     };
     for (const Step& step : steps) {
         SCOPED_TRACE(testing::Message() << "t = " << step.t);
@@ -193,6 +195,69 @@ TEST_F(ScenePlayerTest, TwoSlidesFadeHoldAndSwitchThroughBlack)
     }
     EXPECT_EQ(lightLog.kinds, (std::vector<int>{0, 1, 0}));
     EXPECT_EQ(lightLog.made - lightLog.deleted, 1);
+}
+
+// The host's loop on a clock of the test's own: the loop sleeps, reads the clock and draws a
+// frame; making a light (for the first slide: with the document and the devices) takes
+// `makingDelay` seconds of that clock.
+struct FakeClock {
+    float now = 0;
+    float makingDelay = 0;
+};
+FakeClock fakeClock;
+
+std::unique_ptr<PlayerLight> MakeLightSlowly(const SlideRecord* slide)
+{
+    fakeClock.now += fakeClock.makingDelay;
+    return MakeRecordingLight(slide);
+}
+
+// However long the making takes, every slide shows its whole fade-in: the fade levels over a
+// slide's first frames are those of a light made at once. (Steps and delays are exact in binary,
+// so every delay sees the same elapsed times.)
+TEST_F(ScenePlayerTest, MakingALightTakesNothingFromTheFadeIn)
+{
+    DocumentPlan plan;
+    plan.slides = {Slide(0, L"2", L"1", L"1"), Slide(1, L"2", L"1", L"1")};
+    UseDocument(plan);
+    SetPlayerLightFactory(MakeLightSlowly);
+    constexpr float kFrameStep = 0.125f;
+    constexpr size_t kFrames = 20;  // the fade-in and the first of the hold
+
+    // The levels of each slide's first frames, from the frame that made its light.
+    auto firstFrames = [&](float delay) {
+        fakeClock = FakeClock{0, 0};
+        ScenePlayer player;
+        fakeClock.makingDelay = delay;
+        player.Start(fakeClock.now);
+        std::vector<uint8_t> levels[2];
+        while (levels[1].size() < kFrames && fakeClock.now < 60) {
+            fakeClock.now += kFrameStep;
+            player.Advance(fakeClock.now);
+            std::vector<uint8_t>& slide = levels[player.SlideIndex()];
+            if (slide.size() < kFrames)
+                slide.push_back(FadeAlpha(player));
+        }
+        return std::vector<std::vector<uint8_t>>{levels[0], levels[1]};
+    };
+
+    const auto atOnce = firstFrames(0);
+    ASSERT_EQ(atOnce[1].size(), kFrames);
+    // Made at once: black, then the fade-in of 2 s in steps of 1/16; the second slide's switch
+    // frame is black too.
+    EXPECT_EQ(atOnce[0][0], 255);
+    EXPECT_EQ(atOnce[0][1], 239);
+    EXPECT_EQ(atOnce[0][8], 127);
+    EXPECT_EQ(atOnce[0][16], 0);
+    EXPECT_EQ(atOnce[1][0], 255);
+    EXPECT_EQ(atOnce[1][1], 255);
+    EXPECT_EQ(atOnce[1][2], 239);
+    for (float delay : {1.0f, 2.5f, 4.0f}) {
+        SCOPED_TRACE(testing::Message() << "making takes " << delay << " s");
+        const auto slow = firstFrames(delay);
+        EXPECT_EQ(slow[0], atOnce[0]) << "first slide";
+        EXPECT_EQ(slow[1], atOnce[1]) << "second slide";
+    }
 }
 
 TEST_F(ScenePlayerTest, OneSlideNeverSwitchesNorFades)
@@ -264,7 +329,8 @@ TEST_F(ScenePlayerTest, StretchSettingIsReadOnceAndGivenToEveryLight)
     player.Start(0.0f);
     EXPECT_EQ(lightLog.calls, std::vector<std::string>{"SetStretch 0"});
     SetValue(kStretchPictureValue, 7);  // read once per run: a later change does not count
-    player.Advance(1.5f);
+    player.Advance(0.5f);
+    player.Advance(2.0f);
     EXPECT_EQ(lightLog.made, 2);
     EXPECT_EQ(lightLog.calls, std::vector<std::string>{"SetStretch 0"});
 }
@@ -276,7 +342,8 @@ TEST_F(ScenePlayerTest, FrameDrawsNothingWithoutDeviceButStillAdvances)
     UseDocument(plan);
     ScenePlayer player;
     player.Start(0.0f);
-    player.DrawFrame(1.5f);
+    player.DrawFrame(0.5f);
+    player.DrawFrame(2.0f);
     EXPECT_EQ(player.SlideIndex(), 1u);
     EXPECT_EQ(lightLog.calls, std::vector<std::string>{"SetStretch 1"});
 }
@@ -363,7 +430,8 @@ TEST_F(ScenePlayerTest, RestartGoesBackToTheFirstSlideAndTrack)
     ScenePlayer player;
     player.Start(0.0f);
     player.OnMediaEvent(1);
-    player.Advance(3.5f);
+    player.Advance(0.5f);
+    player.Advance(4.0f);
     ASSERT_EQ(player.SlideIndex(), 1u);
 
     soundLog.events.clear();
@@ -373,9 +441,15 @@ TEST_F(ScenePlayerTest, RestartGoesBackToTheFirstSlideAndTrack)
     EXPECT_EQ(lightLog.made - lightLog.deleted, 1);
     ASSERT_FALSE(soundLog.events.empty());
     EXPECT_EQ(soundLog.events.front(), L"play A");
-    // The restarted slide begins black again, with its fade-in.
+    // The restarted slide begins black again, with its fade-in. After a device reset the
+    // restart comes inside a frame, whose time was read before the document and the light were
+    // made: its clock starts at the next frame.
     player.Advance(20.0f);
     EXPECT_EQ(FadeAlpha(player), 255);
+    player.Advance(21.0f);
+    EXPECT_EQ(FadeAlpha(player), 255);
+    player.Advance(21.5f);
+    EXPECT_EQ(FadeAlpha(player), 127);
 }
 
 TEST_F(ScenePlayerTest, FailedLoadLeavesNoLightAndAQuietPlayer)
@@ -432,7 +506,7 @@ TEST_F(ScenePlayerTest, ALightThatCannotBeMadeMeansNoLightCalls)
     ScenePlayer player;
     player.Start(0.0f);
     player.DrawFrame(0.5f);
-    player.DrawFrame(1.5f);
+    player.DrawFrame(2.0f);
     EXPECT_EQ(player.Light(), nullptr);
     EXPECT_EQ(player.SlideIndex(), 1u);
 }
