@@ -158,6 +158,15 @@ protected:
         EXPECT_EQ(corners[0].colour & 0x00FFFFFFu, 0u) << "the fade quad is black";
         return static_cast<uint8_t>(corners[0].colour >> 24);
     }
+
+    // Advances through the frames a new light holds its slide's clock, a hundredth of a second
+    // apart, `drawn` of them drawn already (1 after a switch frame); the frame at `t` starts it.
+    static void AdvanceUntilClockStarts(ScenePlayer& player, float t, int drawn = 0)
+    {
+        for (int i = kFramesBeforeSlideClock - drawn; i > 0; --i)
+            player.Advance(t - 0.01f * static_cast<float>(i));
+        player.Advance(t);
+    }
 };
 
 TEST_F(ScenePlayerTest, TwoSlidesFadeHoldAndSwitchThroughBlack)
@@ -176,20 +185,26 @@ TEST_F(ScenePlayerTest, TwoSlidesFadeHoldAndSwitchThroughBlack)
         float t;
         uint32_t slide;
         uint8_t alpha;
+        bool startsClock;  // the frames that hold the slide's clock come first
     };
     const Step steps[] = {
-        // The first frame after the start starts the slide's clock: black.
-        {0.5f, 0, 255}, {1.5f, 0, 127}, {4.5f, 0, 0}, {9.0f, 0, 127}, {10.5f, 0, 255},
-        // The switch frame is black from the ended slide's fade-in; the next frame starts the
-        // new slide's clock, and the new slide has no fade-in.
-        {10.75f, 1, 255}, {11.0f, 1, 0}, {15.0f, 1, 0}, {15.5f, 1, 127},
+        // The light's first frames hold the slide's clock, the one at 0.5 s starts it: black.
+        {0.5f, 0, 255, true}, {1.5f, 0, 127}, {4.5f, 0, 0}, {9.0f, 0, 127}, {10.5f, 0, 255},
+        // The switch frame is black from the ended slide's fade-in; the new slide's clock starts
+        // a few frames later, and the new slide has no fade-in.
+        {10.75f, 1, 255}, {11.0f, 1, 0, true}, {15.0f, 1, 0}, {15.5f, 1, 127},
         // Past the second slide's end: back to the first. The switch frame takes the ended
         // slide's fade-in, which is 0, so it is clear; the first slide's fade-in follows.
-        {16.25f, 0, 0}, {16.5f, 0, 255}, {17.5f, 0, 127},
+        {16.25f, 0, 0}, {16.5f, 0, 255, true}, {17.5f, 0, 127},
     };
+    bool switched = false;
     for (const Step& step : steps) {
         SCOPED_TRACE(testing::Message() << "t = " << step.t);
-        player.Advance(step.t);
+        if (step.startsClock)
+            AdvanceUntilClockStarts(player, step.t, switched ? 1 : 0);
+        else
+            player.Advance(step.t);
+        switched = true;
         EXPECT_EQ(player.SlideIndex(), step.slide);
         EXPECT_EQ(FadeAlpha(player), step.alpha);
     }
@@ -222,7 +237,7 @@ TEST_F(ScenePlayerTest, MakingALightTakesNothingFromTheFadeIn)
     UseDocument(plan);
     SetPlayerLightFactory(MakeLightSlowly);
     constexpr float kFrameStep = 0.125f;
-    constexpr size_t kFrames = 20;  // the fade-in and the first of the hold
+    constexpr size_t kFrames = 28;  // the held frames, the fade-in and the first of the hold
 
     // The levels of each slide's first frames, from the frame that made its light.
     auto firstFrames = [&](float delay) {
@@ -243,15 +258,17 @@ TEST_F(ScenePlayerTest, MakingALightTakesNothingFromTheFadeIn)
 
     const auto atOnce = firstFrames(0);
     ASSERT_EQ(atOnce[1].size(), kFrames);
-    // Made at once: black, then the fade-in of 2 s in steps of 1/16; the second slide's switch
-    // frame is black too.
-    EXPECT_EQ(atOnce[0][0], 255);
-    EXPECT_EQ(atOnce[0][1], 239);
-    EXPECT_EQ(atOnce[0][8], 127);
-    EXPECT_EQ(atOnce[0][16], 0);
-    EXPECT_EQ(atOnce[1][0], 255);
-    EXPECT_EQ(atOnce[1][1], 255);
-    EXPECT_EQ(atOnce[1][2], 239);
+    // Made at once: the frames that hold the clock and the one that starts it are black (for
+    // the second slide the first of them is the switch frame), then the fade-in of 2 s goes in
+    // steps of 1/16.
+    constexpr size_t kStart = kFramesBeforeSlideClock;
+    for (const std::vector<uint8_t>& slide : atOnce) {
+        for (size_t i = 0; i <= kStart; ++i)
+            EXPECT_EQ(slide[i], 255) << "frame " << i;
+        EXPECT_EQ(slide[kStart + 1], 239);
+        EXPECT_EQ(slide[kStart + 8], 127);
+    }
+    EXPECT_EQ(atOnce[0][kStart + 16], 0);
     for (float delay : {1.0f, 2.5f, 4.0f}) {
         SCOPED_TRACE(testing::Message() << "making takes " << delay << " s");
         const auto slow = firstFrames(delay);
@@ -329,7 +346,7 @@ TEST_F(ScenePlayerTest, StretchSettingIsReadOnceAndGivenToEveryLight)
     player.Start(0.0f);
     EXPECT_EQ(lightLog.calls, std::vector<std::string>{"SetStretch 0"});
     SetValue(kStretchPictureValue, 7);  // read once per run: a later change does not count
-    player.Advance(0.5f);
+    AdvanceUntilClockStarts(player, 0.5f);
     player.Advance(2.0f);
     EXPECT_EQ(lightLog.made, 2);
     EXPECT_EQ(lightLog.calls, std::vector<std::string>{"SetStretch 0"});
@@ -342,7 +359,7 @@ TEST_F(ScenePlayerTest, FrameDrawsNothingWithoutDeviceButStillAdvances)
     UseDocument(plan);
     ScenePlayer player;
     player.Start(0.0f);
-    player.DrawFrame(0.5f);
+    AdvanceUntilClockStarts(player, 0.5f);
     player.DrawFrame(2.0f);
     EXPECT_EQ(player.SlideIndex(), 1u);
     EXPECT_EQ(lightLog.calls, std::vector<std::string>{"SetStretch 1"});
@@ -430,7 +447,7 @@ TEST_F(ScenePlayerTest, RestartGoesBackToTheFirstSlideAndTrack)
     ScenePlayer player;
     player.Start(0.0f);
     player.OnMediaEvent(1);
-    player.Advance(0.5f);
+    AdvanceUntilClockStarts(player, 0.5f);
     player.Advance(4.0f);
     ASSERT_EQ(player.SlideIndex(), 1u);
 
@@ -443,10 +460,10 @@ TEST_F(ScenePlayerTest, RestartGoesBackToTheFirstSlideAndTrack)
     EXPECT_EQ(soundLog.events.front(), L"play A");
     // The restarted slide begins black again, with its fade-in. After a device reset the
     // restart comes inside a frame, whose time was read before the document and the light were
-    // made: its clock starts at the next frame.
+    // made: that is the light's first frame, and the clock starts a few frames later.
     player.Advance(20.0f);
     EXPECT_EQ(FadeAlpha(player), 255);
-    player.Advance(21.0f);
+    AdvanceUntilClockStarts(player, 21.0f, 1);
     EXPECT_EQ(FadeAlpha(player), 255);
     player.Advance(21.5f);
     EXPECT_EQ(FadeAlpha(player), 127);
@@ -505,7 +522,7 @@ TEST_F(ScenePlayerTest, ALightThatCannotBeMadeMeansNoLightCalls)
     UseDocument(plan);
     ScenePlayer player;
     player.Start(0.0f);
-    player.DrawFrame(0.5f);
+    AdvanceUntilClockStarts(player, 0.5f);
     player.DrawFrame(2.0f);
     EXPECT_EQ(player.Light(), nullptr);
     EXPECT_EQ(player.SlideIndex(), 1u);
