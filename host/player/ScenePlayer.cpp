@@ -68,6 +68,8 @@ void ScenePlayer::Start(float appTime)
     slideIndex_ = 0;
     MakeLight(doc_.slideCount > 0 ? &doc_.slides[0] : nullptr);
     slideStart_ = appTime;
+    slideClockPending_ = true;
+    framesWithLight_ = 0;
     if (doc_.slideCount > 0)
         speedFactor_ = ::SpeedFactor(doc_.slides[0].speed);
 
@@ -109,6 +111,14 @@ void ScenePlayer::OnMediaEvent(int eventCode)
 
 void ScenePlayer::Advance(float t)
 {
+    // A new light's clock is held at 0 through its first frames: the frame that made it read
+    // its time before the making, and the first frames drawn with it also pay for what the
+    // device makes on first use, which it may finish frames later. Then the slide's clock
+    // starts, black again when the slide has a fade-in.
+    if (slideClockPending_) {
+        slideStart_ = t;
+        slideClockPending_ = framesWithLight_ < kFramesBeforeSlideClock;
+    }
     if (doc_.slideCount >= 2) {
         const SlideTimes times = SlideTimesOf(doc_.slides[slideIndex_]);
         if (SlideExpired(times, t - slideStart_)) {
@@ -116,12 +126,16 @@ void ScenePlayer::Advance(float t)
             light_.reset();
             MakeLight(&doc_.slides[slideIndex_]);
             slideStart_ = t;
+            slideClockPending_ = true;
+            framesWithLight_ = 0;
             speedFactor_ = ::SpeedFactor(doc_.slides[slideIndex_].speed);
         }
         // On the frame of a switch this is the ended slide's fade-in at a = 0.
         const float level = FadeLevel(times, t - slideStart_);
         fadeQuad_.SetVertexAlphas(level, level, level, level);
     }
+    if (framesWithLight_ < kFramesBeforeSlideClock)
+        ++framesWithLight_;
     if (!light_)
         return;
     light_->UpdateObjects(t);

@@ -23,6 +23,11 @@ class DS_DocResManager;
 using SceneDocumentSource = std::function<void(SceneDoc& doc)>;
 void SetSceneDocumentSource(SceneDocumentSource source);
 
+// The frames drawn with a new light before its slide's clock starts: the one that made it and
+// the ones a device may still be working on when the program draws the next (Direct3D lets a
+// device fall three frames behind).
+constexpr int kFramesBeforeSlideClock = 4;
+
 class ScenePlayer {
 public:
     ScenePlayer();
@@ -34,7 +39,10 @@ public:
     // slide with a new light, rebuilds the fade quad and restarts the playlist. Lets the
     // document error through; the light is gone by then.
     void Start(float appTime);
-    // Once per frame before drawing: slide change, fade level, object and light updates.
+    // Once per frame before drawing: slide change, fade level, object and light updates. A
+    // slide's clock starts only after the first frames drawn with its light, so the time the
+    // making took (for the first slide: reading the document and making the devices) and the
+    // device's work on those costly first frames do not eat into its fade-in.
     void Advance(float appTime);
     // The frame of this player's device: Advance, then the light's passes inside one scene.
     void DrawFrame(float appTime);
@@ -64,5 +72,10 @@ private:
     SceneDoc doc_;
     uint32_t slideIndex_ = 0;
     float slideStart_ = 0;
+    // Set while the current slide's clock is held at 0, through its light's first frames.
+    bool slideClockPending_ = false;
+    // The frames (Advance calls) the current light has been through, up to the ones that hold
+    // its slide's clock.
+    int framesWithLight_ = 0;
     std::list<DS_AudioFile*>::iterator playlistCursor_;
 };

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <iterator>
 #include <memory>
@@ -311,6 +312,11 @@ TEST_F(SlideScreenshots, EachSlideShowsItsPictureThroughItsLight)
     }
 }
 
+// What the glyph slide shows after four seconds of rain, at least: the share of the screen its
+// glyphs light and the screen's mean brightness (0 to 1).
+constexpr double kGlyphLitShare = 0.18;
+constexpr double kGlyphBrightness = 0.045;
+
 // The northern lights drawn by glyphs on black: after four seconds of rain the glyphs light up
 // where the picture is bright (the aurora, the snow) and hardly where it is dark (the night sky),
 // all of them in the slide's pale greens.
@@ -353,6 +359,20 @@ TEST_F(SlideScreenshots, GlyphRainDrawsTheNorthernLights)
         }
     ASSERT_GT(bright, 0u);
     ASSERT_GT(dark, 0u);
+    // Enough of the picture comes through the rain to be seen as northern lights, not as an
+    // empty night: glyphs over nearly a fifth of the screen, and the screen's mean brightness
+    // that of a dim picture rather than of black.
+    double brightness = 0;
+    for (UINT y = 0; y < screen.height; ++y)
+        for (UINT x = 0; x < screen.width; ++x) {
+            const uint32_t s = screen.Rgb(x, y);
+            brightness += ((s >> 16) & 0xFF) + ((s >> 8) & 0xFF) + (s & 0xFF);
+        }
+    brightness /= 3.0 * 255.0 * double(screen.pixels.size());
+    const double litShare = double(lit) / double(screen.pixels.size());
+    printf("[glyphs] lit %.3f of the screen, mean brightness %.3f\n", litShare, brightness);
+    EXPECT_GT(litShare, kGlyphLitShare) << "the rain hardly draws the picture";
+    EXPECT_GT(brightness, kGlyphBrightness) << "the slide reads as an empty screen";
     const double brightShare = double(brightLit) / bright, darkShare = double(darkLit) / dark;
     EXPECT_GT(brightShare, 0.1) << "hardly a glyph over the aurora";
     EXPECT_GT(brightShare, 3 * darkShare) << "the glyphs do not follow the picture";
@@ -841,6 +861,70 @@ TEST_F(SlideScreenshots, SpriteSlidesShowTheirObjectsMoving)
 }
 
 // --- The show on the back buffers of real screens ------------------------------------------------
+
+// The show at the test bed's screen size, the picture filling it.
+// What a new ring changes at least, in levels, and how many times the background's shift.
+constexpr double kRingChange = 9.5;
+constexpr double kRingOverBackground = 15.0;
+
+class ShowAtScreenSize : public ShowOnDevice {
+protected:
+    static constexpr UINT kWidth = 1024;
+    static constexpr UINT kHeight = 768;
+
+    ShowAtScreenSize() : ShowOnDevice(kWidth, kHeight) {}
+};
+
+// The mean brightness (the mean of the three channels) of each 16 x 16 block of a screen. A
+// shift of the picture under the water, as refraction makes it, leaves a block's mean much as
+// it was; a ring that shades the water or catches the light changes it.
+std::vector<double> BlockBrightness(const PixelImage& screen)
+{
+    constexpr UINT kBlock = 16;
+    std::vector<double> blocks;
+    for (UINT by = 0; by + kBlock <= screen.height; by += kBlock)
+        for (UINT bx = 0; bx + kBlock <= screen.width; bx += kBlock) {
+            double sum = 0;
+            for (UINT y = by; y < by + kBlock; ++y)
+                for (UINT x = bx; x < bx + kBlock; ++x) {
+                    const uint32_t p = screen.Rgb(x, y);
+                    sum += ((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF);
+                }
+            blocks.push_back(sum / (3.0 * kBlock * kBlock));
+        }
+    return blocks;
+}
+
+// A drop's ring stands out in a single screenshot of the pond: half a second after the drop,
+// at the saver's frame rate, the tiles the ring crosses have changed far more than the rest of
+// the pond, where only the refraction of the older, fading waves shifts the pebbles a little.
+TEST_F(ShowAtScreenSize, APondRingStandsOutInOneScreenshot)
+{
+    SlideRecord& pond = doc.slides[3];
+    ASSERT_EQ(kSlideRings, pond.kind);
+    std::srand(16);
+    std::unique_ptr<MutableLight> light(LightWithOnly(pond, NoObject, 1));
+    ASSERT_TRUE(light);
+    const float interval = RingsParamsFromSlide(pond).dropInterval;
+    constexpr float kFrameStep = 0.05f;
+    const PixelImage calm = DrawFrames(*light, kFrameStep, interval - kFrameStep, kFrameStep);
+    const PixelImage ring = DrawFrames(*light, interval, interval + 0.5f, kFrameStep);
+    EXPECT_FALSE(SaveBackBufferPng(testDevice.device(), L"pond_ring_1024x768").empty());
+
+    // How much each block's brightness changed with the new ring; the ring is the few blocks
+    // that changed most (the hundredth of the screen it crosses), the background the middle one.
+    const std::vector<double> before = BlockBrightness(calm), after = BlockBrightness(ring);
+    ASSERT_EQ(before.size(), after.size());
+    std::vector<double> changes;
+    for (size_t i = 0; i < before.size(); ++i)
+        changes.push_back(std::fabs(after[i] - before[i]));
+    std::sort(changes.begin(), changes.end());
+    const double background = changes[changes.size() / 2];
+    const double ringChange = changes[changes.size() - 1 - changes.size() / 100];
+    printf("[rings] ring blocks change by %.2f levels, the rest of the pond by %.2f\n", ringChange, background);
+    EXPECT_GT(ringChange, kRingChange) << "the ring is too faint to see";
+    EXPECT_GT(ringChange, kRingOverBackground * std::max(background, 0.5)) << "the ring is lost in the water";
+}
 
 // A back-buffer size and how the slide pictures are fitted to it ("StretchPicture").
 struct ScreenFit {

@@ -266,7 +266,8 @@ def pond():
     rng = random.Random(1403)
     stones = [(0.55, 0.52, 0.48), (0.40, 0.38, 0.36), (0.62, 0.55, 0.45), (0.35, 0.33, 0.30),
               (0.68, 0.64, 0.58), (0.50, 0.42, 0.35)]
-    for _ in range(520):
+    # Pebbles leave patches of bare sand between them, where the rings show best.
+    for _ in range(300):
         x, y = rng.random() * W, rng.random() * H
         r = 6 + 22 * rng.random() ** 2
         colour = mix(stones[rng.randrange(len(stones))], (0.15, 0.35, 0.35), 0.35)
@@ -317,6 +318,7 @@ def aurora():
              for _ in range(700)}
     curtain = fbm_line(W, 5, 4, 1502)
     rays = fbm_line(W, 90, 3, 1503)
+    high = fbm_line(W, 4, 4, 1507)
     peaks = [H * 0.62 - v * H * 0.14 for v in fbm_line(W, 5, 3, 1504)]
     snow = fbm_grid(W, H, 30, 20, 4, seed=1505)
     light = fbm_grid(W, H, 8, 3, 3, seed=1506)
@@ -327,15 +329,19 @@ def aurora():
             s = stars.get((x, y))
             if s:
                 c = _add(c, s * 0.9)
-            # The curtain: a bright lower edge that wanders across the sky, rays rising from it.
-            edge = H * (0.38 + 0.06 * (curtain[x] - 0.5) * 2.0)
-            above = (edge - y) / H
-            if above > -0.02:
-                lower = math.exp(-max(0.0, -above) * 120.0)
-                rise = math.exp(-max(0.0, above) / (0.10 + 0.12 * rays[x]))
-                k = lower * rise * (0.5 + 0.8 * rays[x])
-                colour = mix((0.20, 1.0, 0.55), (0.55, 0.25, 0.85), smoothstep(0.02, 0.22, above))
-                c = _add(c, k * 0.85, colour)
+            # The curtains: each a bright lower edge that wanders across the sky, with rays rising
+            # from it; the main one broad and bright, so that glyphs drawing the picture by its
+            # brightness show it plainly, a fainter one higher up.
+            for base, sway, line, reach, strength in ((0.40, 0.07, curtain, 0.16, 1.6),
+                                                      (0.17, 0.05, high, 0.08, 0.6)):
+                edge = H * (base + sway * (line[x] - 0.5) * 2.0)
+                above = (edge - y) / H
+                if above > -0.02:
+                    lower = math.exp(-max(0.0, -above) * 120.0)
+                    rise = math.exp(-max(0.0, above) / (reach + 0.16 * rays[x]))
+                    k = lower * rise * (0.6 + 0.6 * rays[x])
+                    colour = mix((0.25, 1.0, 0.55), (0.60, 0.35, 0.90), smoothstep(0.04, 0.30, above))
+                    c = _add(c, k * strength, colour)
             # Mountains with moonlit snow on the slopes that face left.
             top = peaks[x]
             if y >= top:
@@ -343,8 +349,8 @@ def aurora():
                 depth = (y - top) / H
                 n = snow[y * W + x]
                 # Snow lies brightest along the ridges and thins into dark rock below.
-                cap = math.exp(-depth * 14.0) * (0.35 + 0.65 * lit)
-                snowy = mix((0.07, 0.09, 0.15), (0.70, 0.80, 0.94), cap * (0.75 + 0.25 * n))
+                cap = math.exp(-depth * 9.0) * (0.45 + 0.55 * lit)
+                snowy = mix((0.07, 0.09, 0.15), (0.82, 0.90, 0.98), cap * (0.75 + 0.25 * n))
                 c = _add(snowy, math.exp(-depth * 60.0) * 0.08, (0.3, 1.0, 0.6))
             # A frozen lake at the foot of the mountains, faintly mirroring the green.
             if t > 0.78:

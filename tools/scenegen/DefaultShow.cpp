@@ -323,7 +323,7 @@ void AppendLakeSprites(SlidePlan& slide)
     AppendObject(slide, glitter);
 
     DS_BirdConstructor birds;
-    SetSprites(birds, L"Evening birds", kBirdPicture, 3, 36);
+    SetSprites(birds, L"Evening birds", kBirdPicture, 4, 80); // large enough to show wings and head
     SetView(birds, 0.0f, 1.0f, 0.08f, 0.4f);
     birds.colour.value = Rgb(55, 45, 70); // dark against the sky
     SetTopSpeeds(birds, 70.0f, 15.0f);
@@ -449,14 +449,14 @@ SlidePlan Pond(Content& content)
     SlidePlan slide = Slide(kSlideRings, L"Pond in the rain", content.Picture(L"pond.png"), 3, 16, 3);
     uint32_t* l = slide.params.levels;
     l[0] = 0;  // row density: square cells
-    l[1] = 40; // height scale 1.8
+    l[1] = 100; // height scale 3: steep ring crests that shade the water
     l[2] = 50; // column density: 192 columns, fine rings
     l[3] = 20;  // drops per minute: one every 3 s, a calm rain
     l[4] = 100; // drop strength 0.8: each ring bends the pebbles clearly
     l[5] = 60;  // damping 0.9918: rings spread far before they fade
-    l[6] = 60;  // refraction depth 0.6
-    l[7] = 80; // specular level 0.8
-    l[8] = 60; // specular power 48: small, bright glints
+    l[6] = 100; // refraction depth 1: a ring bends the pebbles under it plainly
+    l[7] = 100; // specular level 1: every ring catches the light
+    l[8] = 25;  // specular power 20: broad glints that trace the rings
     AppendFallingLeaves(slide);
     AppendPondRain(slide);
     return slide;
@@ -517,7 +517,7 @@ SlidePlan Glyphs(Content& content)
     KindParams& p = slide.params;
     p.refs[0] = content.Ref(L"glyphs.png"); // 32 x 448: 16 glyphs of 28 rows
     p.levels[0] = 12; // glyph size in picture pixels: an 86 x 65 grid
-    p.levels[1] = 40; // density: a free column starts a stream once in ten frames
+    p.levels[1] = 80; // density: a free column starts a stream once in five frames
     p.levels[2] = 30; // flickering cells
     p.levels[3] = 0;  // transparency: the picture's brightness alone sets each glyph's opacity
     p.colours[0] = Rgb(120, 255, 170); // glyphs: pale green

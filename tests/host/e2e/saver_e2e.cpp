@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -412,6 +413,173 @@ TEST(DefaultShowOnScreen, FullScreenPlaysEverySlideOnceRoundAndEndsOnAKey)
     DWORD code = 1;
     ASSERT_TRUE(saver.WaitForExit(10000, &code));
     EXPECT_EQ(code, 0u);
+}
+
+// --- The fade-in of every slide of the first round, seen on the screen -----------------------
+
+namespace {
+
+// One look at the screen: when it was taken, the mean brightness of its pixels (0 to 255, the
+// mean of the three channels), and a digest of the pixels that tells a new frame from the last.
+struct BrightnessSample {
+    double seconds = 0;
+    double mean = 0;
+    uint64_t digest = 0;
+};
+
+BrightnessSample SampleBrightness(double seconds)
+{
+    const ScreenImage shot = CaptureScreen(RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
+    BrightnessSample sample;
+    sample.seconds = seconds;
+    if (shot.pixels.empty())
+        return sample;
+    uint64_t sum = 0;
+    uint64_t digest = 1469598103934665603ull;  // FNV-1a over the pixels
+    for (uint32_t p : shot.pixels) {
+        sum += ((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF);
+        digest = (digest ^ p) * 1099511628211ull;
+    }
+    sample.mean = static_cast<double>(sum) / (3.0 * static_cast<double>(shot.pixels.size()));
+    sample.digest = digest;
+    return sample;
+}
+
+double SecondsSince(const LARGE_INTEGER& start)
+{
+    LARGE_INTEGER now, frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(now.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// A fade-in as the samples show it: from the last black sample before the slide's picture to
+// the first sample at 90 % of the picture's brightness.
+struct FadeIn {
+    size_t black = 0;  // index of the last black sample
+    size_t clear = 0;  // index of the first sample at 90 % of `picture`
+    double picture = 0;
+};
+
+constexpr double kBlack = 4.0;  // mean brightness below which the screen is black
+
+// The median brightness of the samples taken from `from` to `to` seconds.
+double MedianBetween(const std::vector<BrightnessSample>& samples, double from, double to)
+{
+    std::vector<double> means;
+    for (const BrightnessSample& s : samples)
+        if (s.seconds >= from && s.seconds <= to)
+            means.push_back(s.mean);
+    if (means.empty())
+        return 0;
+    std::nth_element(means.begin(), means.begin() + means.size() / 2, means.end());
+    return means[means.size() / 2];
+}
+
+// Every fade-in the samples hold: a black sample followed by the screen lighting up, measured
+// against the picture's brightness a few seconds later, once the fade is over.
+std::vector<FadeIn> FindFadeIns(const std::vector<BrightnessSample>& samples, double fadeInSeconds)
+{
+    std::vector<FadeIn> fades;
+    for (size_t i = 0; i + 1 < samples.size(); ++i) {
+        if (samples[i].mean >= kBlack || samples[i + 1].mean < kBlack)
+            continue;
+        FadeIn fade;
+        fade.black = i;
+        const double lit = samples[i + 1].seconds;
+        fade.picture = MedianBetween(samples, lit + fadeInSeconds + 1.0, lit + fadeInSeconds + 5.0);
+        fade.clear = i + 1;
+        while (fade.clear < samples.size() && samples[fade.clear].mean < 0.9 * fade.picture)
+            ++fade.clear;
+        if (samples.back().seconds < lit + fadeInSeconds + 5.0)
+            break;  // the samples end before the picture has been seen clear
+        if (fade.picture < 2 * kBlack || fade.clear == samples.size())
+            continue;  // a flicker in the black between two slides
+        fades.push_back(fade);
+        i = fade.clear;
+    }
+    return fades;
+}
+
+}  // namespace
+
+// The embedded show's slides fade in over 2 or 3 seconds. Sampled every 0.25 s through the
+// first round, the screen's brightness rises over about that time at the start and at every
+// slide change, however long the saver took to make the slide: the first sample after the black
+// shows less than a third of the picture, and the rise takes at least half the fade-in.
+//
+// A busy machine slows both the saver and the sampling, and under load the screen lags the
+// saver's clock and shows its frames in bursts, so a step in the middle of a fade can exceed a
+// third there; the steepest step is printed, and asserted only for the first step out of the
+// black, where the making of a slide showed as a jump.
+TEST(DefaultShowOnScreen, EveryFadeInOfTheFirstRoundRisesOverItsTime)
+{
+    constexpr int kSlides = 7;
+    constexpr double kFadeInSeconds = 3.0;  // the last slide's is 2
+    constexpr double kStep = 0.25;
+    SaverProcess saver;
+    ASSERT_TRUE(saver.Start(L"/s"));
+    HWND window = saver.WaitForWindow(kSaverClass, kStartTime);
+    ASSERT_NE(window, nullptr);
+
+    LARGE_INTEGER start;
+    QueryPerformanceCounter(&start);
+    std::vector<BrightnessSample> samples;
+    std::vector<FadeIn> fades;
+    while (saver.Running() && SecondsSince(start) < 300) {
+        samples.push_back(SampleBrightness(SecondsSince(start)));
+        // Once round: seven fade-ins, the last one followed by enough of its picture.
+        if (samples.size() % 20 == 0) {
+            fades = FindFadeIns(samples, kFadeInSeconds);
+            if (static_cast<int>(fades.size()) >= kSlides)
+                break;
+        }
+        const double next = static_cast<double>(samples.size()) * kStep;
+        const double wait = next - SecondsSince(start);
+        if (wait > 0)
+            Sleep(static_cast<DWORD>(wait * 1000));
+    }
+    fades = FindFadeIns(samples, kFadeInSeconds);
+    // Every sample, for a look at the whole curve: seconds and mean brightness a line.
+    if (FILE* file = _wfopen((std::wstring(L"" LW_TEST_ARTIFACTS) + L"\\first_round_brightness.csv").c_str(), L"w")) {
+        for (const BrightnessSample& s : samples)
+            fprintf(file, "%.3f,%.2f\n", s.seconds, s.mean);
+        fclose(file);
+    }
+    ASSERT_TRUE(saver.Running()) << "the saver ended by itself";
+    PostMessageW(window, WM_KEYDOWN, VK_SPACE, 0);
+    EXPECT_TRUE(saver.WaitForExit(10000));
+
+    ASSERT_GE(fades.size(), static_cast<size_t>(kSlides)) << "fade-ins seen in " << samples.size() << " samples";
+    int unchecked = 0;
+    for (size_t n = 0; n < static_cast<size_t>(kSlides); ++n) {
+        const FadeIn& fade = fades[n];
+        std::string curve;
+        double steepest = 0;
+        for (size_t i = fade.black; i <= fade.clear; ++i) {
+            curve += " " + std::to_string(static_cast<int>(100 * samples[i].mean / fade.picture + 0.5));
+            if (i == fade.black)
+                continue;
+            const BrightnessSample& before = samples[i - 1];
+            const bool sampledInTime = samples[i].seconds - before.seconds <= 2 * kStep;
+            const bool saverDrawing = i - 1 == fade.black || before.digest != samples[i - 2].digest;
+            if (!sampledInTime || !saverDrawing) {
+                ++unchecked;
+                continue;
+            }
+            steepest = std::max(steepest, samples[i].mean - before.mean);
+        }
+        // The first step, unless the sampler itself fell behind there.
+        const bool firstInTime = samples[fade.black + 1].seconds - samples[fade.black].seconds <= 2 * kStep;
+        const double firstStep = firstInTime ? samples[fade.black + 1].mean - samples[fade.black].mean : 0;
+        const double riseSeconds = samples[fade.clear].seconds - samples[fade.black].seconds;
+        printf("[fade] slide %zu at %.2f s: %% of the picture every %.2f s:%s (over %.2f s, steepest step %.0f %%)\n",
+               n + 1, samples[fade.black].seconds, kStep, curve.c_str(), riseSeconds, 100 * steepest / fade.picture);
+        EXPECT_LE(firstStep, fade.picture / 3) << "slide " << n + 1 << " jumps in:" << curve;
+        EXPECT_GE(riseSeconds, 0.5 * (n + 1 == kSlides ? 2.0 : kFadeInSeconds)) << "slide " << n + 1 << ":" << curve;
+    }
+    printf("[fade] %zu samples, %d pairs not checked (the sampler or the saver fell behind)\n", samples.size(),
+           unchecked);
 }
 
 // --- The resource library at fault --------------------------------------------------------------

@@ -138,16 +138,21 @@ TEST_F(PlayerDeviceTest, TwoPictureSlidesFadeThroughBlack)
     struct Frame {
         float t;
         uint32_t rgb;
+        int heldBefore;  // frames that hold the slide's clock, drawn just before this one
     };
     const Frame frames[] = {
-        {0.0f, 0x000000},   // the first slide starts black
-        {0.5f, 0x601008},   // half way through its fade-in
-        {1.5f, 0xC02010},   // clear
-        {3.5f, 0x601008},   // half way through its fade-out
-        {4.25f, 0x000000},  // the switch frame: black
-        {5.5f, 0x1040C0},   // the second picture, clear
+        // The light's first frames hold the slide's clock, the one at 0.25 s starts it: black.
+        {0.25f, 0x000000, kFramesBeforeSlideClock},
+        {0.75f, 0x601008},  // half way through its fade-in
+        {1.75f, 0xC02010},  // clear
+        {3.75f, 0x601008},  // half way through its fade-out
+        {4.5f, 0x000000},   // the switch frame: black
+        {4.75f, 0x000000, kFramesBeforeSlideClock - 1},  // the second slide's clock starts: black
+        {6.0f, 0x1040C0},   // the second picture, clear
     };
     for (const Frame& f : frames) {
+        for (int i = f.heldBefore; i > 0; --i)
+            EXPECT_TRUE(Near(CentreAfterFrame(player, f.t - 0.01f * static_cast<float>(i)), 0x000000));
         const uint32_t rgb = CentreAfterFrame(player, f.t);
         EXPECT_TRUE(Near(rgb, f.rgb)) << "t = " << f.t << ": " << std::hex << rgb << " instead of " << f.rgb;
     }

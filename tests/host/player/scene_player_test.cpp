@@ -158,6 +158,15 @@ protected:
         EXPECT_EQ(corners[0].colour & 0x00FFFFFFu, 0u) << "the fade quad is black";
         return static_cast<uint8_t>(corners[0].colour >> 24);
     }
+
+    // Advances through the frames a new light holds its slide's clock, a hundredth of a second
+    // apart, `drawn` of them drawn already (1 after a switch frame); the frame at `t` starts it.
+    static void AdvanceUntilClockStarts(ScenePlayer& player, float t, int drawn = 0)
+    {
+        for (int i = kFramesBeforeSlideClock - drawn; i > 0; --i)
+            player.Advance(t - 0.01f * static_cast<float>(i));
+        player.Advance(t);
+    }
 };
 
 TEST_F(ScenePlayerTest, TwoSlidesFadeHoldAndSwitchThroughBlack)
@@ -176,23 +185,96 @@ TEST_F(ScenePlayerTest, TwoSlidesFadeHoldAndSwitchThroughBlack)
         float t;
         uint32_t slide;
         uint8_t alpha;
+        bool startsClock;  // the frames that hold the slide's clock come first
     };
     const Step steps[] = {
-        {1.0f, 0, 127}, {4.0f, 0, 0}, {8.5f, 0, 127}, {10.0f, 0, 255},
-        // The switch frame is black from the ended slide's fade-in; the new slide has none.
-        {10.25f, 1, 255}, {10.5f, 1, 0}, {14.25f, 1, 0}, {14.75f, 1, 127},
+        // The light's first frames hold the slide's clock, the one at 0.5 s starts it: black.
+        {0.5f, 0, 255, true}, {1.5f, 0, 127}, {4.5f, 0, 0}, {9.0f, 0, 127}, {10.5f, 0, 255},
+        // The switch frame is black from the ended slide's fade-in; the new slide's clock starts
+        // a few frames later, and the new slide has no fade-in.
+        {10.75f, 1, 255}, {11.0f, 1, 0, true}, {15.0f, 1, 0}, {15.5f, 1, 127},
         // Past the second slide's end: back to the first. The switch frame takes the ended
         // slide's fade-in, which is 0, so it is clear; the first slide's fade-in follows.
-        {15.5f, 0, 0}, {16.5f, 0, 127},
+        {16.25f, 0, 0}, {16.5f, 0, 255, true}, {17.5f, 0, 127},
     };
+    bool switched = false;
     for (const Step& step : steps) {
         SCOPED_TRACE(testing::Message() << "t = " << step.t);
-        player.Advance(step.t);
+        if (step.startsClock)
+            AdvanceUntilClockStarts(player, step.t, switched ? 1 : 0);
+        else
+            player.Advance(step.t);
+        switched = true;
         EXPECT_EQ(player.SlideIndex(), step.slide);
         EXPECT_EQ(FadeAlpha(player), step.alpha);
     }
     EXPECT_EQ(lightLog.kinds, (std::vector<int>{0, 1, 0}));
     EXPECT_EQ(lightLog.made - lightLog.deleted, 1);
+}
+
+// The host's loop on a clock of the test's own: the loop sleeps, reads the clock and draws a
+// frame; making a light (for the first slide: with the document and the devices) takes
+// `makingDelay` seconds of that clock.
+struct FakeClock {
+    float now = 0;
+    float makingDelay = 0;
+};
+FakeClock fakeClock;
+
+std::unique_ptr<PlayerLight> MakeLightSlowly(const SlideRecord* slide)
+{
+    fakeClock.now += fakeClock.makingDelay;
+    return MakeRecordingLight(slide);
+}
+
+// However long the making takes, every slide shows its whole fade-in: the fade levels over a
+// slide's first frames are those of a light made at once. (Steps and delays are exact in binary,
+// so every delay sees the same elapsed times.)
+TEST_F(ScenePlayerTest, MakingALightTakesNothingFromTheFadeIn)
+{
+    DocumentPlan plan;
+    plan.slides = {Slide(0, L"2", L"1", L"1"), Slide(1, L"2", L"1", L"1")};
+    UseDocument(plan);
+    SetPlayerLightFactory(MakeLightSlowly);
+    constexpr float kFrameStep = 0.125f;
+    constexpr size_t kFrames = 28;  // the held frames, the fade-in and the first of the hold
+
+    // The levels of each slide's first frames, from the frame that made its light.
+    auto firstFrames = [&](float delay) {
+        fakeClock = FakeClock{0, 0};
+        ScenePlayer player;
+        fakeClock.makingDelay = delay;
+        player.Start(fakeClock.now);
+        std::vector<uint8_t> levels[2];
+        while (levels[1].size() < kFrames && fakeClock.now < 60) {
+            fakeClock.now += kFrameStep;
+            player.Advance(fakeClock.now);
+            std::vector<uint8_t>& slide = levels[player.SlideIndex()];
+            if (slide.size() < kFrames)
+                slide.push_back(FadeAlpha(player));
+        }
+        return std::vector<std::vector<uint8_t>>{levels[0], levels[1]};
+    };
+
+    const auto atOnce = firstFrames(0);
+    ASSERT_EQ(atOnce[1].size(), kFrames);
+    // Made at once: the frames that hold the clock and the one that starts it are black (for
+    // the second slide the first of them is the switch frame), then the fade-in of 2 s goes in
+    // steps of 1/16.
+    constexpr size_t kStart = kFramesBeforeSlideClock;
+    for (const std::vector<uint8_t>& slide : atOnce) {
+        for (size_t i = 0; i <= kStart; ++i)
+            EXPECT_EQ(slide[i], 255) << "frame " << i;
+        EXPECT_EQ(slide[kStart + 1], 239);
+        EXPECT_EQ(slide[kStart + 8], 127);
+    }
+    EXPECT_EQ(atOnce[0][kStart + 16], 0);
+    for (float delay : {1.0f, 2.5f, 4.0f}) {
+        SCOPED_TRACE(testing::Message() << "making takes " << delay << " s");
+        const auto slow = firstFrames(delay);
+        EXPECT_EQ(slow[0], atOnce[0]) << "first slide";
+        EXPECT_EQ(slow[1], atOnce[1]) << "second slide";
+    }
 }
 
 TEST_F(ScenePlayerTest, OneSlideNeverSwitchesNorFades)
@@ -264,7 +346,8 @@ TEST_F(ScenePlayerTest, StretchSettingIsReadOnceAndGivenToEveryLight)
     player.Start(0.0f);
     EXPECT_EQ(lightLog.calls, std::vector<std::string>{"SetStretch 0"});
     SetValue(kStretchPictureValue, 7);  // read once per run: a later change does not count
-    player.Advance(1.5f);
+    AdvanceUntilClockStarts(player, 0.5f);
+    player.Advance(2.0f);
     EXPECT_EQ(lightLog.made, 2);
     EXPECT_EQ(lightLog.calls, std::vector<std::string>{"SetStretch 0"});
 }
@@ -276,7 +359,8 @@ TEST_F(ScenePlayerTest, FrameDrawsNothingWithoutDeviceButStillAdvances)
     UseDocument(plan);
     ScenePlayer player;
     player.Start(0.0f);
-    player.DrawFrame(1.5f);
+    AdvanceUntilClockStarts(player, 0.5f);
+    player.DrawFrame(2.0f);
     EXPECT_EQ(player.SlideIndex(), 1u);
     EXPECT_EQ(lightLog.calls, std::vector<std::string>{"SetStretch 1"});
 }
@@ -363,7 +447,8 @@ TEST_F(ScenePlayerTest, RestartGoesBackToTheFirstSlideAndTrack)
     ScenePlayer player;
     player.Start(0.0f);
     player.OnMediaEvent(1);
-    player.Advance(3.5f);
+    AdvanceUntilClockStarts(player, 0.5f);
+    player.Advance(4.0f);
     ASSERT_EQ(player.SlideIndex(), 1u);
 
     soundLog.events.clear();
@@ -373,9 +458,15 @@ TEST_F(ScenePlayerTest, RestartGoesBackToTheFirstSlideAndTrack)
     EXPECT_EQ(lightLog.made - lightLog.deleted, 1);
     ASSERT_FALSE(soundLog.events.empty());
     EXPECT_EQ(soundLog.events.front(), L"play A");
-    // The restarted slide begins black again, with its fade-in.
+    // The restarted slide begins black again, with its fade-in. After a device reset the
+    // restart comes inside a frame, whose time was read before the document and the light were
+    // made: that is the light's first frame, and the clock starts a few frames later.
     player.Advance(20.0f);
     EXPECT_EQ(FadeAlpha(player), 255);
+    AdvanceUntilClockStarts(player, 21.0f, 1);
+    EXPECT_EQ(FadeAlpha(player), 255);
+    player.Advance(21.5f);
+    EXPECT_EQ(FadeAlpha(player), 127);
 }
 
 TEST_F(ScenePlayerTest, FailedLoadLeavesNoLightAndAQuietPlayer)
@@ -431,8 +522,8 @@ TEST_F(ScenePlayerTest, ALightThatCannotBeMadeMeansNoLightCalls)
     UseDocument(plan);
     ScenePlayer player;
     player.Start(0.0f);
-    player.DrawFrame(0.5f);
-    player.DrawFrame(1.5f);
+    AdvanceUntilClockStarts(player, 0.5f);
+    player.DrawFrame(2.0f);
     EXPECT_EQ(player.Light(), nullptr);
     EXPECT_EQ(player.SlideIndex(), 1u);
 }
