@@ -30,33 +30,56 @@ bool Query(IUnknown* from, REFIID id, ComRef<T>& into)
     return SUCCEEDED(from->QueryInterface(id, reinterpret_cast<void**>(into.Out()))) && into;
 }
 
-// Takes every filter out of the graph and puts it back in, unnamed: every connection is broken,
-// while every filter stays in the graph. False when the graph holds no filter at all.
-bool DisconnectEveryFilter()
+// Every filter of the graph, each with a reference of its own; empty when the graph cannot list
+// them.
+std::vector<ComRef<IBaseFilter>> GraphFilters()
 {
+    std::vector<ComRef<IBaseFilter>> filters;
     ComRef<IEnumFilters> list;
     if (FAILED(sound.graph->EnumFilters(list.Out())) || !list)
-        return false;
+        return filters;
     // Skip and Next answer S_FALSE (a success code) at the end: only S_OK means "one more".
     ULONG count = 0;
     while (list->Skip(1) == S_OK)
         ++count;
-    if (count == 0)
-        return false;
     list->Reset();
-    std::vector<ComRef<IBaseFilter>> filters;
     for (ULONG i = 0; i < count; ++i) {
         IBaseFilter* filter = nullptr;
         if (list->Next(1, &filter, nullptr) != S_OK || !filter)
             break;
         filters.push_back(ComRef<IBaseFilter>::Adopt(filter));
     }
-    list.Reset();
+    return filters;
+}
+
+// Takes every filter out of the graph and puts it back in, unnamed: every connection is broken,
+// while every filter stays in the graph. False when the graph holds no filter at all.
+bool DisconnectEveryFilter()
+{
+    const std::vector<ComRef<IBaseFilter>> filters = GraphFilters();
+    if (filters.empty())
+        return false;
     for (const ComRef<IBaseFilter>& filter : filters) {
         sound.graph->RemoveFilter(filter.Get());
         sound.graph->AddFilter(filter.Get(), nullptr);
     }
     return true;
+}
+
+// The file source that is in the graph now but was not among `before`: the filter that a
+// RenderFile added to open its file. Null when there is none.
+ComRef<IBaseFilter> NewFileSource(const std::vector<ComRef<IBaseFilter>>& before)
+{
+    for (ComRef<IBaseFilter>& filter : GraphFilters()) {
+        bool known = false;
+        for (const ComRef<IBaseFilter>& old : before)
+            known = known || old.Get() == filter.Get();
+        ComRef<IFileSourceFilter> file;
+        if (!known && SUCCEEDED(filter->QueryInterface(IID_IFileSourceFilter, reinterpret_cast<void**>(file.Out()))) &&
+            file)
+            return filter;
+    }
+    return nullptr;
 }
 
 // The previous track's source filter (with its open file) leaves the graph; `next` takes its place.
@@ -170,8 +193,14 @@ int SoundPlayFile(const wchar_t* path)
 {
     if (!sound.graph || !path)
         return 0;
+    const std::vector<ComRef<IBaseFilter>> before = GraphFilters();
     if (!Rendered(sound.graph->RenderFile(path, nullptr)))
         return 0;
+    // The graph chose and added the file's source by itself: it becomes the current source, so
+    // the next track takes it out of the graph as it does the others.
+    const ComRef<IBaseFilter> source = NewFileSource(before);
+    if (source)
+        ReplaceCurrentSource(source.Get());
     if (sound.seeking) {
         LONGLONG duration = 0;
         sound.seeking->GetDuration(&duration);

@@ -32,7 +32,9 @@ bool SoundPlay(const DS_AudioFile* track);
 // Stops the graph, breaks every connection in it and plays from the source's "Output" pin: true
 // when it runs. The previous track's source filter leaves the graph once this one renders.
 bool SoundRenderSource(IBaseFilter* source);
-// Lets the graph build the chain for a file by itself and runs it: 1 when it runs, else 0.
+// Lets the graph build the chain for a file by itself and runs it: 1 when it runs, else 0. The
+// source filter the graph added for the file becomes the current source, which the next track
+// takes out of the graph.
 int SoundPlayFile(const wchar_t* path);
 // Sets the volume from SoundVolumeSetting and the mute flag.
 void SoundSetVolume(bool mute);
@@ -40,7 +42,8 @@ void SoundSetVolume(bool mute);
 int SoundGetEvent();
 // Stops whatever plays; the graph stays for the next track.
 void SoundStop();
-// Releases every interface of the graph; safe to call again. COM stays initialised.
+// Releases every interface of the graph and the current source, so that nothing holds the
+// track's file open any more; safe to call again. COM stays initialised.
 void SoundRelease();
 
 // The graph (not an added reference), for looking at it; null without one.

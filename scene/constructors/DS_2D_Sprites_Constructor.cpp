@@ -44,6 +44,12 @@ unsigned int NotNegative(int32_t value)
     return value < 0 ? 0u : static_cast<unsigned int>(value);
 }
 
+// A stored derived value, never below 0: a negative one has no parameter value of its own.
+float NotNegative(float value)
+{
+    return value < 0.0f ? 0.0f : value;
+}
+
 // A legacy fraction as the modern description keeps it: snapped to whole pixels of the present
 // object space, or as it stands while that space has no size.
 float SnappedFraction(float fraction, float size)
@@ -139,8 +145,8 @@ std::unique_ptr<DS_BaseSpriteProp> DS_2D_Sprites_Constructor::BuildModern()
             flow.reset(new DS_FlowConstructor);
         flow->speed = sqrtf(motion.y * motion.y + motion.x * motion.x);
         flow->angle.value = static_cast<unsigned int>(GetDirectionDegrees());
-        flow->sway.SetFromScaled(sway);
-        flow->swayFrequency.SetFromScaled(swayFrequency);
+        flow->sway.SetFromScaled(NotNegative(sway));
+        flow->swayFrequency.SetFromScaled(NotNegative(swayFrequency));
         flow->scaleMin = flowScaleMin;
         flow->scaleMax = 1.0f;
         d = std::move(flow);

@@ -124,8 +124,6 @@ void DS_FlowConstructor::UpdateSprite(DS_Sprite* sprite)
     const float baseY = swayY * sway.scaled + velocity.y;
     const float vx = baseX * sprite->scale + sprite->extraVelocity.x;
     const float vy = baseY * sprite->scale + sprite->extraVelocity.y;
-    sprite->velocityX = vx;
-    sprite->velocityY = vy;
 
     sprite->position.x += frameStep * vx;
     sprite->position.y += frameStep * vy;

@@ -20,12 +20,12 @@ void DS_3D_in_2D_array::LoadMeshAndTexture()
 {
     const TextureInfo picture = ResourceCache::GetTexture(leafDescription->texture, CurrentResourceCache);
     const MeshRecord mesh = ResourceCache::GetMesh(leafDescription->mesh, CurrentResourceCache, DX_V::PNT::Stride);
-    // A leaf without its picture would show as a bare shape: draw none rather than that.
-    if (!picture.texture || !mesh.Loaded())
-        return;
-
+    // The picture is optional: without one the renderer draws the leaves untextured.
     DS_MeshElement& m = *meshFrame;
     m.SetTexture(picture.texture.Get());
+    if (!mesh.Loaded())
+        return;
+
     m.vertices.buffer = mesh.vertexBuffer;
     m.vertices.count = mesh.vertexCount;
     m.indexBuffer = mesh.indexBuffer;

@@ -3,8 +3,9 @@
 // the clone's values. The light's renderer draws the mesh once per leaf (Draw3DArray).
 //
 // The leaves are made once, when the object is made; a later change of the count has no effect.
-// A leaf mesh or picture that cannot be made leaves the mesh frame without buffers: the leaves
-// still move (so the slide's random sequence stays the same) but nothing is drawn.
+// A leaf mesh that cannot be made leaves the mesh frame without buffers: the leaves still move
+// (so the slide's random sequence stays the same) but nothing is drawn. A leaf picture that
+// cannot be made leaves the frame without a texture, and the leaves are drawn untextured.
 #pragma once
 
 #include <memory>
@@ -26,8 +27,8 @@ public:
     void Update(float appTime) override;
     void SyncViewParams() override {}
 
-    // The picture and the mesh from the current resource cache. Without either, the frame keeps
-    // no buffers and no texture.
+    // The picture and the mesh from the current resource cache, each taken when it loaded: the
+    // frame keeps no texture without the picture and no buffers without the mesh.
     void LoadMeshAndTexture();
     // Adds leaves up to the (capped) count, or removes the oldest beyond it. A new leaf turns
     // about the mesh's centre.

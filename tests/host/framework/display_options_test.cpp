@@ -529,3 +529,27 @@ TEST_F(DisplayOptionsDialog, SinglePageActsOnTheFirstMonitor)
     Command(IDCANCEL);
     EXPECT_EQ(Edited(Adapter(0)), std::make_tuple(800u, 600u, D3DFMT_X8R8G8B8, 0, 0));
 }
+
+TEST_F(DisplayOptionsDialog, ThePreferredModeIsFoundBySizeAndFormat)
+{
+    // The same size in both colour depths: the stored format picks the entry.
+    const struct {
+        D3DFORMAT stored;
+        LRESULT selected;
+    } cases[] = {{D3DFMT_R5G6B5, 2}, {D3DFMT_X8R8G8B8, 1}, {D3DFMT_A8R8G8B8, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stored);
+        SaverAdapter& adapter = Adapter(0);
+        adapter.kindCount = 0;
+        GiveKind(adapter, D3DDEVTYPE_HAL, {ModeEntry(800, 600), ModeEntry(800, 600, D3DFMT_R5G6B5)});
+        adapter.preferredWidth = 800;
+        adapter.preferredHeight = 600;
+        adapter.preferredFormat = c.stored;
+        Open(kMultiAdapterDialogId);
+        EXPECT_EQ(ModeItems(), (std::vector<std::wstring>{L"Automatic", L"800 by 600, 32 bit color",
+                                                          L"800 by 600, 16 bit color"}));
+        EXPECT_EQ(ModeSelection(), c.selected);
+        DestroyWindow(dialog_);
+        dialog_ = nullptr;
+    }
+}

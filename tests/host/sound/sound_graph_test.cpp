@@ -224,6 +224,57 @@ TEST_F(SoundGraphTest, TenPlaysEachPlayAloneAndTheGraphStaysSmall)
     EXPECT_EQ(completions, 1);
 }
 
+// A track that only the graph's own RenderFile could play: its source filter is the current one,
+// and the next track takes it out of the graph with its open file.
+TEST_F(SoundGraphTest, ATrackPlayedThroughRenderFileLeavesWithTheNextTrack)
+{
+    ASSERT_EQ(SoundPlayFile(ClipPath().c_str()), 1);
+    EXPECT_EQ(GraphState(), State_Running);
+    ComRef<IBaseFilter> fallbackSource = FileSource();
+    ASSERT_TRUE(fallbackSource);
+
+    const DS_AudioFile next = Track(L"next", ClipPath());
+    ASSERT_TRUE(SoundPlay(&next));
+    EXPECT_EQ(GraphState(), State_Running);
+    EXPECT_EQ(ReleaseAndNull(fallbackSource), 0u) << "the first track's source filter was not released";
+    EXPECT_LE(FilterCount(), 4);
+}
+
+// After the release nothing of the graph holds the playing track's file: the reference taken
+// here is the filter's last, and the file can be deleted.
+TEST_F(SoundGraphTest, ReleaseLetsGoOfThePlayingTracksFile)
+{
+    wchar_t folder[MAX_PATH] = {};
+    ASSERT_NE(GetTempPathW(MAX_PATH, folder), 0u);
+    const std::wstring copy = std::wstring(folder) + L"lanternwork_release_test.wav";
+    const struct {
+        const char* way;
+        std::function<bool(const std::wstring&)> play;
+    } cases[] = {
+        {"SoundPlay",
+         [](const std::wstring& path) {
+             const DS_AudioFile track = Track(L"copy", path);
+             return SoundPlay(&track);
+         }},
+        {"SoundPlayFile", [](const std::wstring& path) { return SoundPlayFile(path.c_str()) == 1; }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.way);
+        ASSERT_EQ(SoundInit(window_), 1);
+        ASSERT_TRUE(CopyFileW(ClipPath().c_str(), copy.c_str(), FALSE));
+        ASSERT_TRUE(c.play(copy));
+        EXPECT_EQ(GraphState(), State_Running);
+        ComRef<IBaseFilter> source = FileSource();
+        ASSERT_TRUE(source);
+
+        SoundRelease();
+        EXPECT_EQ(SoundGraph(), nullptr);
+        EXPECT_EQ(ReleaseAndNull(source), 0u) << "something still holds the track's source filter";
+        EXPECT_TRUE(DeleteFileW(copy.c_str())) << "the track's file is still open";
+        DeleteFileW(copy.c_str());
+    }
+}
+
 TEST_F(SoundGraphTest, CompletionAdvancesThePlaylistAndWraps)
 {
     DocumentPlan plan;

@@ -212,4 +212,51 @@ TEST_F(FishMotion, GhostFadesBetweenItsBoundsAndRespawnsWhenFadedOut)
     EXPECT_EQ(s.colour, 0x00FF0000u);
 }
 
+// Which way a sprite faces is the sign of its half width: negative faces left.
+TEST_F(FishMotion, ACourseChangeKeepsTheFacing)
+{
+    // A course change keeps the horizontal direction, so the sprite keeps facing the way it
+    // swims, for the fish and for the ghost that moves like it.
+    DS_FishConstructor fish;
+    DS_GhostConstructor ghost;
+    for (DS_FishConstructor* kind : {&fish, static_cast<DS_FishConstructor*>(&ghost)}) {
+        for (float vx : {-30.0f, 30.0f}) {
+            SCOPED_TRACE(testing::Message() << (kind == &fish ? "fish" : "ghost") << ", velocity x " << vx);
+            SetClock(*kind, 0.0f, 0.0f, 2.0f);
+            const float halfWidth = vx < 0.0f ? -20.0f : 20.0f;
+            DS_Sprite s = SpriteAt(320.0f, 240.0f, halfWidth, 10.0f, vx, 7.0f);
+            s.alpha = 0.5f;
+            s.lastEventTime = 0.99f;
+            // The course changes, and a new speed drawn without its direction would turn it round.
+            SeedWhere(3, [&](const std::vector<int>& r) { return Odd(r[0]) && (R(r[1]) < 0.5f) != (vx < 0.0f); });
+            kind->UpdateSprite(&s);
+            EXPECT_EQ(2.0f, s.lastEventTime);
+            EXPECT_EQ(vx < 0.0f, s.velocityX < 0.0f);
+            EXPECT_EQ(halfWidth, s.halfWidth);
+        }
+    }
+}
+
+TEST_F(FishMotion, ARespawnedGhostFacesItsNewCourse)
+{
+    // A ghost that fades out starts again with a new course, and faces the way it now swims,
+    // whichever way it faced before.
+    for (bool left : {true, false}) {
+        SCOPED_TRACE(left ? "new course to the left" : "new course to the right");
+        DS_GhostConstructor ghost;
+        ghost.size.value = 40;
+        SetClock(ghost, 0.5f, 0.5f);
+        DS_Sprite s = SpriteAt(320.0f, 240.0f, left ? 20.0f : -20.0f, 20.0f, left ? 10.0f : -10.0f, 0.0f);
+        s.alpha = 0.1f;
+        s.alphaRate = -0.66f;
+        const std::vector<int> v =
+            SeedWhere(5, [&](const std::vector<int>& r) { return (R(r[0]) < 0.5f) == left && R(r[0]) != 0.5f; });
+        ghost.UpdateSprite(&s);
+        EXPECT_FLOAT_EQ(-50.0f + R(v[0]) * 100.0f, s.velocityX);
+        EXPECT_FLOAT_EQ(R(v[2]) * 640.0f, s.position.x);
+        EXPECT_EQ(left ? -20.0f : 20.0f, s.halfWidth);
+        EXPECT_EQ(20.0f, s.halfHeight);
+    }
+}
+
 } // namespace

@@ -71,13 +71,23 @@ TEST_F(FlowTest, ANewSpeedTakesEffectInTheNextClone)
 
 TEST_F(FlowTest, SpritesMoveByTheirScale)
 {
-    for (float scale : {1.0f, 2.0f}) {
-        auto flow = Flow(90, 100.0f);
-        DS_Sprite s = SpriteAt(320, 240);
-        s.scale = scale;
-        StepFrame(*flow, s, 1);
-        EXPECT_NEAR(240.0f - 12.5f * scale, s.position.y, 1e-4) << scale;
-        EXPECT_NEAR(320.0f, s.position.x, 1e-4);
+    // One step of 1/8 s at speed 100: 12.5 pixels along the flow for each unit of scale, whichever
+    // way it runs.
+    struct Case {
+        unsigned int angle;
+        float dx, dy;
+    };
+    const Case cases[] = {{90, 0.0f, -12.5f}, {0, 12.5f, 0.0f}};
+    for (const Case& c : cases) {
+        for (float scale : {1.0f, 2.0f}) {
+            SCOPED_TRACE(testing::Message() << "angle " << c.angle << ", scale " << scale);
+            auto flow = Flow(c.angle, 100.0f);
+            DS_Sprite s = SpriteAt(320, 240);
+            s.scale = scale;
+            StepFrame(*flow, s, 1);
+            EXPECT_NEAR(320.0f + c.dx * scale, s.position.x, 1e-4);
+            EXPECT_NEAR(240.0f + c.dy * scale, s.position.y, 1e-4);
+        }
     }
 }
 
@@ -103,6 +113,36 @@ TEST_F(FlowTest, AFullRectangleWrapsAtANewRandomCrossPosition)
     EXPECT_EQ(644.0f, left.position.x);
 }
 
+TEST_F(FlowTest, AFullRectangleWrapsAboveTheTopAndPastTheRight)
+{
+    // Moving up out of the top: back in below the bottom at a new random x. Moving right out of
+    // the right edge: back in left of the left edge at a new random y. One draw each.
+    struct Case {
+        unsigned int angle;
+        float startX, startY, x, y;
+        bool newX;
+    };
+    const Case cases[] = {
+        {90, 100, -5.5f, 0, -5.5f - 12.5f + 480 + 10, true},
+        {0, 645.5f, 50, 645.5f + 12.5f - 640 - 10, 0, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.angle);
+        auto flow = Flow(c.angle, 100.0f);
+        DS_Sprite s = SpriteAt(c.startX, c.startY);
+        const std::vector<int> draws = SeedAndPeek(1, 2);
+        StepFrame(*flow, s, 1);
+        if (c.newX) {
+            EXPECT_FLOAT_EQ(R(draws[0]) * 640.0f, s.position.x);
+            EXPECT_NEAR(c.y, s.position.y, 1e-4);
+        } else {
+            EXPECT_NEAR(c.x, s.position.x, 1e-4);
+            EXPECT_FLOAT_EQ(R(draws[0]) * 480.0f, s.position.y);
+        }
+        EXPECT_EQ(draws[1], std::rand()) << "exactly one draw";
+    }
+}
+
 TEST_F(FlowTest, APartRectangleBouncesOnePixelInside)
 {
     // Rectangle rows 120 to 360: the sprite reflects and keeps the reflection while its base
@@ -125,6 +165,32 @@ TEST_F(FlowTest, APartRectangleBouncesOnePixelInside)
         StepFrame(*flow, s, 2);
         EXPECT_NEAR(c.y2, s.position.y, 1e-4);
         EXPECT_NEAR(c.extra1, s.extraVelocity.y, 1e-3);
+    }
+}
+
+TEST_F(FlowTest, APartRectangleBouncesSidewaysOnePixelInside)
+{
+    // Rectangle columns 160 to 480, the whole height: the sprite reflects off the side edges and
+    // keeps the reflection while its base motion stays the same.
+    struct Case {
+        unsigned int angle;
+        float startX, x1, extra1, x2;
+    };
+    const Case cases[] = {
+        {0, 476, 474, -200, 461.5f},   // right onto the right edge
+        {180, 164, 166, 200, 178.5f},  // left onto the left edge
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.angle);
+        auto flow = Flow(c.angle, 100.0f, 0.25f, 0.75f, 0.0f, 1.0f);
+        DS_Sprite s = SpriteAt(c.startX, 240);
+        StepFrame(*flow, s, 1);
+        EXPECT_NEAR(c.x1, s.position.x, 1e-4);
+        EXPECT_NEAR(c.extra1, s.extraVelocity.x, 1e-3);
+        EXPECT_NEAR(240.0f, s.position.y, 1e-4);
+        StepFrame(*flow, s, 2);
+        EXPECT_NEAR(c.x2, s.position.x, 1e-4);
+        EXPECT_NEAR(c.extra1, s.extraVelocity.x, 1e-3);
     }
 }
 
@@ -186,8 +252,13 @@ TEST_F(FlowTest, SwayDriftsAcrossTheFlow)
     std::srand(1);
     for (int k = 1; k <= 8; ++k)
         StepFrame(*flow, s, k);
+    // 8 steps of 1/8 s at 3.0 × -0.5 × perpendicular (-1, 0): 1.5 pixels to the right.
     EXPECT_EQ(320.0f + 1.5f, s.position.x);
-    EXPECT_EQ(1.5f, s.velocityX);
+    EXPECT_EQ(240.0f, s.position.y);
+    // The frame's velocity stays within the step: the sprite's own velocity fields are not the
+    // flow's.
+    EXPECT_EQ(0.0f, s.velocityX);
+    EXPECT_EQ(0.0f, s.velocityY);
     EXPECT_EQ(41, std::rand()) << "a frequency of 0 never draws";
 }
 

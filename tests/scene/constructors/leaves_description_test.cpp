@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "../SceneFixtures.h"
+#include "SpriteKindFixtures.h"
 #include "scene/constructors/DS_3D_in_2D_array_Constructor.h"
 #include "tools/docwriter/DocumentWriter.h"
 
@@ -157,12 +158,7 @@ TEST(LeavesDescription, WritesWhatItReads)
 
 TEST(LeavesDescription, DamagedRecordsAreDocumentErrors)
 {
-    const std::vector<uint8_t> whole = HandRecord(L"A", L"B");
-    // Cut inside the base record's title, version and tag, and inside the angle.
-    for (size_t cut : {size_t(3), size_t(8), size_t(40), size_t(56)}) {
-        std::vector<uint8_t> bytes(whole.begin(), whole.end() - cut);
-        EXPECT_ANY_THROW(ReadLeaves(bytes)) << "cut " << cut;
-    }
+    ExpectEveryTruncationFails(HandRecord(L"A", L"B"));
     // A texture claiming more bytes than the document holds.
     DocumentWriter w;
     w.String(L"DS_3D_in_2D_array_Constructor");
@@ -173,5 +169,5 @@ TEST(LeavesDescription, DamagedRecordsAreDocumentErrors)
     w.Int(0);
     w.String(L"");
     w.UInt(0x7FFFFFF0u);
-    EXPECT_ANY_THROW(ReadLeaves(w.bytes));
+    EXPECT_TRUE(ReadsAsDocumentError(w.bytes));
 }

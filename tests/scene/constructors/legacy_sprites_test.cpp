@@ -269,6 +269,35 @@ TEST_F(LegacySprites, DamagedNegativeValuesBecomeNothing)
     EXPECT_EQ(0u, d->stripFrameCount);
 }
 
+TEST_F(LegacySprites, DamagedNegativeSwayValuesBecomeNothing)
+{
+    // A flow's sway and sway frequency are stored derived values (3 and 0.25 per whole value):
+    // below 0 they keep the value 0, as count, size and speed do.
+    struct Case {
+        float sway, swayFrequency;
+        unsigned int swayValue, swayFrequencyValue;
+    };
+    const Case cases[] = {
+        {-3.0f, -1.0f, 0, 0},
+        {-0.1f, -0.25f, 0, 0},
+        {-3.0f, 0.5f, 0, 2},
+        {6.0f, -0.5f, 2, 0},
+    };
+    legacy.kind = kLegacyFlow;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "sway " << c.sway << ", frequency " << c.swayFrequency);
+        legacy.sway = c.sway;
+        legacy.swayFrequency = c.swayFrequency;
+        auto d = legacy.BuildModern();
+        auto* flow = dynamic_cast<DS_FlowConstructor*>(d.get());
+        ASSERT_TRUE(flow);
+        EXPECT_EQ(c.swayValue, flow->sway.value);
+        EXPECT_EQ(3.0f * c.swayValue, flow->sway.scaled);
+        EXPECT_EQ(c.swayFrequencyValue, flow->swayFrequency.value);
+        EXPECT_EQ(0.25f * c.swayFrequencyValue, flow->swayFrequency.scaled);
+    }
+}
+
 TEST_F(LegacySprites, TheAlternativeFlagTurnsOnTheAlphaPulse)
 {
     legacy.kind = kLegacyFish;
@@ -380,9 +409,14 @@ TEST(LegacySpriteWrite, WritesTheTitleRecordOnly)
     DS_2D_Sprites_Constructor d;
     d.title = L"old fish";
     d.kind = kLegacyFish;
+    d.count = 12;
+    d.size = 30;
     DocumentWriter written, expected;
     EXPECT_TRUE(d.Write(&written));
-    d.WriteRecord(&expected);
+    // The base record alone: its tag, version 1 and the title; none of the legacy fields.
+    expected.String(L"DS_ABObj_Constructor");
+    expected.UInt(1);
+    expected.String(L"old fish");
     EXPECT_EQ(expected.bytes, written.bytes);
 }
 

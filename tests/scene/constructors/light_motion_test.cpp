@@ -207,6 +207,36 @@ TEST_F(LightMotion, GodRayChangesDriftOnObjectTime)
     }
 }
 
+TEST_F(LightMotion, AFadedOutRayStartsAgainElsewhere)
+{
+    // Fading below its minimum, the ray is made anew: a new place and drift, then the minimum
+    // alpha, and it turns to fade in.
+    DS_GodRayConstructor ray;
+    ray.size.value = 40;
+    ray.alphaMin = 0.1f;
+    SetClock(ray, 0.2f, 0.2f);
+    DS_Sprite s = SpriteAt(100.0f, 300.0f, 3.0f, 3.0f, 5.0f, 0.0f);
+    s.alpha = 0.15f;
+    s.alphaRate = -1.0f;
+    s.lastEventTime = 0.2f; // no drift change this frame
+    const std::vector<int> v = SeedAndPeek(23, 4);
+    ray.UpdateSprite(&s);
+    EXPECT_FLOAT_EQ(R(v[0]) * 640.0f, s.position.x);
+    EXPECT_EQ(240.0f, s.position.y);
+    EXPECT_FLOAT_EQ(R(v[1]) * 20.0f - 10.0f, s.velocityX);
+    EXPECT_EQ(20.0f, s.halfWidth);
+    EXPECT_EQ(240.0f, s.halfHeight);
+    EXPECT_EQ(0.1f, s.alpha);
+    EXPECT_EQ(1.0f, s.alphaRate);
+    EXPECT_EQ(v[3], std::rand()) << "three draws: place, drift and the alpha that the minimum replaces";
+
+    // Above its minimum it only fades and drifts.
+    s.alpha = 0.5f;
+    ray.UpdateSprite(&s);
+    EXPECT_FLOAT_EQ(0.7f, s.alpha);
+    EXPECT_FLOAT_EQ(R(v[0]) * 640.0f + 0.2f * s.velocityX, s.position.x);
+}
+
 TEST_F(LightMotion, LightningStrikesInsideTheRectangleTiltedAndSometimesMirrored)
 {
     for (bool mirrored : {false, true}) {

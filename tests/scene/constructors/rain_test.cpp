@@ -46,6 +46,28 @@ TEST_F(RainTest, InitSpriteDrawsTheFlowsThreeThenAlphaAndStandsUpright)
     EXPECT_NEAR(1.0f, s.axisY.y, 1e-5);
 }
 
+TEST_F(RainTest, InModeZeroTheDropsAreNeitherTurnedNorTilted)
+{
+    // Only mode 1 turns the pictures along the fall; mode 0 keeps them as they are.
+    for (unsigned int angle : {270u, 0u, 135u}) {
+        SCOPED_TRACE(angle);
+        DS_RainConstructor d;
+        d.mode.value = 0;
+        d.angle.value = angle;
+        auto rain = CloneOf(d);
+        DS_Sprite s = SpriteAt(0, 0);
+        std::srand(1);
+        rain->InitSprite(&s);
+        for (int k = 0; k < 2; ++k) {
+            EXPECT_EQ(1.0f, s.axisX.x);
+            EXPECT_EQ(0.0f, s.axisX.y);
+            EXPECT_EQ(0.0f, s.axisY.x);
+            EXPECT_EQ(1.0f, s.axisY.y);
+            StepFrame(*rain, s, 1);
+        }
+    }
+}
+
 TEST(RainAlpha, PulseTurnsAtItsBounds)
 {
     struct Case {

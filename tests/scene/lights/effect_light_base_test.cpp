@@ -251,10 +251,23 @@ TEST_F(EffectBaseTest, ReleasedModeLetsTheDeviceResetAndANewOneDraws)
     EXPECT_EQ(kPicture, ReadBackBuffer().Rgb(128, 96));
 }
 
-// Without a device nothing is made or drawn, and nothing breaks.
-TEST(EffectBaseWithoutDevice, MakesAndDrawsNothing)
+// Without a current device nothing is made or drawn, and nothing breaks. The test's own device
+// stands aside meanwhile with marks of its own bound: it shows whether anything reached it.
+class EffectBaseWithoutDevice : public LightTest {};
+
+TEST_F(EffectBaseWithoutDevice, MakesAndDrawsNothing)
 {
-    IDirect3DDevice9* const device = CurrentDevice;
+    IDirect3DDevice9* const device = this->device();
+    ComRef<IDirect3DTexture9> markTexture;
+    ComRef<IDirect3DVertexBuffer9> markStream;
+    ASSERT_EQ(D3D_OK, device->CreateTexture(1, 1, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, markTexture.Out(), nullptr));
+    ASSERT_EQ(D3D_OK, device->CreateVertexBuffer(64, 0, 0, D3DPOOL_MANAGED, markStream.Out(), nullptr));
+    device->SetTexture(0, markTexture.Get());
+    device->SetStreamSource(0, markStream.Get(), 0, 16);
+    device->SetRenderState(D3DRS_TEXTUREFACTOR, 0x12345678);
+    device->AddRef();
+    const ULONG deviceRefs = device->Release();
+
     CurrentDevice = nullptr;
     {
         DS_NoEffectLight light;
@@ -264,8 +277,32 @@ TEST(EffectBaseWithoutDevice, MakesAndDrawsNothing)
         light.DrawBackgroundNoZWrite();
         light.DrawBars();
         light.DrawObjects({});
+
+        // Nothing made: no picture, no buffer, no handle picture.
+        EXPECT_FALSE(light.background.texture);
+        EXPECT_FALSE(light.screenQuad.vertices.buffer);
+        EXPECT_FALSE(light.screenQuad.texture);
+        for (const DS_ScreenQuad& bar : light.bars)
+            EXPECT_FALSE(bar.vertices.buffer);
+        for (const ComRef<IDirect3DTexture9>& handle : light.handleTextures)
+            EXPECT_FALSE(handle);
     }
     CurrentDevice = device;
+
+    // Nothing reached the device: no object made on it, its bindings and states as they were.
+    device->AddRef();
+    EXPECT_EQ(deviceRefs, device->Release());
+    ComRef<IDirect3DBaseTexture9> bound;
+    device->GetTexture(0, bound.Out());
+    EXPECT_EQ(static_cast<IDirect3DBaseTexture9*>(markTexture.Get()), bound.Get());
+    ComRef<IDirect3DVertexBuffer9> stream;
+    UINT offset = 0, stride = 0;
+    device->GetStreamSource(0, stream.Out(), &offset, &stride);
+    EXPECT_EQ(markStream.Get(), stream.Get());
+    EXPECT_EQ(16u, stride);
+    DWORD factor = 0;
+    device->GetRenderState(D3DRS_TEXTUREFACTOR, &factor);
+    EXPECT_EQ(0x12345678u, factor);
 }
 
 } // namespace

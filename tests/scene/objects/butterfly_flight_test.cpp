@@ -182,24 +182,31 @@ TEST_F(ButterflyFlight, SizeScalesTheBody)
 
 TEST_F(ButterflyFlight, BodyWorldIsTheFlightChain)
 {
-    // A frame in level flight facing 30°, forward 60: no roll, the slow-flight pitch of 6°.
-    butterfly->heading = EasedValue(30.0f, 30.0f, 350.0f);
-    butterfly->forward = EasedValue(60.0f, 60.0f, 350.0f);
-    D3DXMatrixScaling(&body.local, 0.5f, 0.5f, 0.5f);
-    Frame();
-    const float flap = butterfly->flapAngle;
-    const float deg = 2.0f * D3DX_PI / 360.0f;
-    D3DXMATRIX size, bob, tilt, pitch, heading, position;
-    D3DXMatrixIdentity(&size); // size 100
-    D3DXMatrixTranslation(&bob, 0.0f, flap * -3.0f / 45.0f, 0.0f);
-    D3DXMatrixRotationX(&tilt, 10.0f * deg);
-    D3DXMatrixRotationX(&pitch, 6.0f * deg);
-    D3DXMatrixRotationY(&heading, 30.0f * deg);
-    D3DXMatrixTranslation(&position, butterfly->x, butterfly->y, 0.0f);
-    ExpectMatrixNear(size * bob * tilt * pitch * heading * body.local * position, body.world, 1e-4f);
-    // One step along the heading: x by cos 30° × 60 / 64, y by the vertical speed 50 / 64.
-    EXPECT_NEAR(320.0f + std::cos(30.0f * deg) * 60.0f * kStep, butterfly->x, 1e-4f);
-    EXPECT_NEAR(240.0f + 50.0f * kStep, butterfly->y, 1e-4f);
+    // A frame in level flight facing 30°, forward 60: no roll, the slow-flight pitch of 6°. The
+    // size scales the model first, so it changes neither where the butterfly is nor how it flies.
+    for (unsigned int sizePercent : {100u, 50u, 200u}) {
+        SCOPED_TRACE(testing::Message() << "size " << sizePercent);
+        description.size.SetValue(sizePercent, nullptr);
+        PlaceAtCentre();
+        butterfly->heading = EasedValue(30.0f, 30.0f, 350.0f);
+        butterfly->forward = EasedValue(60.0f, 60.0f, 350.0f);
+        D3DXMatrixScaling(&body.local, 0.5f, 0.5f, 0.5f);
+        Frame();
+        const float flap = butterfly->flapAngle;
+        const float deg = 2.0f * D3DX_PI / 360.0f;
+        const float s = sizePercent / 100.0f;
+        D3DXMATRIX size, bob, tilt, pitch, heading, position;
+        D3DXMatrixScaling(&size, s, s, s);
+        D3DXMatrixTranslation(&bob, 0.0f, flap * -3.0f / 45.0f, 0.0f);
+        D3DXMatrixRotationX(&tilt, 10.0f * deg);
+        D3DXMatrixRotationX(&pitch, 6.0f * deg);
+        D3DXMatrixRotationY(&heading, 30.0f * deg);
+        D3DXMatrixTranslation(&position, butterfly->x, butterfly->y, 0.0f);
+        ExpectMatrixNear(size * bob * tilt * pitch * heading * body.local * position, body.world, 1e-4f);
+        // One step along the heading: x by cos 30° × 60 / 64, y by the vertical speed 50 / 64.
+        EXPECT_NEAR(320.0f + std::cos(30.0f * deg) * 60.0f * kStep, butterfly->x, 1e-4f);
+        EXPECT_NEAR(240.0f + 50.0f * kStep, butterfly->y, 1e-4f);
+    }
 }
 
 TEST_F(ButterflyFlight, TurningBanksIntoTheTurnAndLevelsOut)
