@@ -58,6 +58,9 @@ bool WaitUntil(Condition done, DWORD milliseconds)
     }
     return true;
 }
+// Waits until the window's thread takes messages (a process that is still starting up answers
+// none); whether it answered within the time.
+bool WaitUntilAnswering(HWND window, DWORD milliseconds);
 // Presses a dialog button by posting its command (never sending: a button may open a modal loop).
 void PostButtonClick(HWND dialog, int controlId);
 

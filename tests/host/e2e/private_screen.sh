@@ -43,6 +43,7 @@ cleanup() {
     kill "$xvfb" 2>/dev/null || true
     wait "$xvfb" 2>/dev/null || true
   fi
+  [[ -n ${temp_unix:-} ]] && rm -rf "$temp_unix"
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -64,6 +65,16 @@ mkdir -p "$work/prefix"
 cp -a "$source_prefix"/*.reg "$source_prefix/dosdevices" "$work/prefix/"
 [[ -e "$source_prefix/.update-timestamp" ]] && cp -a "$source_prefix/.update-timestamp" "$work/prefix/"
 ln -s "$source_prefix/drive_c" "$work/prefix/drive_c"
+
+# A temporary folder of its own inside the shared C: drive, so that what the program writes there
+# (the sound copies of a show, copies of the program) never meets another desktop's files.
+temp_windows=$(sed -n 's/^"TEMP"="\(.*\)"$/\1/p' "$work/prefix/user.reg" | head -n 1)
+if [[ $temp_windows == [Cc]:* ]]; then
+  temp_name=$(basename "$work")
+  temp_unix="$source_prefix/drive_c$(sed 's/^..//; s/\\\\/\//g' <<<"$temp_windows")/$temp_name"
+  mkdir -p "$temp_unix"
+  sed -i "s/^\(\"TE\?MP\"=\".*\)\"$/\1\\\\\\\\$temp_name\"/" "$work/prefix/user.reg"
+fi
 
 export WINEPREFIX="$work/prefix" DISPLAY=":$display"
 for variable in "${variables[@]}"; do

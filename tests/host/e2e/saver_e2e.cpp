@@ -83,6 +83,8 @@ TEST_F(SaverEndToEnd, TestModeOpensAClearedWindowAndEndsWhenItCloses)
     ASSERT_TRUE(saver.Start(L"/t", OneColourProgram()));
     HWND window = saver.WaitForWindow(kSaverClass, kStartTime);
     ASSERT_NE(window, nullptr);
+    // Once the slide shows, the saver's loop runs and answers the title's query.
+    EXPECT_TRUE(WaitForColour(window, kSlideColour, 10000)) << "the device never showed the slide";
 
     EXPECT_EQ(WindowText(window), ProgramString(1000));
     RECT client;
@@ -91,7 +93,6 @@ TEST_F(SaverEndToEnd, TestModeOpensAClearedWindowAndEndsWhenItCloses)
     EXPECT_EQ(client.bottom, 400);
     const LONG style = GetWindowLongW(window, GWL_STYLE);
     EXPECT_EQ(style & (WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX), WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX);
-    EXPECT_TRUE(WaitForColour(window, kSlideColour, 10000)) << "the device never showed the slide";
 
     // Keys and clicks do not end the test window.
     PostMessageW(window, WM_KEYDOWN, VK_SPACE, 0);
@@ -111,6 +112,7 @@ TEST_F(SaverEndToEnd, TestModeEndsOnASuspendRequest)
     ASSERT_TRUE(saver.Start(L"-T"));
     HWND window = saver.WaitForWindow(kSaverClass, kStartTime);
     ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(WaitUntilAnswering(window, kStartTime)) << "the saver never took a message";
     PostMessageW(window, WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
     DWORD code = 1;
     ASSERT_TRUE(saver.WaitForExit(10000, &code));
