@@ -18,6 +18,12 @@ status=0
 # that fails is therefore run once more; a real fault fails both times and is reported.
 ctest --output-on-failure --timeout 300 -j "${LW_TEST_JOBS:-4}" --repeat until-pass:2 "$@" || status=$?
 
+# A retry must not hide a flaky test: every test that passed only on its second run is named.
+retried=$(awk -f "$root/scripts/passed_on_retry.awk" "$build/Testing/Temporary/LastTest.log" 2>/dev/null || true)
+if [[ -n "$retried" ]]; then
+  echo "Passed only on the second run (failed the first time):"
+  sed 's/^/  /' <<<"$retried"
+fi
 # What the device here offers, from the probe test's output.
 grep -h '^\[probe\]' "$build/Testing/Temporary/LastTest.log" 2>/dev/null | awk '!seen[$0]++' || true
 exit $status

@@ -997,8 +997,9 @@ TEST_P(ShowOnScreens, EverySlideShowsItsObjectsMovingWhereTheFitPutsThePicture)
         for (int k = 0; k < 2; ++k) {
             const float until = 4.0f + k;
             with[k] = DrawFrames(*light, k == 0 ? step : 4.0f + step, until, step);
-            if (k == 0)
+            if (k == 0) {
                 EXPECT_FALSE(SaveBackBufferPng(device, name).empty());
+            }
             objects.TakeOut();
             without[k] = DrawFrames(*light, until, until);
             objects.PutBack();

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "tools/effects/Fx2Writer.h"
+const char* const kHeatHazePixelShaderProfile = "ps_2_0";
 
 // Registers: c5 stenght, c6 and c7 Offset, c8 and c9 bump_scale, c10 the shader's own numbers;
 // s0 the frame, s1 the bump map.
@@ -48,24 +48,22 @@ std::vector<uint32_t> AssembleHeatHazePixelShader(std::string& error)
     std::vector<uint32_t> tokens(code->GetBufferSize() / 4);
     std::memcpy(tokens.data(), code->GetBufferPointer(), tokens.size() * 4);
     code->Release();
+    return fx2::WithConstantTable(tokens, HeatHazeConstants(), kHeatHazePixelShaderProfile);
+}
 
-    using fx2::Constant;
-    const std::vector<Constant> constants = {
+std::vector<fx2::Constant> HeatHazeConstants()
+{
+    return {
         {"stenght", fx2::kFloatRegisters, 5, 1, fx2::kScalar, fx2::kFloat, 1, 1, 1},
         {"Offset", fx2::kFloatRegisters, 6, 2, fx2::kVector, fx2::kFloat, 1, 2, 2},
         {"bump_scale", fx2::kFloatRegisters, 8, 2, fx2::kVector, fx2::kFloat, 1, 2, 2},
         {"SceneSampler", fx2::kSamplerRegisters, 0, 1, fx2::kObject, fx2::kSampler2D, 1, 1, 1},
         {"BumpSampler", fx2::kSamplerRegisters, 1, 1, fx2::kObject, fx2::kSampler2D, 1, 1, 1},
     };
-    return fx2::WithConstantTable(tokens, constants, "ps_2_0");
 }
 
-std::vector<uint8_t> BuildHeatHazeEffect(std::string& error)
+fx2::Effect HeatHazeEffectLayout()
 {
-    std::vector<uint32_t> shader = AssembleHeatHazePixelShader(error);
-    if (shader.empty())
-        return {};
-
     using fx2::State;
     constexpr uint32_t kClamp = 3, kWrap = 1, kLinear = 2, kNoFilter = 0, kCullNone = 1;
     auto sampler = [&](const char* name, const char* texture, uint32_t address) {
@@ -88,7 +86,19 @@ std::vector<uint8_t> BuildHeatHazeEffect(std::string& error)
     fx2::Pass pass{"P0",
                    {State::Value(fx2::kZEnable, 0), State::Value(fx2::kCullMode, kCullNone),
                     State::Value(fx2::kAlphaBlendEnable, 0), State::Shader(fx2::kVertexShaderState, {}),
-                    State::Shader(fx2::kPixelShaderState, std::move(shader))}};
+                    State::Shader(fx2::kPixelShaderState, {})}};
     effect.techniques = {{"BumpmapDistortLow2", {pass}}};
+    return effect;
+}
+
+std::vector<uint8_t> BuildHeatHazeEffect(std::string& error)
+{
+    std::vector<uint32_t> shader = AssembleHeatHazePixelShader(error);
+    if (shader.empty())
+        return {};
+    fx2::Effect effect = HeatHazeEffectLayout();
+    for (fx2::State& state : effect.techniques.front().passes.front().states)
+        if (state.id == fx2::kPixelShaderState)
+            state.code = std::move(shader);
     return fx2::WriteFx2(effect);
 }

@@ -8,8 +8,20 @@
 #include <string>
 #include <vector>
 
+#include "tools/effects/Fx2Writer.h"
+
 // The assembly of DistortPS (ps_2_0).
 extern const char* const kHeatHazePixelShaderText;
+
+// The profile of DistortPS, as heat_haze.fx compiles it.
+extern const char* const kHeatHazePixelShaderProfile;
+
+// The constant table of DistortPS: the registers of its parameters and samplers.
+std::vector<fx2::Constant> HeatHazeConstants();
+
+// The effect's parameters and its technique, with an empty pixel shader in the pass (the shader
+// state's code is what BuildHeatHazeEffect fills in).
+fx2::Effect HeatHazeEffectLayout();
 
 // The assembled pixel shader with its constant table; empty when it does not assemble, and
 // then `error` holds the assembler's message.

@@ -1,6 +1,8 @@
 // The heat haze of the fire light (resource 63 of common_res.dll), as HLSL: the readable
 // definition of the compiled effect that lw_effectgen writes (HeatHazeEffect.cpp holds the same
 // pixel shader in assembly, register for register, because the build has no effect compiler).
+// HeatHazeSources.* (tests/tools) hold that table to this file: technique, pass and its states,
+// parameters, sampler states and registers must agree.
 //
 // The frame (SceneTex, the picture stretched over a back-buffer-sized target) is looked up
 // through two samples of a scrolling bump map; their red and green channels, centred on 0.5,
@@ -11,7 +13,7 @@
 texture SceneTex;
 texture Bumpmap;
 
-sampler SceneSampler = sampler_state
+sampler SceneSampler : register(s0) = sampler_state
 {
     Texture = <SceneTex>;
     AddressU = Clamp;
@@ -21,7 +23,7 @@ sampler SceneSampler = sampler_state
     MipFilter = None;
 };
 
-sampler BumpSampler = sampler_state
+sampler BumpSampler : register(s1) = sampler_state
 {
     Texture = <Bumpmap>;
     AddressU = Wrap;

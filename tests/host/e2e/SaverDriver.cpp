@@ -139,6 +139,12 @@ void Pump(DWORD milliseconds)
     } while (GetTickCount() - start < milliseconds);
 }
 
+bool WaitUntilAnswering(HWND window, DWORD milliseconds)
+{
+    return WaitUntil([&] { return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 1000, nullptr) != 0; },
+                     milliseconds);
+}
+
 void PostButtonClick(HWND dialog, int controlId)
 {
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(controlId, BN_CLICKED),

@@ -46,6 +46,21 @@ std::vector<std::wstring> ChildTexts(HWND window, const wchar_t* className);
 // Handles this thread's messages for a while (a window that hosts a saver's window must answer
 // its messages).
 void Pump(DWORD milliseconds);
+// Checks `done` every 100 ms until it holds or the time is up; whether it held at the end.
+template <class Condition>
+bool WaitUntil(Condition done, DWORD milliseconds)
+{
+    const DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start >= milliseconds)
+            return false;
+        Sleep(100);
+    }
+    return true;
+}
+// Waits until the window's thread takes messages (a process that is still starting up answers
+// none); whether it answered within the time.
+bool WaitUntilAnswering(HWND window, DWORD milliseconds);
 // Presses a dialog button by posting its command (never sending: a button may open a modal loop).
 void PostButtonClick(HWND dialog, int controlId);
 

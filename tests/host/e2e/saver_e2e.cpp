@@ -34,11 +34,14 @@ std::vector<uint8_t> OneColourDocument()
     return BuildDocument(doc);
 }
 
-// The path of that copy, made on first use; empty when it could not be made.
+// The path of that copy, made on first use; empty when it could not be made. Tests run side by
+// side, each in a process of its own, so each makes a copy of its own, named after it.
 const std::wstring& OneColourProgram()
 {
     static const std::wstring path = [] {
-        const std::wstring copy = BesideTestProgram(L"e2e-one-colour.scr");
+        const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
+        const std::string name = test ? test->name() : "any";
+        const std::wstring copy = BesideTestProgram((L"e2e-one-colour-" + std::wstring(name.begin(), name.end()) + L".scr").c_str());
         return CopyWithResource(BesideTestProgram(L"lanternwork.scr"), copy, L"DDS", 107, OneColourDocument())
                    ? copy
                    : std::wstring();
@@ -81,6 +84,8 @@ TEST_F(SaverEndToEnd, TestModeOpensAClearedWindowAndEndsWhenItCloses)
     ASSERT_TRUE(saver.Start(L"/t", OneColourProgram()));
     HWND window = saver.WaitForWindow(kSaverClass, kStartTime);
     ASSERT_NE(window, nullptr);
+    // Once the slide shows, the saver's loop runs and answers the title's query.
+    EXPECT_TRUE(WaitForColour(window, kSlideColour, 10000)) << "the device never showed the slide";
 
     EXPECT_EQ(WindowText(window), ProgramString(1000));
     RECT client;
@@ -89,7 +94,6 @@ TEST_F(SaverEndToEnd, TestModeOpensAClearedWindowAndEndsWhenItCloses)
     EXPECT_EQ(client.bottom, 400);
     const LONG style = GetWindowLongW(window, GWL_STYLE);
     EXPECT_EQ(style & (WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX), WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX);
-    EXPECT_TRUE(WaitForColour(window, kSlideColour, 10000)) << "the device never showed the slide";
 
     // Keys and clicks do not end the test window.
     PostMessageW(window, WM_KEYDOWN, VK_SPACE, 0);
@@ -109,6 +113,7 @@ TEST_F(SaverEndToEnd, TestModeEndsOnASuspendRequest)
     ASSERT_TRUE(saver.Start(L"-T"));
     HWND window = saver.WaitForWindow(kSaverClass, kStartTime);
     ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(WaitUntilAnswering(window, kStartTime)) << "the saver never took a message";
     PostMessageW(window, WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
     DWORD code = 1;
     ASSERT_TRUE(saver.WaitForExit(10000, &code));
@@ -246,8 +251,13 @@ TEST_F(SaverWithSettings, LeaveBlackKeepsTheFullScreenBlackWithoutAnError)
     ASSERT_TRUE(saver.Start(L"/s"));
     HWND window = saver.WaitForWindow(kSaverClass, kStartTime);
     ASSERT_NE(window, nullptr);
-    Sleep(1500);
-    const ScreenImage shot = CaptureScreen(RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
+    // The screen turns black once the saver's window has painted.
+    const RECT screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    ScreenImage shot;
+    WaitUntil([&] {
+        shot = CaptureScreen(screen);
+        return shot.Count(0x000000) == shot.pixels.size();
+    }, 10000);
     EXPECT_EQ(shot.Count(0x000000), shot.pixels.size()) << "not all black";
     PostMessageW(window, WM_KEYDOWN, VK_SPACE, 0);
     EXPECT_TRUE(saver.WaitForExit(10000));
@@ -342,8 +352,8 @@ TEST_F(SmallScreen, FullScreenShowsAMovingErrorBox)
     ASSERT_GE(left1, 0) << "no error box";
     EXPECT_TRUE(ShowsErrorBox(first));
     EXPECT_LT(first.Count(0xFFFFFF), 300u * 150u);
-    Sleep(1000);
-    const int left2 = whiteBoxLeft(second);
+    int left2 = left1;
+    WaitUntil([&] { return (left2 = whiteBoxLeft(second)) != left1; }, 5000);
     EXPECT_NE(left1, left2) << "the box did not move";
 
     PostMessageW(window, WM_KEYDOWN, VK_SPACE, 0);
@@ -679,12 +689,20 @@ TEST_F(SaverEndToEnd, TheShowPlaysWhateverTheResourceLibrary)
         ASSERT_TRUE(saver.Start(L"/t", folder + L"\\lanternwork.scr", folder));
         HWND window = saver.WaitForWindow(kSaverClass, kStartTime);
         ASSERT_NE(window, nullptr);
-        Sleep(5000);  // past the first slide's fade-in
+        // The first slide fades in from black: waited for until most of the window is lit.
+        auto litPixels = [](const ScreenImage& image) {
+            size_t lit = 0;
+            for (uint32_t p : image.pixels)
+                lit += ((p >> 16) & 0xFF) > 40 || ((p >> 8) & 0xFF) > 40 || (p & 0xFF) > 40;
+            return lit;
+        };
+        ScreenImage shot;
+        WaitUntil([&] {
+            shot = CaptureScreen(ClientOnScreen(window));
+            return !saver.Running() || litPixels(shot) > shot.pixels.size() / 2 || ShowsErrorBox(shot);
+        }, 15000);
         ASSERT_TRUE(saver.Running()) << "the saver ended";
-        const ScreenImage shot = CaptureScreen(ClientOnScreen(window));
-        size_t lit = 0;
-        for (uint32_t p : shot.pixels)
-            lit += ((p >> 16) & 0xFF) > 40 || ((p >> 8) & 0xFF) > 40 || (p & 0xFF) > 40;
+        const size_t lit = litPixels(shot);
         EXPECT_GT(lit, shot.pixels.size() / 2) << "no picture";
         EXPECT_FALSE(ShowsErrorBox(shot)) << "the error box";
         PostMessageW(window, WM_CLOSE, 0, 0);
