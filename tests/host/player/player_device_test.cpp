@@ -138,7 +138,7 @@ TEST_F(PlayerDeviceTest, TwoPictureSlidesFadeThroughBlack)
     struct Frame {
         float t;
         uint32_t rgb;
-        int heldBefore;  // frames that hold the slide's clock, drawn just before this one
+        int heldBefore = 0;  // frames that hold the slide's clock, drawn just before this one
     };
     const Frame frames[] = {
         // The light's first frames hold the slide's clock, the one at 0.25 s starts it: black.

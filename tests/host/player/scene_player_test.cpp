@@ -185,7 +185,7 @@ TEST_F(ScenePlayerTest, TwoSlidesFadeHoldAndSwitchThroughBlack)
         float t;
         uint32_t slide;
         uint8_t alpha;
-        bool startsClock;  // the frames that hold the slide's clock come first
+        bool startsClock = false;  // the frames that hold the slide's clock come first
     };
     const Step steps[] = {
         // The light's first frames hold the slide's clock, the one at 0.5 s starts it: black.
