@@ -4,6 +4,7 @@
 
 #include "document/CurrentDevice.h"
 #include "document/ResourceBuffer.h"
+#include "document/ResourceLibrary.h"
 
 DS_DocResManager* CurrentDocResManager = nullptr;
 
@@ -157,7 +158,7 @@ void DS_DocResManager::GetEffect(const ResKey& key, ID3DXEffect** effect)
     if (refs.empty()) {
         refs.emplace_back(static_cast<int32_t>(static_cast<uint32_t>(key.stamp)), key.name);
         ResourceRef& ref = refs.back();
-        HMODULE module = key.name.empty() ? nullptr : LoadLibraryW(key.name.c_str()); // never freed
+        HMODULE module = LoadResourceLibrary(key.name);
         HRSRC info = module ? FindResourceW(module, MAKEINTRESOURCEW(static_cast<WORD>(ref.resourceId)), RT_RCDATA)
                             : nullptr;
         if (info) {

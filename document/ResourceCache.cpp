@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "document/CurrentDevice.h"
+#include "document/ResourceLibrary.h"
 
 ResourceCacheHandle* CurrentResourceCache = nullptr;
 
@@ -168,9 +169,7 @@ bool ResourceCache::GetLibrary(const std::wstring& name, ResourceCache* cache, H
         *module = found->second;
         return true;
     }
-    if (name.empty())
-        return false;
-    HMODULE loaded = LoadLibraryW(name.c_str());
+    HMODULE loaded = LoadResourceLibrary(name);
     if (!loaded)
         return false;
     cache->libraries_[name] = loaded;

@@ -7,6 +7,7 @@
 
 #include "document/Archive.h"
 #include "document/ResourceBuffer.h"
+#include "document/ResourceLibrary.h"
 
 namespace {
 
@@ -53,9 +54,7 @@ void ResourceRef::Write(DS_IOF_Virtual& archive, const ResourceRef& ref)
 
 bool ResourceRef::LoadFromLibrary()
 {
-    if (libraryName.empty())
-        return false;
-    HMODULE module = LoadLibraryW(libraryName.c_str()); // never freed
+    HMODULE module = LoadResourceLibrary(libraryName);
     if (!module)
         return false;
     HRSRC info = FindResourceW(module, MAKEINTRESOURCEW(static_cast<WORD>(resourceId)), L"DDS");

@@ -46,5 +46,19 @@ void SaveSettingsToRegistry(CD3DScreensaver& saver, const SettingsTable& table);
 // Dialog 106.
 INT_PTR HandleSettingsDialogMessage(CMoireScreensaver& app, HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-// Draws resource "DDS" 120 of the program at (12, 12) of the dialog's client area, natural size.
+// The picture's space in dialog 106, in dialog units: the left part of the dialog, beside the
+// option and information boxes. At the dialog's font of 8 points on a display of 96 DPI it is
+// about 120 pixels square, 12 pixels in from the corner; it grows with the dialog when Windows
+// scales the dialog's font for a monitor of higher DPI.
+constexpr RECT kDialogPictureSpace = {8, 7, 88, 81};
+
+// The largest rectangle of the picture's shape (`width` by `height`) inside `space`, centred in
+// it. A picture or a space without area gives an empty rectangle at the space's top-left corner.
+RECT FitPictureInSpace(const RECT& space, UINT width, UINT height);
+
+// Where dialog 106 shows a picture of `width` by `height` pixels: kDialogPictureSpace in the
+// dialog's own units, in client pixels, and the picture fitted in it.
+RECT DialogPictureRect(HWND dialog, UINT width, UINT height);
+
+// Draws resource "DDS" 120 of the program into its place in the dialog (DialogPictureRect).
 void DrawDialogPicture(HWND dialog);

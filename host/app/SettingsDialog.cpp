@@ -1,6 +1,6 @@
 // Dialog 106, the configuration dialog: OK keeps the settings, Cancel reads them back, one
-// button opens the display options and one the maker's web site; the program's picture is drawn
-// in its top-left corner.
+// button opens the display options and one the maker's web site; the program's picture fills
+// the space at its left.
 #include <windows.h>
 #include <objidl.h>
 #include <gdiplus.h>
@@ -14,10 +14,33 @@ namespace {
 
 constexpr int kDisplayOptionsButton = 1006;
 constexpr int kWebSiteButton = 1017;
-constexpr int kPictureLeft = 12;
-constexpr int kPictureTop = 12;
 
 } // namespace
+
+RECT FitPictureInSpace(const RECT& space, UINT width, UINT height)
+{
+    const int spaceWidth = space.right - space.left;
+    const int spaceHeight = space.bottom - space.top;
+    if (width == 0 || height == 0 || spaceWidth <= 0 || spaceHeight <= 0)
+        return RECT{space.left, space.top, space.left, space.top};
+    // As wide as the space, unless that makes the picture taller than the space.
+    int fittedWidth = spaceWidth;
+    int fittedHeight = MulDiv(spaceWidth, static_cast<int>(height), static_cast<int>(width));
+    if (fittedHeight > spaceHeight) {
+        fittedHeight = spaceHeight;
+        fittedWidth = MulDiv(spaceHeight, static_cast<int>(width), static_cast<int>(height));
+    }
+    const int left = space.left + (spaceWidth - fittedWidth) / 2;
+    const int top = space.top + (spaceHeight - fittedHeight) / 2;
+    return RECT{left, top, left + fittedWidth, top + fittedHeight};
+}
+
+RECT DialogPictureRect(HWND dialog, UINT width, UINT height)
+{
+    RECT space = kDialogPictureSpace;
+    MapDialogRect(dialog, &space); // dialog units to client pixels, by the dialog's own font
+    return FitPictureInSpace(space, width, height);
+}
 
 void DrawDialogPicture(HWND dialog)
 {
@@ -45,8 +68,9 @@ void DrawDialogPicture(HWND dialog)
             UINT height = 0;
             Gdiplus::DllExports::GdipGetImageWidth(image, &width);
             Gdiplus::DllExports::GdipGetImageHeight(image, &height);
-            Gdiplus::DllExports::GdipDrawImageRectI(graphics, image, kPictureLeft, kPictureTop,
-                                                   static_cast<INT>(width), static_cast<INT>(height));
+            const RECT place = DialogPictureRect(dialog, width, height);
+            Gdiplus::DllExports::GdipDrawImageRectI(graphics, image, place.left, place.top,
+                                                   place.right - place.left, place.bottom - place.top);
         }
         if (image)
             Gdiplus::DllExports::GdipDisposeImage(image);

@@ -198,9 +198,11 @@ HRESULT CD3DScreensaver::OpenSaverWindows()
         RECT rc = {};
         GetClientRect(parentWindow, &rc);
         AdjustWindowRect(&rc, WS_CHILD | WS_VISIBLE, FALSE);
+        // The program instance goes along as the creation parameter; the window procedure
+        // does not read it.
         mainWindow = CreateWindowW(kWindowClass, windowTitle, WS_CHILD | WS_VISIBLE, rc.left, rc.top,
                                    rc.right - rc.left, rc.bottom - rc.top, parentWindow, nullptr,
-                                   instance, nullptr);
+                                   instance, instance);
         if (mainWindow) {
             monitors[0].window = mainWindow;
             GetClientRect(mainWindow, &totalRectangle);

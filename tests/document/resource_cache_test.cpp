@@ -173,6 +173,29 @@ TEST_F(ResourceCacheTest, AMissingLibraryIsLookedForAgain)
     EXPECT_EQ(1u, cache.cache->LibraryCount());
 }
 
+// A resource library is mapped as resources only: its pictures, meshes and effects load through
+// each of the three ways in, and its entry point, which marks the environment, never runs.
+TEST_F(ResourceCacheTest, LibrariesAreMappedAsResourcesNotRun)
+{
+    const wchar_t* withEntryPoint = L"lw_entry_res.dll"; // the test library's content, plus code
+    const wchar_t* mark = L"LW_ENTRY_POINT_RAN";
+    ASSERT_EQ(0u, GetEnvironmentVariableW(mark, nullptr, 0));
+
+    TextureInfo picture = ResourceCache::GetTexture(ResourceRef(12, withEntryPoint), &cache);
+    EXPECT_TRUE(picture.texture);
+    EXPECT_EQ(4u, picture.width);
+    ResourceRef mesh(68, withEntryPoint);
+    EXPECT_TRUE(mesh.LoadFromLibrary());
+    EXPECT_TRUE(mesh.HasBytes());
+    DS_DocResManager manager;
+    ComRef<ID3DXEffect> effect;
+    manager.GetEffect(ResKey(withEntryPoint, 63), effect.Out());
+    EXPECT_TRUE(effect);
+
+    EXPECT_EQ(0u, GetEnvironmentVariableW(mark, nullptr, 0)) << "the library's entry point ran";
+    EXPECT_EQ(nullptr, GetModuleHandleW(withEntryPoint)) << "the library was loaded as a module";
+}
+
 TEST_F(ResourceCacheTest, AReloadReleasesThePreviousDocumentsPictures)
 {
     DocumentPlan plan;

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "host/app/BrowserCommand.h"
+#include "host/app/MoireScreensaver.h"
 #include "tests/support/BuiltProgram.h"
 #include "tests/support/TestPictures.h"
 #include "tools/docwriter/DocumentBuilder.h"
@@ -181,6 +182,26 @@ std::vector<uint8_t> DialogPicture()
     });
 }
 
+INT_PTR CALLBACK QuietDialog(HWND, UINT message, WPARAM, LPARAM)
+{
+    return message == WM_INITDIALOG;
+}
+
+// Where dialog 106 puts a 120 x 120 picture. Dialog 106 made here from the built program has the
+// saver's font, and so its units and its picture's place.
+RECT DialogPicturePlace()
+{
+    RECT place = {};
+    if (HMODULE program = LoadBuiltProgram()) {
+        if (HWND dialog = CreateDialogParamW(program, MAKEINTRESOURCEW(106), nullptr, QuietDialog, 0)) {
+            place = DialogPictureRect(dialog, 120, 120);
+            DestroyWindow(dialog);
+        }
+        FreeLibrary(program);
+    }
+    return place;
+}
+
 TEST(ProgramEndToEnd, ConfigureShowsDialogWithPictureAndWebSiteButtonAndCancelCloses)
 {
     constexpr wchar_t kKey[] = L"Software\\Quorvane\\Lanternwork\\Screensaver\\";
@@ -216,16 +237,24 @@ TEST(ProgramEndToEnd, ConfigureShowsDialogWithPictureAndWebSiteButtonAndCancelCl
     // Opening the dialog wrote the current settings.
     EXPECT_TRUE(ValueExists(kKey, L"AllScreensSame"));
 
-    // The picture: its frame at (12, 12) and its glowing disc in the middle, natural size.
+    // The picture in its place in the dialog's units: its frame at both corners, its glowing
+    // disc in the middle and its ground between them.
+    const RECT place = DialogPicturePlace();
+    const int side = place.right - place.left;
+    ASSERT_GT(side, 0);
+    // The dialog's pixel that shows the middle of the picture's pixel (x, y).
+    auto at = [&](int x, int y) {
+        return ClientPixel(dialog, place.left + (2 * x + 1) * side / 240, place.top + (2 * y + 1) * side / 240);
+    };
     RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     bool pictureShown = false;
     for (int i = 0; i < 30 && !pictureShown; ++i) {
         Sleep(100);
-        pictureShown = Near(ClientPixel(dialog, 12, 12), Rgb(kFrameColour)) &&
-                       Near(ClientPixel(dialog, 12 + 60, 12 + 60), Rgb(kDiscColour)) &&
-                       Near(ClientPixel(dialog, 12 + 10, 12 + 10), Rgb(kGroundColour));
+        pictureShown = Near(at(1, 1), Rgb(kFrameColour)) && Near(at(119, 119), Rgb(kFrameColour)) &&
+                       Near(at(60, 60), Rgb(kDiscColour)) && Near(at(10, 10), Rgb(kGroundColour));
     }
-    EXPECT_TRUE(pictureShown) << std::hex << ClientPixel(dialog, 12, 12) << " " << ClientPixel(dialog, 72, 72);
+    EXPECT_TRUE(pictureShown) << side << " pixels at (" << place.left << ", " << place.top << "): " << std::hex
+                              << at(1, 1) << " " << at(119, 119) << " " << at(60, 60) << " " << at(10, 10);
 
     PostMessageW(GetDlgItem(dialog, 1017), BM_CLICK, 0, 0);
     std::string written;

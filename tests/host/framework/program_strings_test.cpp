@@ -1,4 +1,5 @@
-// The program's string tables and embedded resources, read back from the built screensaver.
+// The program's string tables and embedded resources, read back from the built screensaver, and
+// the version resources of the program and its library.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "tests/support/BuiltProgram.h"
+#include "version.h"
 
 namespace {
 
@@ -133,4 +135,86 @@ TEST_F(ProgramStrings, ProgramCarriesItsApplicationManifest)
                              "publicKeyToken=\"6595b64144ccf1df\"", ">true/pm</dpiAware>",
                              ">PerMonitorV2, PerMonitor</dpiAwareness>", "processorArchitecture=\"amd64\""})
         EXPECT_NE(manifest.find(part), std::string::npos) << part;
+}
+
+// The Screen Saver Settings list a saver under string 1 of its file, else under the file name.
+TEST_F(ProgramStrings, SaverListNameIsStringOne)
+{
+    EXPECT_EQ(Load(1), L"Lanternwork");
+    EXPECT_NE(Load(1000).find(Load(1)), std::wstring::npos) << "the short name is not in the title";
+}
+
+namespace {
+
+// The version resource of a built file, read the way Windows reads it for the file's properties.
+class FileVersion {
+public:
+    explicit FileVersion(const std::wstring& path)
+    {
+        DWORD ignored = 0;
+        const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
+        if (size == 0)
+            return;
+        block_.resize(size);
+        if (!GetFileVersionInfoW(path.c_str(), 0, size, block_.data()))
+            block_.clear();
+    }
+    bool Present() const { return !block_.empty(); }
+    const VS_FIXEDFILEINFO* Fixed() const
+    {
+        void* info = nullptr;
+        UINT length = 0;
+        if (!Present() || !VerQueryValueW(block_.data(), L"\\", &info, &length) || length < sizeof(VS_FIXEDFILEINFO))
+            return nullptr;
+        return static_cast<const VS_FIXEDFILEINFO*>(info);
+    }
+    // A value of the U.S. English, UTF-16 string table; empty when there is none.
+    std::wstring Text(const wchar_t* name) const
+    {
+        void* text = nullptr;
+        UINT length = 0;
+        const std::wstring path = std::wstring(L"\\StringFileInfo\\040904B0\\") + name;
+        if (!Present() || !VerQueryValueW(block_.data(), path.c_str(), &text, &length) || length == 0)
+            return std::wstring();
+        return std::wstring(static_cast<const wchar_t*>(text)); // the length counts the terminator
+    }
+
+private:
+    std::vector<char> block_;
+};
+
+std::wstring Widened(const char* text)
+{
+    return std::wstring(text, text + std::char_traits<char>::length(text));
+}
+
+} // namespace
+
+// The program and its library carry the product's name and the build's one version number.
+TEST(BuiltFileVersions, ProgramAndLibraryNameTheProductAndItsVersion)
+{
+    const struct {
+        const wchar_t* file;
+        DWORD type;
+    } kFiles[] = {{L"lanternwork.scr", VFT_APP}, {L"common_res.dll", VFT_DLL}};
+    const DWORD versionMS = MAKELONG(LW_VERSION_MINOR, LW_VERSION_MAJOR);
+    const DWORD versionLS = MAKELONG(0, LW_VERSION_PATCH);
+    for (const auto& f : kFiles) {
+        SCOPED_TRACE(f.file);
+        const FileVersion version(BesideThisProgram(f.file));
+        ASSERT_TRUE(version.Present()) << "no version resource";
+        const VS_FIXEDFILEINFO* fixed = version.Fixed();
+        ASSERT_NE(fixed, nullptr);
+        EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);
+        EXPECT_EQ(fixed->dwFileVersionMS, versionMS);
+        EXPECT_EQ(fixed->dwFileVersionLS, versionLS);
+        EXPECT_EQ(fixed->dwProductVersionMS, versionMS);
+        EXPECT_EQ(fixed->dwProductVersionLS, versionLS);
+        EXPECT_EQ(fixed->dwFileType, f.type);
+        EXPECT_EQ(version.Text(L"ProductName"), L"Lanternwork");
+        EXPECT_EQ(version.Text(L"OriginalFilename"), f.file);
+        EXPECT_EQ(version.Text(L"FileVersion"), Widened(LW_VERSION_TEXT));
+        EXPECT_EQ(version.Text(L"ProductVersion"), Widened(LW_VERSION_TEXT));
+        EXPECT_NE(version.Text(L"FileDescription").find(L"Lanternwork"), std::wstring::npos);
+    }
 }

@@ -1,7 +1,9 @@
-// Start-up through the Direct3D factory: the codes it leaves in the error state.
+// Start-up through the Direct3D factory: the codes it leaves in the error state, and the
+// preview window it opens.
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <map>
 #include <string>
 
 #include "FakeDirect3D.h"
@@ -102,4 +104,41 @@ TEST_F(SaverStartup, ConfigureKeepsItsOwnerOnlyWhenTheHandleIsAWindow)
     stale.StartWithCommandLine(GetModuleHandleW(nullptr), withOwner.c_str()); // that window is gone
     EXPECT_EQ(stale.mode, SaverRunMode::Configure);
     EXPECT_EQ(stale.parentWindow, nullptr);
+}
+
+namespace {
+
+// The creation parameter of every window made on this thread while the hook is in place.
+std::map<HWND, void*> gCreationParameters;
+
+LRESULT CALLBACK RecordCreationParameter(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HCBT_CREATEWND)
+        gCreationParameters[reinterpret_cast<HWND>(wParam)] =
+            reinterpret_cast<CBT_CREATEWNDW*>(lParam)->lpcs->lpCreateParams;
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+}  // namespace
+
+// The preview window is a child of the control panel's window and is made with the program
+// instance as its creation parameter.
+TEST_F(SaverStartup, PreviewWindowIsMadeWithTheInstanceAsItsCreationParameter)
+{
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    HWND panel = CreateWindowW(L"STATIC", L"control panel", WS_POPUP, 0, 0, 152, 112, nullptr, nullptr,
+                               instance, nullptr);
+    ASSERT_NE(panel, nullptr);
+    HHOOK hook = SetWindowsHookExW(WH_CBT, RecordCreationParameter, nullptr, GetCurrentThreadId());
+    ASSERT_NE(hook, nullptr);
+    const std::wstring preview = L"x.scr /p " + std::to_wstring(reinterpret_cast<uintptr_t>(panel));
+    saver_.StartWithCommandLine(instance, preview.c_str());
+    UnhookWindowsHookEx(hook);
+
+    ASSERT_EQ(saver_.mode, SaverRunMode::Preview);
+    ASSERT_NE(saver_.mainWindow, nullptr);
+    EXPECT_EQ(GetParent(saver_.mainWindow), panel);
+    ASSERT_EQ(gCreationParameters.count(saver_.mainWindow), 1u);
+    EXPECT_EQ(gCreationParameters[saver_.mainWindow], static_cast<void*>(instance));
+    DestroyWindow(panel); // and with it the preview window
 }
