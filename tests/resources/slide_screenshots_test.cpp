@@ -53,6 +53,7 @@
 #include "tests/resources/PictureChecks.h"
 #include "tests/support/DeviceFixture.h"
 #include "tests/support/CountedEffectTextures.h"
+#include "tests/support/FabricatedDevice.h"
 #include "tests/support/ErrorBoxLook.h"
 
 namespace {
@@ -1040,6 +1041,7 @@ struct ResetCase {
     int32_t kind;
     const char* name;
     size_t defaultPoolObjects; // what the light holds in the default pool after a frame
+    bool makesRenderTargets;   // it draws through A8R8G8B8 render-target textures
 };
 
 void PrintTo(const ResetCase& c, std::ostream* out)
@@ -1048,9 +1050,9 @@ void PrintTo(const ResetCase& c, std::ostream* out)
 }
 
 const ResetCase kResetCases[] = {
-    {kSlidePicture, "Picture", 1},  {kSlideUnderwater, "Underwater", 1}, {kSlideLake, "Lake", 0},
-    {kSlideFire, "Fire", 1},        {kSlideRings, "WaterRings", 2},      {kSlideGlyphs, "GlyphRain", 0},
-    {kSlideGlassBall, "GlassBall", 2},
+    {kSlidePicture, "Picture", 1, true}, {kSlideUnderwater, "Underwater", 1, true}, {kSlideLake, "Lake", 0, true},
+    {kSlideFire, "Fire", 1, true},       {kSlideRings, "WaterRings", 2, false},     {kSlideGlyphs, "GlyphRain", 0, false},
+    {kSlideGlassBall, "GlassBall", 2, true},
 };
 
 class LightAcrossAReset : public ::testing::WithParamInterface<ResetCase>, public ShowOnDevice {
@@ -1115,6 +1117,37 @@ TEST_P(LightAcrossAReset, ReleasesEverythingAndANewLightDrawsAfterIt)
 }
 
 INSTANTIATE_TEST_SUITE_P(DefaultShow, LightAcrossAReset, ::testing::ValuesIn(kResetCases),
+                         [](const ::testing::TestParamInfo<ResetCase>& info) { return std::string(info.param.name); });
+
+// The device check asks for bump mapping and V8U8 textures, not for A8R8G8B8 render targets.
+// On a device without them each light that draws through one draws its slide without it (onto
+// the back buffer straight; the lake, whose bump map is made through one, as a still mirror),
+// without a refused call.
+class LightWithoutRenderTargets : public LightAcrossAReset {};
+
+TEST_P(LightWithoutRenderTargets, DrawsItsSlideStraight)
+{
+    const ResetCase& c = GetParam();
+    SlideRecord* slide = SlideOfKind(c.kind);
+    ASSERT_NE(nullptr, slide) << "the show has no slide of this kind";
+    FabricatedDevice lacking(testDevice.device());
+    lacking.missingRenderTargetFormats = {D3DFMT_A8R8G8B8};
+    std::unique_ptr<MutableLight> light = MakeLight(*slide);
+    ASSERT_NE(nullptr, light);
+    testDevice.device()->Clear(0, nullptr, D3DCLEAR_TARGET, D3DCOLOR_XRGB(255, 0, 255), 1.0f, 0);
+    const PixelImage screen = DrawFrames(*light, 0.01f, c.kind == kSlideGlyphs ? 2.0f : 0.05f);
+    EXPECT_EQ(c.makesRenderTargets, lacking.refusedTextures > 0);
+    EXPECT_EQ(0, lacking.refusedDraws);
+    EXPECT_EQ(0u, screen.Count(kMagenta)) << "clear colour left";
+    size_t lit = 0;
+    for (uint32_t pixel : screen.pixels)
+        lit += Lit(pixel);
+    EXPECT_GT(lit, screen.pixels.size() / (c.kind == kSlideGlyphs ? 100 : 4)) << "mostly black";
+    light->ReleaseDeviceResources();
+    light.reset();
+}
+
+INSTANTIATE_TEST_SUITE_P(DefaultShow, LightWithoutRenderTargets, ::testing::ValuesIn(kResetCases),
                          [](const ::testing::TestParamInfo<ResetCase>& info) { return std::string(info.param.name); });
 
 } // namespace
