@@ -129,4 +129,3 @@ DWORD SamplerStateOf(IDirect3DDevice9* device, DWORD sampler, D3DSAMPLERSTATETYP
     device->GetSamplerState(sampler, state, &v);
     return v;
 }
-
