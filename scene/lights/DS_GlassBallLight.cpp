@@ -168,8 +168,14 @@ HRESULT DS_GlassBallLight::BuildSphereBump()
 
 HRESULT DS_GlassBallLight::BuildCircleMask()
 {
-    return BuildTexture(circleMask, kCircleMaskSide, D3DFMT_A8, false,
-                        [](uint8_t* rows, int32_t pitch) { FillCircleMask(rows, pitch); });
+    // Not every device has D3DFMT_A8 (the device check does not ask for it); without a mask
+    // the rim pass would be skipped and the ball drawn square, so the mask then goes into the
+    // alpha of an A8R8G8B8 texture, which the rim pass reads alike.
+    if (SUCCEEDED(BuildTexture(circleMask, kCircleMaskSide, D3DFMT_A8, false,
+                               [](uint8_t* rows, int32_t pitch) { FillCircleMask(rows, pitch); })))
+        return S_OK;
+    return BuildTexture(circleMask, kCircleMaskSide, D3DFMT_A8R8G8B8, false,
+                        [](uint8_t* rows, int32_t pitch) { FillCircleMaskArgb(rows, pitch); });
 }
 
 HRESULT DS_GlassBallLight::BuildGradient()

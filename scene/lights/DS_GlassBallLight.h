@@ -103,6 +103,8 @@ public:
     // be made is left out; everything else is still made.
     void CreateResources(const std::wstring& pictureName);
     // Each releases and makes its managed texture again, filled; E_FAIL when it cannot be made.
+    // Without D3DFMT_V16U16 there is no sphere bump and the lens shows the scene unbent; the mask
+    // is A8, or A8R8G8B8 with the mask in its alpha on a device without A8.
     HRESULT BuildSphereBump();
     HRESULT BuildCircleMask();
     // From topColour to bottomColour; counted in `gradientBuilds`.

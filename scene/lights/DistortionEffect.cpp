@@ -104,3 +104,11 @@ void DistortionEffect::Draw(IDirect3DTexture9* frame)
     }
     effect->End();
 }
+
+void DistortionEffect::ClearTextures()
+{
+    if (!effect)
+        return;
+    effect->SetTexture("SceneTex", nullptr);
+    effect->SetTexture("Bumpmap", nullptr);
+}

@@ -14,7 +14,7 @@
 // DX_V::PT, under the device's WORLD, VIEW and PROJECTION.
 //
 // Without an effect Update and Draw do nothing. The owner drops and restores the effect's
-// device state around a reset (OnLostDevice, OnResetDevice).
+// device state around a reset (ClearTextures and OnLostDevice, then OnResetDevice).
 #pragma once
 
 #include <d3d9.h>
@@ -69,6 +69,9 @@ public:
     void Update(float t);
     // The quad drawn through every pass of "BumpmapDistortLow2", with `frame` as "SceneTex".
     void Draw(IDirect3DTexture9* frame);
+    // "SceneTex" and "Bumpmap" set to null. The effect holds a reference to each texture it is
+    // given, so the frame's render target is only let go once the effect lets go of it too.
+    void ClearTextures();
 
     ResKey bumpKey{L"common_res.dll", 62};
     ResKey effectKey{L"common_res.dll", 63};

@@ -244,7 +244,8 @@ void FakeLake2D::RebuildBumpMap()
     device->SetRenderTarget(0, level.Get());
     device->SetDepthStencilSurface(nullptr);
 
-    if (SUCCEEDED(device->BeginScene())) {
+    const bool drawn = SUCCEEDED(device->BeginScene());
+    if (drawn) {
         device->SetRenderState(D3DRS_ZENABLE, FALSE);
         device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
         // The heights as they are.
@@ -283,6 +284,9 @@ void FakeLake2D::RebuildBumpMap()
     device->SetViewport(&savedViewport);
     device->SetTexture(0, nullptr);
     device->SetStreamSource(0, nullptr, 0, 0);
+    // Without its pass the target holds nothing defined: the water keeps the bump map it has.
+    if (!drawn)
+        return;
 
     // D3DXComputeNormalMap and a D3DX conversion into V8U8 are done by our own code: the height
     // copy is read back, and the bump texels are written through CreateTexture and LockRect.

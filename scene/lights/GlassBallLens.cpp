@@ -77,6 +77,15 @@ void FillCircleMask(uint8_t* rows, int32_t pitch)
     }
 }
 
+void FillCircleMaskArgb(uint8_t* rows, int32_t pitch)
+{
+    for (uint32_t r = 0; r < kCircleMaskSide; ++r) {
+        uint32_t* row = reinterpret_cast<uint32_t*>(rows + static_cast<ptrdiff_t>(r) * pitch);
+        for (uint32_t c = 0; c < kCircleMaskSide; ++c)
+            row[c] = uint32_t{CircleMaskTexel(c, r)} << 24;
+    }
+}
+
 uint32_t GradientRowColour(uint32_t y, uint32_t top, uint32_t bottom)
 {
     const double t = y / 255.0;

@@ -38,6 +38,9 @@ void FillSphereBump(uint8_t* rows, int32_t pitch);
 uint8_t CircleMaskTexel(uint32_t column, uint32_t row);
 // All 1024 × 1024 texels.
 void FillCircleMask(uint8_t* rows, int32_t pitch);
+// The same mask as A8R8G8B8 texels for a device without D3DFMT_A8: the mask in the alpha byte,
+// colour 0, as an A8 texture reads.
+void FillCircleMaskArgb(uint8_t* rows, int32_t pitch);
 
 // Row y of the gradient from `top` (row 0) to `bottom` (row 255), both COLORREF 0x00BBGGRR: each
 // channel truncated from top + y / 255 × (bottom − top); the result is 0x00RRGGBB, alpha 0.

@@ -59,6 +59,8 @@ void MutableFire::ReleaseDeviceResources()
 {
     // The flames bind stages 0 to 3; the composite binds the target on a stage of its own.
     UnbindDrawingResources(4);
+    // The haze holds the target as its "SceneTex"; it lets go first, so the release frees it.
+    implementation->distortion.ClearTextures();
     implementation->sceneTarget.Release();
     if (implementation->distortion.effect)
         implementation->distortion.effect->OnLostDevice();

@@ -111,6 +111,22 @@ void WriteSpiralStrip(uint32_t columns, uint32_t rows, uint16_t* indices, uint32
     }
 }
 
+std::vector<StripPiece> SplitStrip(uint32_t indexCount, uint32_t vertexCount, uint32_t maxPrimitiveCount,
+                                   uint32_t maxVertexIndex)
+{
+    std::vector<StripPiece> pieces;
+    if (indexCount < 3 || vertexCount == 0 || vertexCount - 1 > maxVertexIndex)
+        return pieces;
+    // Every piece but the last has an even count, so that the next one starts at an even index.
+    const uint32_t pieceSize = maxPrimitiveCount & ~1u;
+    if (pieceSize == 0)
+        return pieces;
+    const uint32_t total = indexCount - 2;
+    for (uint32_t start = 0; start < total; start += pieceSize)
+        pieces.push_back(StripPiece{start, std::min(pieceSize, total - start)});
+    return pieces;
+}
+
 const RefractionEntry* FillRefractionTable()
 {
     RefractionEntry* table = gRefractionStorage + kTableSize;
@@ -345,5 +361,18 @@ HRESULT RippleSurface::Draw()
     hr = device->SetIndices(indexBuffer.Get());
     if (FAILED(hr))
         return hr;
-    return device->DrawIndexedPrimitive(D3DPT_TRIANGLESTRIP, 0, 0, vertexCount, 0, indexCount - 2);
+    D3DCAPS9 caps = {};
+    hr = device->GetDeviceCaps(&caps);
+    if (FAILED(hr))
+        return hr;
+    const std::vector<StripPiece> pieces = SplitStrip(indexCount, vertexCount, caps.MaxPrimitiveCount, caps.MaxVertexIndex);
+    if (pieces.empty())
+        return D3DERR_INVALIDCALL;
+    for (const StripPiece& piece : pieces) {
+        hr = device->DrawIndexedPrimitive(D3DPT_TRIANGLESTRIP, 0, 0, vertexCount, piece.startIndex,
+                                          piece.primitiveCount);
+        if (FAILED(hr))
+            return hr;
+    }
+    return S_OK;
 }

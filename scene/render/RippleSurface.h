@@ -62,6 +62,21 @@ RippleGrid ComputeRippleGrid(float width, float depth, float rowFactor, float co
 // indices that fall outside the grid become 0.
 void WriteSpiralStrip(uint32_t columns, uint32_t rows, uint16_t* indices, uint32_t indexCount);
 
+// One DrawIndexedPrimitive call over part of a triangle strip: its first index and its triangles.
+struct StripPiece {
+    uint32_t startIndex;
+    uint32_t primitiveCount;
+};
+
+// The calls that draw a strip of indexCount indices over vertexCount vertices on a device that
+// takes at most maxPrimitiveCount triangles and vertex indices up to maxVertexIndex per call
+// (D3DCAPS9). Each piece starts at an even index, so its triangles keep the winding they have in
+// the whole strip, and the next one starts where it ends, sharing its last two indices; together
+// they draw exactly the triangles of the single strip. Empty when the strip has no triangle, or
+// when the device cannot draw it: a limit below 2 triangles, or a vertex it cannot index.
+std::vector<StripPiece> SplitStrip(uint32_t indexCount, uint32_t vertexCount, uint32_t maxPrimitiveCount,
+                                   uint32_t maxVertexIndex);
+
 // The process-wide refraction table: 256 entries indexed by round(255 × cos of the incidence
 // angle), with 256 copies of entry 0 before it, so indices down to −255 read entry 0. Filled on
 // every call (the contents never change).
@@ -95,8 +110,9 @@ public:
     // columns or rows is not animated.
     HRESULT Update(const D3DXVECTOR3& eye);
     // The whole grid as one indexed strip with the current transforms, light, material and
-    // texture. Returns the first failure (D3DERR_INVALIDCALL without a buffer), or S_OK; a grid
-    // that Update does not animate is not drawn.
+    // texture, in as many calls as the device's MaxPrimitiveCount asks for (SplitStrip). Returns
+    // the first failure (D3DERR_INVALIDCALL without a buffer, or when the device's caps cannot
+    // draw the strip), or S_OK; a grid that Update does not animate is not drawn.
     HRESULT Draw();
 
     // The parts of Update that need no device.

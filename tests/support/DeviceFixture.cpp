@@ -132,3 +132,25 @@ void DeviceTest::TearDown()
     delete test_device_;
     test_device_ = nullptr;
 }
+
+std::string BoundDrawingResources(IDirect3DDevice9* device, DWORD stageCount)
+{
+    std::string bound;
+    auto add = [&](const std::string& what) { bound += (bound.empty() ? "" : ", ") + what; };
+    for (DWORD stage = 0; stage < stageCount; ++stage) {
+        ComRef<IDirect3DBaseTexture9> texture;
+        device->GetTexture(stage, texture.Out());
+        if (texture)
+            add("stage " + std::to_string(stage) + " texture");
+    }
+    ComRef<IDirect3DVertexBuffer9> stream;
+    UINT offset = 0, stride = 0;
+    device->GetStreamSource(0, stream.Out(), &offset, &stride);
+    if (stream)
+        add("stream 0");
+    ComRef<IDirect3DIndexBuffer9> indices;
+    device->GetIndices(indices.Out());
+    if (indices)
+        add("indices");
+    return bound;
+}

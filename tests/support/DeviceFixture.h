@@ -57,6 +57,10 @@ private:
 // Reads a render target (the back buffer by default) through a system-memory copy.
 PixelImage ReadRenderTarget(IDirect3DDevice9* device, IDirect3DSurface9* target = nullptr);
 
+// What is still bound to the device, for release tests: "stage N texture", "stream 0" and
+// "indices", separated by commas; empty when nothing of these is bound.
+std::string BoundDrawingResources(IDirect3DDevice9* device, DWORD stageCount);
+
 // Saves the back buffer as a PNG in the test-artifact folder, for a person to look at.
 // Returns the file's path, or an empty string when it could not be written.
 std::wstring SaveBackBufferPng(IDirect3DDevice9* device, const std::wstring& name);

@@ -86,9 +86,6 @@ std::unique_ptr<Mode> CreateModeLight(const SlideRecord& slide)
 // 1 green, 2 red) of 0x00RRGGBB. A float state's bits: FloatBits (scene/render/StateValues.h).
 DWORD TextureStageStateOf(IDirect3DDevice9* device, DWORD stage, D3DTEXTURESTAGESTATETYPE state);
 DWORD SamplerStateOf(IDirect3DDevice9* device, DWORD sampler, D3DSAMPLERSTATETYPE state);
-// What is still bound to the device, for release tests: "stage N texture", "stream 0" and
-// "indices", separated by commas; empty when nothing of these is bound.
-std::string BoundDrawingResources(IDirect3DDevice9* device, DWORD stageCount);
 inline int Channel(uint32_t rgb, int c) { return int((rgb >> (8 * c)) & 0xFF); }
 
 class LightTest : public DeviceTest {

@@ -16,6 +16,7 @@
 #include "scene/lights/MutableGlassBall.h"
 #include "scene/render/DeviceBindings.h"
 #include "tests/scene/lights/LightFixture.h"
+#include "tests/support/FabricatedDevice.h"
 #include "tests/support/TestPictures.h"
 
 namespace {
@@ -309,6 +310,57 @@ TEST_F(GlassBallTest, WithoutABumpMapTheSceneShowsFlat)
     EXPECT_TRUE(IsNear(image.Rgb(128, 96), 0xFF0000)) << std::hex << image.Rgb(128, 96);
     EXPECT_TRUE(IsNear(image.Rgb(128 + 40, 96 + 30), 0xFF0000));
     EXPECT_TRUE(IsNear(image.Rgb(180, 44), 0x0000FF)) << std::hex << image.Rgb(180, 44);
+}
+
+// The device check asks for V8U8 only. On a device without V16U16 the light is made without its
+// sphere bump and draws the scene unbent, without a refused call; on one without A8 the mask
+// goes into the alpha of an A8R8G8B8 texture and the ball is as round as with A8.
+TEST_F(GlassBallTest, WithoutV16U16TheSceneShowsUnbent)
+{
+    const Bytes checker =
+        PaintedPng(device(), 128, 96, [](UINT x, UINT y) { return ((x / 4) + (y / 4)) % 2 ? 0xFFF0F0F0u : 0xFF202020u; });
+    auto slide = GlassSlide(checker, 100);
+    PixelImage unbent;
+    {
+        auto flat = Ball(*slide);
+        ASSERT_TRUE(flat);
+        flat->light()->sphereBump.Reset();
+        unbent = FrameAt(*flat, 1.0f);
+    }
+    FabricatedDevice lacking(device());
+    lacking.missingFormats = {D3DFMT_V16U16};
+    auto ball = Ball(*slide);
+    ASSERT_TRUE(ball);
+    EXPECT_EQ(1, lacking.refusedTextures);
+    EXPECT_FALSE(ball->light()->sphereBump);
+    EXPECT_TRUE(ball->light()->circleMask);
+    const PixelImage image = FrameAt(*ball, 1.0f);
+    EXPECT_EQ(0, lacking.refusedDraws);
+    EXPECT_EQ(unbent.pixels, image.pixels);
+}
+
+TEST_F(GlassBallTest, WithoutA8TheBallIsStillRound)
+{
+    auto slide = GlassSlide(Picture(64, 48, kRed));
+    PixelImage withA8;
+    {
+        auto ball = Ball(*slide);
+        ASSERT_TRUE(ball);
+        withA8 = FrameAt(*ball, 1.0f);
+    }
+    FabricatedDevice lacking(device());
+    lacking.missingFormats = {D3DFMT_A8};
+    auto ball = Ball(*slide);
+    ASSERT_TRUE(ball);
+    EXPECT_EQ(1, lacking.refusedTextures);
+    ASSERT_TRUE(ball->light()->circleMask);
+    D3DSURFACE_DESC desc;
+    ASSERT_EQ(D3D_OK, ball->light()->circleMask->GetLevelDesc(0, &desc));
+    EXPECT_EQ(D3DFMT_A8R8G8B8, desc.Format);
+    const PixelImage image = FrameAt(*ball, 1.0f);
+    EXPECT_TRUE(IsNear(image.Rgb(128 + 52, 96 - 52), 0x0000FF)) << std::hex << image.Rgb(180, 44);
+    EXPECT_TRUE(IsNear(image.Rgb(128 + 55, 96), 0xFF0000)) << "the disc's edge lies 60 pixels out";
+    EXPECT_EQ(withA8.pixels, image.pixels);
 }
 
 // Overlay 0 covers the ball but is trimmed to the disc; the stand below is not trimmed.

@@ -428,6 +428,34 @@ TEST_F(LakeTest, WithoutItsHeightPictureTheWaterIsAStillMirror)
     EXPECT_FALSE(bare->bumpTexture);
 }
 
+// A rebuild whose pass cannot begin (here: a scene is open already, so BeginScene fails) keeps
+// the bump map it had, since the render target it would read holds nothing defined, and leaves
+// the back buffer as the target.
+TEST_F(LakeTest, ARebuildWhosePassCannotBeginKeepsTheBumpMap)
+{
+    auto slide = LakeSlide(Picture(64, 48, 0xFF3080C0), 25);
+    auto light = Lake(*slide);
+    ASSERT_TRUE(light);
+    FakeLake2D* lake = light->light();
+    const ComRef<IDirect3DTexture9> before = lake->bumpTexture;
+    ASSERT_TRUE(before);
+    UINT width = 0, height = 0;
+    const std::vector<BumpTexel> texels = BumpTexels(before.Get(), width, height);
+
+    ComRef<IDirect3DSurface9> back, target;
+    device()->GetRenderTarget(0, back.Out());
+    ASSERT_EQ(D3D_OK, device()->BeginScene());
+    lake->RebuildBumpMap();
+    device()->EndScene();
+    EXPECT_EQ(before.Get(), lake->bumpTexture.Get());
+    const std::vector<BumpTexel> after = BumpTexels(lake->bumpTexture.Get(), width, height);
+    ASSERT_EQ(texels.size(), after.size());
+    for (size_t i = 0; i < texels.size(); ++i)
+        ASSERT_TRUE(texels[i].u == after[i].u && texels[i].v == after[i].v) << "texel " << i;
+    device()->GetRenderTarget(0, target.Out());
+    EXPECT_EQ(back.Get(), target.Get());
+}
+
 // Objects draw with the lake's renderer; after leaves it puts WORLD and CULLMODE back.
 TEST_F(LakeTest, RendererDrawsTheObjectsAndResetsAfterLeaves)
 {

@@ -1,6 +1,7 @@
 // The ripple surface on a real device: the strip in its index buffer, the picture drawn through
 // flat water, a drop that moves the picture near it and nowhere else, the vertex buffer
-// discarded at every rewrite, released before a reset and made again after it.
+// discarded at every rewrite, the strip drawn in pieces on a device with small draw limits, and
+// the vertex buffer released before a reset and made again after it.
 #include <gtest/gtest.h>
 
 #include <d3dx9.h>
@@ -8,12 +9,15 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <ostream>
+#include <string>
 #include <vector>
 
 #include "document/CurrentDevice.h"
 #include "scene/render/BufferLocks.h"
 #include "scene/render/RippleSurface.h"
 #include "tests/support/DeviceFixture.h"
+#include "tests/support/FabricatedDevice.h"
 #include "tests/support/TestPictures.h"
 
 namespace {
@@ -183,6 +187,83 @@ TEST_F(RippleSurfaceDeviceTest, ADropMovesThePictureNearItOnly)
         }
     EXPECT_GT(closeBy, 100u) << "the rings move the picture around the drop";
     EXPECT_EQ(0u, farAway) << "and leave it alone further away";
+}
+
+// A device that takes at most `maxPrimitiveCount` triangles per call gets the strip in pieces
+// within its limit, and they draw the very pixels of the single call. Culling is on, so a piece
+// that began at an odd index, and so flipped the winding of its triangles, would show.
+struct DrawLimitCase {
+    const char* name;
+    float columnFactor; // 1: 128 × 96 cells, 24574 triangles; 2: 256 × 192 cells, 98302 triangles
+    UINT maxPrimitiveCount;
+    size_t calls;
+};
+
+void PrintTo(const DrawLimitCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class RippleSurfaceDrawLimitTest : public RippleSurfaceDeviceTest,
+                                   public ::testing::WithParamInterface<DrawLimitCase> {
+protected:
+    // The rippled water drawn on a device that reports and enforces the given limits.
+    PixelImage DrawWaterWithin(UINT maxPrimitiveCount, size_t expectedCalls)
+    {
+        FabricatedDevice limits(device());
+        limits.maxPrimitiveCount = maxPrimitiveCount;
+        limits.maxVertexIndex = 65535;
+        const PixelImage image = DrawWater();
+        EXPECT_EQ(0, limits.refusedDraws);
+        EXPECT_EQ(expectedCalls, limits.indexedCalls.size());
+        for (const FabricatedDevice::IndexedCall& call : limits.indexedCalls)
+            EXPECT_EQ(D3D_OK, call.result);
+        return image;
+    }
+};
+
+TEST_P(RippleSurfaceDrawLimitTest, PiecesDrawTheSamePixelsAsOneCall)
+{
+    const DrawLimitCase& c = GetParam();
+    const ComRef<IDirect3DTexture9> picture = CheckerPicture(device());
+    ASSERT_EQ(S_OK, surface.Build(40, 30, 1, c.columnFactor));
+    surface.random = [n = 0]() mutable { return n += 977; };
+    for (int i = 0; i < 8; ++i)
+        surface.AddDrop();
+    for (int i = 0; i < 3; ++i)
+        ASSERT_EQ(S_OK, surface.Update(kEye));
+    SetWaterView(picture.Get());
+    device()->SetRenderState(D3DRS_CULLMODE, D3DCULL_CW);
+
+    const PixelImage whole = DrawWaterWithin(1048575, 1);
+    const PixelImage pieces = DrawWaterWithin(c.maxPrimitiveCount, c.calls);
+    ASSERT_EQ(0u, whole.Count(0xFF00FF)) << "the strip's triangles face the eye";
+    size_t different = 0;
+    for (UINT y = 0; y < kHeight; ++y)
+        for (UINT x = 0; x < kWidth; ++x)
+            different += whole.Rgb(x, y) != pieces.Rgb(x, y);
+    EXPECT_EQ(0u, different);
+}
+
+INSTANTIATE_TEST_SUITE_P(Limits, RippleSurfaceDrawLimitTest,
+                         ::testing::Values(DrawLimitCase{"TheCommonLimitOnADenseGrid", 2.0f, 65535, 2},
+                                           DrawLimitCase{"AnOddLimit", 1.0f, 1001, 25},
+                                           DrawLimitCase{"AboveTheStrip", 1.0f, 24574, 1}),
+                         [](const ::testing::TestParamInfo<DrawLimitCase>& info) {
+                             return std::string(info.param.name);
+                         });
+
+TEST_F(RippleSurfaceDeviceTest, AStripTheDeviceCannotIndexFails)
+{
+    ASSERT_EQ(S_OK, surface.Build(40, 30, 1, 1));
+    ASSERT_EQ(S_OK, surface.Update(kEye));
+    FabricatedDevice limits(device());
+    limits.maxPrimitiveCount = 65535;
+    limits.maxVertexIndex = 1000;
+    device()->BeginScene();
+    EXPECT_EQ(D3DERR_INVALIDCALL, surface.Draw()) << "12288 vertices, indices up to 1000";
+    device()->EndScene();
+    EXPECT_EQ(0u, limits.indexedCalls.size());
 }
 
 TEST_F(RippleSurfaceDeviceTest, ReleasedBeforeResetAndMadeAgainAfterIt)

@@ -9,6 +9,7 @@
 #include <map>
 #include <ostream>
 #include <set>
+#include <string>
 #include <vector>
 
 #include "document/CurrentDevice.h"
@@ -155,6 +156,73 @@ TEST(RippleStripTest, OddSizesEndAndStayInTheGrid)
             EXPECT_LT(i, columns * rows) << columns << " × " << rows;
     }
 }
+
+// ---- Drawing the strip within a device's limits ----
+
+struct SplitCase {
+    const char* name;
+    uint32_t indexCount, vertexCount, maxPrimitiveCount, maxVertexIndex;
+    std::vector<StripPiece> pieces;
+};
+
+void PrintTo(const SplitCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class StripSplitTest : public ::testing::TestWithParam<SplitCase> {};
+
+TEST_P(StripSplitTest, GivesThePieces)
+{
+    const SplitCase& c = GetParam();
+    const std::vector<StripPiece> pieces = SplitStrip(c.indexCount, c.vertexCount, c.maxPrimitiveCount, c.maxVertexIndex);
+    ASSERT_EQ(c.pieces.size(), pieces.size());
+    for (size_t i = 0; i < pieces.size(); ++i) {
+        EXPECT_EQ(c.pieces[i].startIndex, pieces[i].startIndex) << "piece " << i;
+        EXPECT_EQ(c.pieces[i].primitiveCount, pieces[i].primitiveCount) << "piece " << i;
+    }
+}
+
+// Whatever the limits, the pieces start at even indices, stay within the limit, and draw each
+// triangle of the strip once, in order.
+TEST_P(StripSplitTest, DrawsEachTriangleOnceWithItsWinding)
+{
+    const SplitCase& c = GetParam();
+    const std::vector<StripPiece> pieces = SplitStrip(c.indexCount, c.vertexCount, c.maxPrimitiveCount, c.maxVertexIndex);
+    uint32_t next = 0;
+    for (const StripPiece& piece : pieces) {
+        EXPECT_EQ(next, piece.startIndex);
+        EXPECT_EQ(0u, piece.startIndex % 2);
+        EXPECT_GT(piece.primitiveCount, 0u);
+        EXPECT_LE(piece.primitiveCount, c.maxPrimitiveCount);
+        next = piece.startIndex + piece.primitiveCount;
+    }
+    if (!pieces.empty()) {
+        EXPECT_EQ(c.indexCount - 2, next);
+    }
+}
+
+// The water rings' grid cap is 65536 cells: 131072 indices, 131070 triangles. Many cards take at
+// most 65535 triangles and vertex index 65535 per call.
+INSTANTIATE_TEST_SUITE_P(
+    Limits, StripSplitTest,
+    ::testing::Values(
+        SplitCase{"BelowTheLimit", 65536, 32768, 65535, 65535, {{0, 65534}}},
+        SplitCase{"AtTheLimit", 65537, 32768, 65535, 65535, {{0, 65534}, {65534, 1}}},
+        SplitCase{"AtAnEvenLimit", 65538, 32768, 65536, 65535, {{0, 65536}}},
+        SplitCase{"AboveTheLimit", 65538, 32769, 65535, 65535, {{0, 65534}, {65534, 2}}},
+        SplitCase{"TheCappedGrid", 131072, 65536, 65535, 65535, {{0, 65534}, {65534, 65534}, {131068, 2}}},
+        SplitCase{"TheCappedGridOnALargeLimit", 131072, 65536, 1048575, 1048575, {{0, 131070}}},
+        SplitCase{"TheDefaultGrid", 24576, 12288, 65535, 65535, {{0, 24574}}},
+        SplitCase{"ASmallOddLimit", 12, 6, 3, 65535, {{0, 2}, {2, 2}, {4, 2}, {6, 2}, {8, 2}}},
+        SplitCase{"ALimitOfTwo", 7, 4, 2, 65535, {{0, 2}, {2, 2}, {4, 1}}},
+        SplitCase{"ALimitBelowTwoDrawsNothing", 12, 6, 1, 65535, {}},
+        SplitCase{"NoLimitDrawsNothing", 12, 6, 0, 65535, {}},
+        SplitCase{"AVertexBeyondTheIndexLimitDrawsNothing", 131072, 65536, 65535, 65534, {}},
+        SplitCase{"TheLastVertexAtTheIndexLimit", 131072, 65536, 1048575, 65535, {{0, 131070}}},
+        SplitCase{"NoTriangle", 2, 2, 65535, 65535, {}},
+        SplitCase{"NoVertex", 24, 0, 65535, 65535, {}}),
+    [](const ::testing::TestParamInfo<SplitCase>& info) { return std::string(info.param.name); });
 
 // ---- Refraction table ----
 
