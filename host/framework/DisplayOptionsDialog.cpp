@@ -204,6 +204,11 @@ void CD3DScreensaver::HandleDisplayOptionsMessage(HWND dialog, UINT message, WPA
     SaverAdapter* adapter = AdapterOf(*this, monitor);
     switch (LOWORD(wParam)) {
     case IDOK:
+        // Dialog 200 has no monitor-usage buttons: its page always shows the monitor in use, and
+        // OK accepts it so. A "leave black" stored earlier (when the machine had more monitors,
+        // say) would otherwise keep the screen black with no page left to undo it.
+        if (adapter && !GetDlgItem(dialog, Control::kLeaveBlack))
+            adapter->leaveBlack = 0;
         DropCopies();
         EndDialog(dialog, IDOK);
         break;

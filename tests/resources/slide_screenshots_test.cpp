@@ -52,6 +52,7 @@
 #include "scene/render/ScreenQuad.h"
 #include "scene/render/ViewMetrics.h"
 #include "tests/resources/PictureChecks.h"
+#include "tests/scene/PictureFit.h"
 #include "tests/support/DeviceFixture.h"
 #include "tests/support/CountedEffectTextures.h"
 #include "tests/support/FabricatedDevice.h"
@@ -961,22 +962,6 @@ protected:
     ShowOnScreens() : ShowOnDevice(GetParam().width, GetParam().height) {}
 };
 
-// Where a slide's picture lies on the back buffer, by the program's own fits: the glass ball's
-// backdrop (for the show's ball, its gradient over the whole screen), any other slide's picture
-// stretched or letterboxed.
-QuadTemplate ExpectedPictureRect(IDirect3DDevice9* device, const SlideRecord& slide, const ScreenFit& fit)
-{
-    const int32_t w = static_cast<int32_t>(fit.width), h = static_cast<int32_t>(fit.height);
-    if (slide.kind == kSlideGlassBall) {
-        const PixelImage backdrop = DecodePicture(device, slide.blobs[0]);
-        return ComputeGlassLayout(fit.width, fit.height, slide.options[1], fit.stretch != 0, backdrop.width,
-                                  backdrop.height)
-            .backdrop;
-    }
-    const PixelImage picture = DecodePicture(device, slide.picture);
-    return EffectPictureRect(fit.stretch != 0, picture.width, picture.height, w, h);
-}
-
 // Every slide at the fit's size, with all its objects, as the player draws it: saved as
 // slide_<n>_<title>_<fit>.png; not black, not the error display, the picture where the fit puts
 // it with nothing but black around it, and its objects (on the northern lights, the light's own
@@ -1020,38 +1005,19 @@ TEST_P(ShowOnScreens, EverySlideShowsItsObjectsMovingWhereTheFitPutsThePicture)
         EXPECT_EQ(0u, screen.Count(kMagenta)) << "clear colour left";
         EXPECT_FALSE(ShowsErrorBox(screen)) << "a white field the size of the error box";
 
-        // The picture fills the fit's rectangle, black bars the rest. (The underwater composite
-        // reaches a pixel past it: its quad is made a little larger than the camera's view, so
-        // that stretched it leaves no edge.)
-        const QuadTemplate expected = ExpectedPictureRect(device, slide, fit);
-        const UINT left = UINT(std::lround(expected.Left())), right = UINT(std::lround(expected.Right()));
-        const UINT top = UINT(std::lround(expected.Top())), bottom = UINT(std::lround(expected.Bottom()));
-        ASSERT_TRUE(left < right && right <= fit.width && top < bottom && bottom <= fit.height);
-        size_t lit = 0, outside = 0;
-        UINT litLeft = fit.width, litRight = 0, litTop = fit.height, litBottom = 0;
-        for (UINT y = 0; y < fit.height; ++y)
-            for (UINT x = 0; x < fit.width; ++x) {
-                const bool in = x >= left && x < right && y >= top && y < bottom;
-                const bool beyond = x + 1 < left || x > right || y + 1 < top || y > bottom;
-                if (beyond) {
-                    outside += screen.Rgb(x, y) != 0;
-                } else if (in && Lit(screen.At(x, y))) {
-                    ++lit;
-                    litLeft = std::min(litLeft, x);
-                    litRight = std::max(litRight, x + 1);
-                    litTop = std::min(litTop, y);
-                    litBottom = std::max(litBottom, y + 1);
-                }
-            }
-        const size_t area = size_t(right - left) * (bottom - top);
+        // The picture fills the fit's rectangle, black bars the rest.
+        const PictureFitLook look =
+            LookAtPictureFit(screen, ExpectedPictureRect(slide, fit.width, fit.height, fit.stretch));
+        ASSERT_TRUE(look.RectangleFits(fit.width, fit.height));
+        const size_t area = look.area;
         // The glyphs light only the bright parts of the night: an eighth of the screen after four
         // seconds, where the other slides light nearly all of it.
-        EXPECT_GT(lit, slide.kind == kSlideGlyphs ? area / 20 : area / 4) << "mostly black";
-        EXPECT_EQ(0u, outside) << "drawn over the bars";
-        EXPECT_LE(litLeft, left + 4) << "the picture does not reach its left edge";
-        EXPECT_GE(litRight + 4, right) << "the picture does not reach its right edge";
-        EXPECT_LE(litTop, top + 4) << "the picture does not reach its top edge";
-        EXPECT_GE(litBottom + 4, bottom) << "the picture does not reach its bottom edge";
+        EXPECT_GT(look.lit, slide.kind == kSlideGlyphs ? area / 20 : area / 4) << "mostly black";
+        EXPECT_EQ(0u, look.outside) << "drawn over the bars";
+        EXPECT_LE(look.litLeft, look.left + 4) << "the picture does not reach its left edge";
+        EXPECT_GE(look.litRight + 4, look.right) << "the picture does not reach its right edge";
+        EXPECT_LE(look.litTop, look.top + 4) << "the picture does not reach its top edge";
+        EXPECT_GE(look.litBottom + 4, look.bottom) << "the picture does not reach its bottom edge";
 
         // Its objects move: a second apart, the frames differ where an object is at one moment
         // and not at the other.

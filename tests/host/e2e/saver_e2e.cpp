@@ -263,6 +263,59 @@ TEST_F(SaverWithSettings, LeaveBlackKeepsTheFullScreenBlackWithoutAnError)
     EXPECT_TRUE(saver.WaitForExit(10000));
 }
 
+namespace {
+
+// The saver's top-level dialog with this caption, waited for.
+HWND WaitForDialog(const SaverProcess& saver, const std::wstring& caption, DWORD milliseconds)
+{
+    const DWORD start = GetTickCount();
+    do {
+        for (HWND dialog : saver.Windows(L"#32770"))
+            if (IsWindowVisible(dialog) && WindowText(dialog) == caption)
+                return dialog;
+        Sleep(100);
+    } while (GetTickCount() - start < milliseconds);
+    return nullptr;
+}
+
+}  // namespace
+
+// A monitor left black before (say while a second monitor was plugged in) on a machine with one
+// adapter: the single-page display options show no monitor-usage buttons, only the monitor in
+// use, and accepting them with OK in both dialogs stores the monitor in use again, so the full
+// screen draws.
+TEST_F(SaverWithSettings, OkInTheSinglePageDisplayOptionsUndoesLeaveBlack)
+{
+    ASSERT_TRUE(WriteUserDword(screenKey, L"Leave Black", 1));
+    {
+        SaverProcess saver;
+        ASSERT_TRUE(saver.Start(L"/c"));
+        HWND settings = WaitForDialog(saver, ProgramString(1000), kStartTime);
+        ASSERT_NE(settings, nullptr) << "dialog 106 did not appear";
+        PostButtonClick(settings, 1006);
+        HWND options = WaitForDialog(saver, L"Opciones de configuraci\u00f3n", kStartTime);
+        ASSERT_NE(options, nullptr) << "the single-page display options did not appear";
+        EXPECT_EQ(GetDlgItem(options, 2008), nullptr) << "the page offers to leave the monitor black";
+        PostButtonClick(options, IDOK);
+        for (int i = 0; i < 100 && IsWindow(options); ++i)
+            Sleep(100);
+        ASSERT_FALSE(IsWindow(options)) << "the display options stayed open";
+        PostButtonClick(settings, IDOK);
+        DWORD code = 1;
+        ASSERT_TRUE(saver.WaitForExit(10000, &code)) << "dialog 106 did not close";
+        EXPECT_EQ(code, 0u);
+    }
+    DWORD leaveBlack = 1;
+    ASSERT_TRUE(ReadUserDword(screenKey, L"Leave Black", &leaveBlack));
+    EXPECT_EQ(leaveBlack, 0u);
+
+    SaverProcess saver;
+    HWND window = StartFullScreen(saver);
+    ASSERT_NE(window, nullptr) << "the full screen did not show the slide";
+    PostMessageW(window, WM_KEYDOWN, VK_SPACE, 0);
+    EXPECT_TRUE(saver.WaitForExit(10000));
+}
+
 // Wine offers a software device type as well, so the test window still draws without hardware.
 TEST_F(SaverWithSettings, DisabledHardwareFallsBackToTheSoftwareDevice)
 {

@@ -553,3 +553,35 @@ TEST_F(DisplayOptionsDialog, ThePreferredModeIsFoundBySizeAndFormat)
         dialog_ = nullptr;
     }
 }
+
+// A monitor left black earlier, before the dialog opens: the single page has no monitor-usage
+// buttons and shows its monitor in use, so its OK puts the monitor back in use; its Cancel keeps
+// what was stored, and so does the tabbed dialog, whose page shows the stored choice.
+TEST_F(DisplayOptionsDialog, OkOfTheSinglePageUndoesAStoredLeaveBlack)
+{
+    struct Case {
+        const char* what;
+        int templateId;
+        int button;
+        int32_t leaveBlackAfter;
+    };
+    const Case kCases[] = {
+        {"single page, OK", kSingleAdapterDialogId, IDOK, 0},
+        {"single page, Cancel", kSingleAdapterDialogId, IDCANCEL, 1},
+        {"tabs, OK", kMultiAdapterDialogId, IDOK, 1},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.what);
+        Adapter(0).leaveBlack = 1;
+        Adapter(1).leaveBlack = 1;
+        saver_.adapterCount = c.templateId == kSingleAdapterDialogId ? 1 : 2;
+        Open(c.templateId);
+        ASSERT_EQ(GetDlgItem(dialog_, C::kLeaveBlack) == nullptr, c.templateId == kSingleAdapterDialogId);
+        EXPECT_TRUE(ModeControlsEnabled() == (c.templateId == kSingleAdapterDialogId));
+        Command(c.button);
+        EXPECT_EQ(Adapter(0).leaveBlack, c.leaveBlackAfter);
+        EXPECT_EQ(Adapter(1).leaveBlack, 1) << "another adapter's setting changed";
+        DestroyWindow(dialog_);
+        dialog_ = nullptr;
+    }
+}
