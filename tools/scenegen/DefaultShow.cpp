@@ -351,8 +351,8 @@ void AppendFireSprites(SlidePlan& slide)
     AppendObject(slide, lightning);
 }
 
-// Each slide below names, under "Objects", what its scene is meant to hold; the object kinds'
-// issues add those descriptions there with AppendObject and tune the light's values to them.
+// Each slide below lists, under "Objects", the object descriptions its scene holds; each is
+// added to the slide's object list with AppendObject, and the light's values are tuned to them.
 
 // Five butterflies flitting over the flowers of the meadow's lower half, one and a half times
 // the model's size, wings and body from the library's butterfly picture.

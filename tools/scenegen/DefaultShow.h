@@ -26,8 +26,8 @@ struct LibraryCopy {
 extern const LibraryCopy kLibraryCopies[5];
 constexpr const wchar_t* kLibraryName = L"common_res.dll";
 
-// Appends one object description's record to a slide's object list (list format 3). The
-// object kinds' issues add their descriptions to the slides through this (see DefaultShow.cpp).
+// Appends one object description's record to a slide's object list (list format 3). Every
+// object of the default show reaches its slide through this (see DefaultShow.cpp).
 void AppendObject(SlidePlan& slide, DS_IOF_Item& description);
 
 // Builds the whole show. Fails (false, with the missing file's name in `missing`) when a content
