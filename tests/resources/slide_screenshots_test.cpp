@@ -872,9 +872,11 @@ TEST_F(SlideScreenshots, SpriteSlidesShowTheirObjectsMoving)
 // --- The show on the back buffers of real screens ------------------------------------------------
 
 // The show at the test bed's screen size, the picture filling it.
-// What a new ring changes at least, in levels, and how many times the background's shift.
-constexpr double kRingChange = 9.5;
-constexpr double kRingOverBackground = 15.0;
+// What a new ring in the middle of the pond changes at least, in levels, and how many times the
+// background's shift. (Measured there: 7.5 levels over a shift of 0.22; the show's earlier, fainter
+// pond gave 3.9 over 0.13.)
+constexpr double kRingChange = 6.0;
+constexpr double kRingOverBackground = 12.0;
 
 class ShowAtScreenSize : public ShowOnDevice {
 protected:
@@ -914,6 +916,13 @@ TEST_F(ShowAtScreenSize, APondRingStandsOutInOneScreenshot)
     std::srand(16);
     std::unique_ptr<MutableLight> light(LightWithOnly(pond, NoObject, 1));
     ASSERT_TRUE(light);
+    // The drop measured falls in the middle of the pond, however many random numbers the
+    // making of the light took.
+    auto* rings = dynamic_cast<MutableRings*>(light.get());
+    ASSERT_NE(nullptr, rings);
+    RippleSurface& water = *rings->light()->surface;
+    const int picks[2] = {static_cast<int>(water.columns / 2 - 1), static_cast<int>(water.rows / 2 - 1)};
+    water.random = [picks, n = 0]() mutable { return picks[n++ % 2]; };
     const float interval = RingsParamsFromSlide(pond).dropInterval;
     constexpr float kFrameStep = 0.05f;
     const PixelImage calm = DrawFrames(*light, kFrameStep, interval - kFrameStep, kFrameStep);
@@ -1069,10 +1078,9 @@ HeldObjects DefaultPoolObjects(MutableLight& light)
         hold(mode->light()->target.texture.Get());
     if (auto* mode = AsMode<MutableFire>(light))
         hold(mode->light()->sceneTarget.texture.Get());
-    if (auto* mode = AsMode<MutableRings>(light)) {
-        hold(mode->light()->surface->indexBuffer.Get());
+    // The water's index buffer is managed: it stays across a reset.
+    if (auto* mode = AsMode<MutableRings>(light))
         hold(mode->light()->surface->vertexBuffer.Get());
-    }
     if (auto* mode = AsMode<MutableGlassBall>(light)) {
         hold(mode->light()->sceneTarget.texture.Get());
         hold(mode->light()->scrollTarget.texture.Get());
@@ -1102,7 +1110,7 @@ void PrintTo(const ResetCase& c, std::ostream* out)
 
 const ResetCase kResetCases[] = {
     {kSlidePicture, "Picture", 1, true}, {kSlideUnderwater, "Underwater", 1, true}, {kSlideLake, "Lake", 0, true},
-    {kSlideFire, "Fire", 1, true},       {kSlideRings, "WaterRings", 2, false},     {kSlideGlyphs, "GlyphRain", 0, false},
+    {kSlideFire, "Fire", 1, true},       {kSlideRings, "WaterRings", 1, false},     {kSlideGlyphs, "GlyphRain", 0, false},
     {kSlideGlassBall, "GlassBall", 2, true},
 };
 

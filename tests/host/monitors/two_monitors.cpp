@@ -27,6 +27,7 @@
 #include "host/framework/Direct3DSeams.h"
 #include "host/player/PlayerSettings.h"
 #include "host/player/PlayerSound.h"
+#include "host/player/ScenePlayer.h"
 #include "host/player/SlideTiming.h"
 #include "scene/constructors/SceneReaders.h"
 #include "tests/scene/PictureFit.h"
@@ -178,6 +179,14 @@ protected:
         app_->DrawAllUnits();
     }
 
+    // The frames with which a new light holds its slide's clock, all at `t`: the last of them
+    // starts the clock at `t` (on the device that plays on, they show the same moment again).
+    void StartSlideClock(float t)
+    {
+        for (int i = 0; i <= kFramesBeforeSlideClock; ++i)
+            Frame(t);
+    }
+
     // Frames every `step` seconds from `from` up to `until`; the last one on back buffers cleared
     // to magenta first, and read back as each device presents it.
     void FramesUntil(float from, float until, float step, PixelImage (&shown)[2])
@@ -247,6 +256,7 @@ TEST_P(TwoMonitors, EachDeviceShowsItsOwnSlideThroughTheLightAndAResetOfOneBring
     // On to the slide: each slide ends at its fade-in + hold + fade-out, and the frame after
     // that starts the next one on both devices.
     float slideStart = 0;
+    StartSlideClock(slideStart);
     for (uint32_t i = 0; i < index; ++i) {
         const SlideTimes times = SlideTimesOf(show.slides[i]);
         slideStart += times.fadeIn + times.hold + times.fadeOut + 0.05f;
@@ -254,6 +264,7 @@ TEST_P(TwoMonitors, EachDeviceShowsItsOwnSlideThroughTheLightAndAResetOfOneBring
         ASSERT_EQ(app_->errorFlag, 0) << std::hex << app_->errorCode;
         ASSERT_EQ(Player(0).SlideIndex(), i + 1);
         ASSERT_EQ(Player(1).SlideIndex(), i + 1);
+        StartSlideClock(slideStart);
     }
 
     // Past its fade-in. The objects move by the time that passes; the glyphs one step a frame,
@@ -284,6 +295,7 @@ TEST_P(TwoMonitors, EachDeviceShowsItsOwnSlideThroughTheLightAndAResetOfOneBring
     ASSERT_EQ(app_->errorFlag, 0) << std::hex << app_->errorCode;
     ASSERT_EQ(Player(reset).SlideIndex(), 0u);
     ASSERT_EQ(Player(other).SlideIndex(), index);
+    StartSlideClock(resetTime);
     FramesUntil(resetTime + 0.1f, resetTime + fadeIn0 + 1.0f, 0.1f, first);
     FramesUntil(resetTime + fadeIn0 + 1.1f, resetTime + fadeIn0 + 2.0f, 0.1f, later);
     for (int unit = 0; unit < 2; ++unit)

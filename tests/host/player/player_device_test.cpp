@@ -220,7 +220,9 @@ TEST_F(PlayerDeviceTest, FadeQuadIsUploadedOnlyWhenItsLevelChanges)
     ScenePlayer player;
     CurrentResourceCache = player.Cache();
     player.Start(0.0f);
-    player.DrawFrame(0.0f);
+    // The light's first frames hold the slide's clock; the last of them starts it at 0.
+    for (int i = 0; i <= kFramesBeforeSlideClock; ++i)
+        player.DrawFrame(0.0f);
     const struct {
         float t;
         uint64_t locks;
