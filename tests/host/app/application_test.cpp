@@ -19,6 +19,7 @@
 #include "host/player/PlayerLight.h"
 #include "host/player/PlayerSettings.h"
 #include "host/player/PlayerSound.h"
+#include "tests/support/CurrentObjects.h"
 #include "tests/support/TestSettingsKey.h"
 #include "tools/docwriter/DocumentBuilder.h"
 
@@ -126,9 +127,6 @@ protected:
     {
         SetSceneDocumentSource(nullptr);
         app.reset();
-        CurrentResourceCache = nullptr;
-        CurrentDocResManager = nullptr;
-        CurrentDevice = nullptr;
         settingsKey.reset();
     }
 
@@ -147,6 +145,7 @@ protected:
         adapter.preferredFormat = D3DFMT_X8R8G8B8;
     }
 
+    CurrentObjectsGuard currentObjects;
     std::optional<TestSettingsKey> settingsKey;
     std::unique_ptr<CMoireScreensaver> app;
 };
