@@ -22,6 +22,7 @@
 
 #include "document/ComRef.h"
 #include "tests/bench/BenchClock.h"
+#include "tests/support/SaverDriver.h"
 
 namespace {
 
@@ -100,17 +101,6 @@ int RunBareLoop(bool withPictures)
     }
 }
 
-PROCESS_INFORMATION Start(const std::wstring& commandLine)
-{
-    std::wstring writable = commandLine;
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(nullptr, writable.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-        std::fwprintf(stderr, L"could not start: %ls\n", commandLine.c_str());
-    return process;
-}
-
 double PrivateMegabytes(HANDLE process)
 {
     PROCESS_MEMORY_COUNTERS_EX counters = {};
@@ -123,24 +113,6 @@ double PrivateMegabytes(HANDLE process)
     return double(bytes) / (1024.0 * 1024.0);
 }
 
-std::wstring ThisFolder()
-{
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder = path;
-    return folder.substr(0, folder.find_last_of(L"\\/") + 1);
-}
-
-void End(PROCESS_INFORMATION& process)
-{
-    if (!process.hProcess)
-        return;
-    TerminateProcess(process.hProcess, 0);
-    WaitForSingleObject(process.hProcess, 5000);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-}
-
 } // namespace
 
 int wmain(int argc, wchar_t** argv)
@@ -151,33 +123,31 @@ int wmain(int argc, wchar_t** argv)
         return RunBareLoop(true);
     const int minutes = argc > 1 ? std::max(1, _wtoi(argv[1])) : 20;
 
-    const std::wstring folder = ThisFolder();
-    const std::wstring self = L"\"" + folder + L"bench_soak.exe\" ";
-    PROCESS_INFORMATION processes[3] = {Start(L"\"" + folder + L"lanternwork.scr\" /s"), Start(self + L"--bare"),
-                                        Start(self + L"--bare-pictures")};
+    // Each one is ended by force when main returns.
+    const std::wstring self = BesideThisProgram(L"bench_soak.exe");
+    SaverProcess processes[3];
+    const bool started =
+        processes[0].Start(L"/s") && processes[1].Start(L"--bare", self) && processes[2].Start(L"--bare-pictures", self);
     const char* names[3] = {"screensaver", "bare loop", "bare loop with pictures"};
-    for (PROCESS_INFORMATION& process : processes) {
-        if (!process.hProcess) {
-            for (PROCESS_INFORMATION& each : processes)
-                End(each);
-            return 1;
-        }
+    if (!started) {
+        std::fprintf(stderr, "could not start the screensaver and the two bare loops\n");
+        return 1;
     }
     Sleep(10000); // all are past their start-up
     // Private bytes rise and fall with the slide on screen, so each minute reports the highest of
     // twelve samples; the growth compares those peaks, which a round of slides does not move.
     auto peakOfAMinute = [&](double peak[3]) {
         for (int i = 0; i < 3; ++i)
-            peak[i] = PrivateMegabytes(processes[i].hProcess);
+            peak[i] = PrivateMegabytes(processes[i].Handle());
         for (int sample = 0; sample < 12; ++sample) {
             Sleep(5000);
             for (int i = 0; i < 3; ++i)
-                peak[i] = std::max(peak[i], PrivateMegabytes(processes[i].hProcess));
+                peak[i] = std::max(peak[i], PrivateMegabytes(processes[i].Handle()));
         }
     };
     double start[3], half[3], last[3];
     for (int i = 0; i < 3; ++i)
-        start[i] = half[i] = last[i] = PrivateMegabytes(processes[i].hProcess);
+        start[i] = half[i] = last[i] = PrivateMegabytes(processes[i].Handle());
     std::printf("private MB, the peak of each minute (growth since the start): minute, then");
     for (const char* name : names)
         std::printf(" | %s", name);
@@ -202,7 +172,5 @@ int wmain(int argc, wchar_t** argv)
         std::printf("%s, KB per second: whole run %.2f, second half %.2f\n", names[i],
                     (last[i] - start[i]) * 1024.0 / (minutes * 60.0), (last[i] - half[i]) * 1024.0 / steadySeconds);
     }
-    for (PROCESS_INFORMATION& process : processes)
-        End(process);
     return 0;
 }

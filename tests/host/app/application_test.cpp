@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "document/CurrentDevice.h"
@@ -18,6 +19,8 @@
 #include "host/player/PlayerLight.h"
 #include "host/player/PlayerSettings.h"
 #include "host/player/PlayerSound.h"
+#include "tests/support/CurrentObjects.h"
+#include "tests/support/TestSettingsKey.h"
 #include "tools/docwriter/DocumentBuilder.h"
 
 namespace {
@@ -25,13 +28,6 @@ namespace {
 // ctest runs tests side by side in separate processes: every test gets a key of its own.
 std::wstring testKey;
 const wchar_t* TestKey() { return testKey.c_str(); }
-
-std::wstring KeyForThisTest(const wchar_t* group)
-{
-    const char* name = testing::UnitTest::GetInstance()->current_test_info()->name();
-    return std::wstring(L"Software\\Quorvane\\LanternworkTests\\") + group + L"\\" +
-           std::wstring(name, name + strlen(name)) + L"\\";
-}
 
 bool ValueExists(HKEY root, const std::wstring& path, const wchar_t* name, DWORD* value = nullptr)
 {
@@ -120,9 +116,10 @@ class ApplicationTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        testKey = KeyForThisTest(L"App");
-        RegDeleteTreeW(HKEY_CURRENT_USER, TestKey());
+        settingsKey.emplace(L"App");
+        testKey = settingsKey->Path();
         app = std::make_unique<CMoireScreensaver>();
+        // The application points both paths at the program's key when it is made.
         lstrcpynW(app->settingsKeyPath, TestKey(), 200);
         lstrcpynW(SettingsKeyPath, TestKey(), 200);
     }
@@ -130,11 +127,7 @@ protected:
     {
         SetSceneDocumentSource(nullptr);
         app.reset();
-        CurrentResourceCache = nullptr;
-        CurrentDocResManager = nullptr;
-        CurrentDevice = nullptr;
-        RegDeleteTreeW(HKEY_CURRENT_USER, TestKey());
-        lstrcpynW(SettingsKeyPath, kSettingsKeyPath, 200);
+        settingsKey.reset();
     }
 
     // One monitor on adapter 0, with display settings to store.
@@ -152,6 +145,8 @@ protected:
         adapter.preferredFormat = D3DFMT_X8R8G8B8;
     }
 
+    CurrentObjectsGuard currentObjects;
+    std::optional<TestSettingsKey> settingsKey;
     std::unique_ptr<CMoireScreensaver> app;
 };
 

@@ -20,6 +20,7 @@
 #include "host/player/PlayerSound.h"
 #include "host/player/SoundTrack.h"
 #include "tests/support/BuiltProgram.h"
+#include "tests/support/CurrentObjects.h"
 #include "tests/support/SoundGraphState.h"
 #include "tests/support/TestSettingsKey.h"
 #include "tools/docwriter/DocumentBuilder.h"
@@ -71,12 +72,10 @@ protected:
         SetSceneDocumentSource(nullptr);
         SetPlayerLightFactory(nullptr);
         SoundRelease();
-        CurrentResourceCache = nullptr;
-        CurrentDocResManager = nullptr;
-        CurrentDevice = nullptr;
         settings_.reset();
     }
 
+    CurrentObjectsGuard currentObjects_;
     std::unique_ptr<TestSettingsKey> settings_;
 };
 

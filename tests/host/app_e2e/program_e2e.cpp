@@ -18,6 +18,7 @@
 #include "host/app/BrowserCommand.h"
 #include "host/app/MoireScreensaver.h"
 #include "tests/support/BuiltProgram.h"
+#include "tests/support/SaverDriver.h"
 #include "tests/support/TestPictures.h"
 #include "tools/docwriter/DocumentBuilder.h"
 
@@ -30,81 +31,8 @@ std::wstring TempPath(const wchar_t* name)
     return std::wstring(temp) + name;
 }
 
-// Starts a program with a command line and ends it when the test is over.
-class Saver {
-public:
-    Saver(const std::wstring& program, const wchar_t* arguments)
-    {
-        std::wstring line = L"\"" + program + L"\" " + arguments;
-        std::vector<wchar_t> writable(line.begin(), line.end());
-        writable.push_back(L'\0');
-        STARTUPINFOW startup = {};
-        startup.cb = sizeof(startup);
-        started_ = CreateProcessW(nullptr, writable.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                                  &process_) != 0;
-    }
-    ~Saver()
-    {
-        if (!started_)
-            return;
-        if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) {
-            TerminateProcess(process_.hProcess, 99);
-            WaitForSingleObject(process_.hProcess, 5000);
-        }
-        CloseHandle(process_.hThread);
-        CloseHandle(process_.hProcess);
-    }
-    bool Started() const { return started_; }
-    bool Running() const { return WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT; }
-    bool WaitForExit(DWORD ms) const { return WaitForSingleObject(process_.hProcess, ms) == WAIT_OBJECT_0; }
-
-    // A visible top-level window of the program with the given class (and caption, when one is
-    // given), waited for up to 20 s.
-    HWND FindWindowOfClass(const wchar_t* className, const wchar_t* caption = nullptr) const
-    {
-        for (int i = 0; i < 200; ++i) {
-            struct Search {
-                DWORD process;
-                const wchar_t* className;
-                const wchar_t* caption;
-                HWND found;
-            } search{process_.dwProcessId, className, caption, nullptr};
-            EnumWindows(
-                [](HWND window, LPARAM param) -> BOOL {
-                    auto* s = reinterpret_cast<Search*>(param);
-                    DWORD owner = 0;
-                    GetWindowThreadProcessId(window, &owner);
-                    wchar_t name[64] = {};
-                    GetClassNameW(window, name, 64);
-                    wchar_t text[128] = {};
-                    if (s->caption)
-                        GetWindowTextW(window, text, 128);
-                    if (owner == s->process && IsWindowVisible(window) && lstrcmpW(name, s->className) == 0 &&
-                        (!s->caption || lstrcmpW(text, s->caption) == 0)) {
-                        s->found = window;
-                        return FALSE;
-                    }
-                    return TRUE;
-                },
-                reinterpret_cast<LPARAM>(&search));
-            if (search.found)
-                return search.found;
-            Sleep(100);
-        }
-        return nullptr;
-    }
-
-private:
-    bool started_ = false;
-    PROCESS_INFORMATION process_ = {};
-};
-
-std::wstring WindowText(HWND window)
-{
-    wchar_t text[300] = {};
-    GetWindowTextW(window, text, 300);
-    return text;
-}
+// How long a test waits for a window of the saver.
+constexpr DWORD kWindowWait = 20000;
 
 std::wstring ProgramTitle()
 {
@@ -145,25 +73,14 @@ bool Near(COLORREF a, COLORREF b)
     return Near(a, GetRValue(b), GetGValue(b), GetBValue(b));
 }
 
-// A copy of the program whose resource "DDS" `id` is `bytes`.
-std::wstring PatchedCopy(const wchar_t* name, WORD id, const void* bytes, DWORD size)
-{
-    const std::wstring copy = TempPath(name);
-    if (!CopyFileW(BesideThisProgram(L"lanternwork.scr").c_str(), copy.c_str(), FALSE))
-        return {};
-    HANDLE update = BeginUpdateResourceW(copy.c_str(), FALSE);
-    if (!update)
-        return {};
-    const BOOL replaced = UpdateResourceW(update, L"DDS", MAKEINTRESOURCEW(id),
-                                          MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL), const_cast<void*>(bytes), size);
-    if (!EndUpdateResourceW(update, FALSE) || !replaced)
-        return {};
-    return copy;
-}
-
+// A copy of the program, in the temporary folder, whose resource "DDS" `id` is `bytes`; empty when
+// it could not be made.
 std::wstring PatchedCopy(const wchar_t* name, WORD id, const std::vector<uint8_t>& bytes)
 {
-    return PatchedCopy(name, id, bytes.data(), static_cast<DWORD>(bytes.size()));
+    const std::wstring copy = TempPath(name);
+    if (!CopyWithResource(BesideThisProgram(L"lanternwork.scr"), copy, L"DDS", id, bytes))
+        return {};
+    return copy;
 }
 
 // The configuration picture of the dialog test, 120 x 120: a frame, a disc in the middle and a
@@ -224,9 +141,9 @@ TEST(ProgramEndToEnd, ConfigureShowsDialogWithPictureAndWebSiteButtonAndCancelCl
 
     const std::wstring copy = PatchedCopy(L"lw-dialog.scr", 120, DialogPicture());
     ASSERT_FALSE(copy.empty());
-    Saver saver(copy, L"/c");
-    ASSERT_TRUE(saver.Started());
-    HWND dialog = saver.FindWindowOfClass(L"#32770");
+    SaverProcess saver;
+    ASSERT_TRUE(saver.Start(L"/c", copy));
+    HWND dialog = saver.WaitForVisibleWindow(L"#32770", kWindowWait);
     ASSERT_NE(dialog, nullptr) << "dialog 106 did not appear";
 
     EXPECT_EQ(WindowText(dialog), ProgramTitle());
@@ -427,7 +344,7 @@ TEST(ProgramEndToEnd, TestModeShowsTheFirstPictureThenBlackThenTheSecond)
     DocumentPlan plan;
     plan.slides = {PictureSlide(kFirst, 64, 48), PictureSlide(kSecond, 64, 48)};
     const std::vector<uint8_t> bytes = BuildDocument(plan);
-    const std::wstring copy = PatchedCopy(L"lw-two-slides.scr", 107, bytes.data(), static_cast<DWORD>(bytes.size()));
+    const std::wstring copy = PatchedCopy(L"lw-two-slides.scr", 107, bytes);
     ASSERT_FALSE(copy.empty());
 
     // The centre of the window, sampled every 100 ms, as a sequence of what it showed. The show
@@ -437,9 +354,9 @@ TEST(ProgramEndToEnd, TestModeShowsTheFirstPictureThenBlackThenTheSecond)
     auto dark = [](COLORREF c) { return GetRValue(c) <= 0x20 && GetGValue(c) <= 0x20 && GetBValue(c) <= 0x20; };
     std::string seen;
     {
-        Saver saver(copy, L"/t");
-        ASSERT_TRUE(saver.Started());
-        HWND window = saver.FindWindowOfClass(L"D3DSaverWndClass");
+        SaverProcess saver;
+        ASSERT_TRUE(saver.Start(L"/t", copy));
+        HWND window = saver.WaitForVisibleWindow(L"D3DSaverWndClass", kWindowWait);
         ASSERT_NE(window, nullptr);
         RECT client;
         GetClientRect(window, &client);
@@ -506,9 +423,9 @@ TEST(ProgramEndToEnd, TestModePlaysAnEmbeddedSoundFromTheTemporaryFolder)
     DeleteFileW(written.c_str());
 
     {
-        Saver saver(copy, L"/t");
-        ASSERT_TRUE(saver.Started());
-        HWND window = saver.FindWindowOfClass(L"D3DSaverWndClass");
+        SaverProcess saver;
+        ASSERT_TRUE(saver.Start(L"/t", copy));
+        HWND window = saver.WaitForVisibleWindow(L"D3DSaverWndClass", kWindowWait);
         ASSERT_NE(window, nullptr);
         bool held = false;
         for (int i = 0; i < 100 && !held; ++i) {
@@ -548,16 +465,16 @@ TEST(ProgramEndToEnd, StretchPictureChangesLetterboxToStretch)
     DocumentPlan plan;
     plan.slides = {PictureSlide(kColour, 32, 64)};  // a tall picture: letterboxed it leaves bars at the sides
     const std::vector<uint8_t> bytes = BuildDocument(plan);
-    const std::wstring copy = PatchedCopy(L"lw-stretch.scr", 107, bytes.data(), static_cast<DWORD>(bytes.size()));
+    const std::wstring copy = PatchedCopy(L"lw-stretch.scr", 107, bytes);
     ASSERT_FALSE(copy.empty());
 
     const DWORD letterbox = 0;
     for (const DWORD* stored : {&letterbox, static_cast<const DWORD*>(nullptr)}) {
         SCOPED_TRACE(stored ? "StretchPicture 0" : "StretchPicture absent (stretched)");
         SetStretchPicture(stored);
-        Saver saver(copy, L"/t");
-        ASSERT_TRUE(saver.Started());
-        HWND window = saver.FindWindowOfClass(L"D3DSaverWndClass");
+        SaverProcess saver;
+        ASSERT_TRUE(saver.Start(L"/t", copy));
+        HWND window = saver.WaitForVisibleWindow(L"D3DSaverWndClass", kWindowWait);
         ASSERT_NE(window, nullptr);
         RECT client;
         GetClientRect(window, &client);
@@ -580,16 +497,16 @@ TEST(ProgramEndToEnd, StretchPictureChangesLetterboxToStretch)
 
 TEST(ProgramEndToEnd, DamagedSceneDocumentShowsTheErrorBoxAndKeepsRunning)
 {
-    char junk[64];
+    std::vector<uint8_t> junk(64);
     for (int i = 0; i < 64; ++i)
-        junk[i] = static_cast<char>(i * 37 + 11);
-    const std::wstring copy = PatchedCopy(L"lw-damaged.scr", 107, junk, sizeof(junk));
+        junk[i] = static_cast<uint8_t>(i * 37 + 11);
+    const std::wstring copy = PatchedCopy(L"lw-damaged.scr", 107, junk);
     ASSERT_FALSE(copy.empty());
 
     {
-        Saver saver(copy, L"/t");
-        ASSERT_TRUE(saver.Started());
-        HWND window = saver.FindWindowOfClass(L"D3DSaverWndClass");
+        SaverProcess saver;
+        ASSERT_TRUE(saver.Start(L"/t", copy));
+        HWND window = saver.WaitForVisibleWindow(L"D3DSaverWndClass", kWindowWait);
         ASSERT_NE(window, nullptr) << "the test window did not appear";
         // The error box is white on black; give the loop a few frames to show it.
         int white = 0;
@@ -668,12 +585,12 @@ bool Eventually(Condition condition)
 template <class Edit>
 void EditDisplayOptions(const wchar_t* caption, Edit edit, int settingsButton)
 {
-    Saver saver(BesideThisProgram(L"lanternwork.scr"), L"/c");
-    ASSERT_TRUE(saver.Started());
-    HWND settings = saver.FindWindowOfClass(L"#32770", ProgramTitle().c_str());
+    SaverProcess saver;
+    ASSERT_TRUE(saver.Start(L"/c"));
+    HWND settings = saver.WaitForVisibleWindow(L"#32770", kWindowWait, ProgramTitle().c_str());
     ASSERT_NE(settings, nullptr) << "dialog 106 did not appear";
     PostMessageW(GetDlgItem(settings, 1006), BM_CLICK, 0, 0);
-    HWND options = saver.FindWindowOfClass(L"#32770", caption);
+    HWND options = saver.WaitForVisibleWindow(L"#32770", kWindowWait, caption);
     ASSERT_NE(options, nullptr) << "the display options did not appear";
 
     edit(options);

@@ -16,7 +16,7 @@
 #include <cstdio>
 #include <string>
 
-#include "SaverDriver.h"
+#include "tests/support/SaverDriver.h"
 
 namespace {
 
@@ -147,7 +147,7 @@ void CheckConfigure(const std::wstring& program, HWND settings)
 
 int wmain(int argc, wchar_t** argv)
 {
-    const std::wstring program = argc > 1 ? argv[1] : BesideTestProgram(L"lanternwork.scr");
+    const std::wstring program = argc > 1 ? argv[1] : BesideThisProgram(L"lanternwork.scr");
     HWND settings = MakeSettingsWindow();
     Check(settings != nullptr, "the settings window was made");
     if (!settings)

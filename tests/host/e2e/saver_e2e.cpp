@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "SaverDriver.h"
 #include "tests/support/BuiltProgram.h"
 #include "tests/support/ErrorBoxLook.h"
+#include "tests/support/SaverDriver.h"
 #include "tests/support/TestPictures.h"
 #include "tools/docwriter/DocumentBuilder.h"
 
@@ -41,8 +41,8 @@ const std::wstring& OneColourProgram()
     static const std::wstring path = [] {
         const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
         const std::string name = test ? test->name() : "any";
-        const std::wstring copy = BesideTestProgram((L"e2e-one-colour-" + std::wstring(name.begin(), name.end()) + L".scr").c_str());
-        return CopyWithResource(BesideTestProgram(L"lanternwork.scr"), copy, L"DDS", 107, OneColourDocument())
+        const std::wstring copy = BesideThisProgram((L"e2e-one-colour-" + std::wstring(name.begin(), name.end()) + L".scr").c_str());
+        return CopyWithResource(BesideThisProgram(L"lanternwork.scr"), copy, L"DDS", 107, OneColourDocument())
                    ? copy
                    : std::wstring();
     }();
@@ -332,9 +332,9 @@ TEST_F(SaverWithSettings, DisabledHardwareFallsBackToTheSoftwareDevice)
 
 TEST_F(SaverEndToEnd, ACopyWithAnotherDocumentCarriesTheNewBytes)
 {
-    const std::wstring copy = BesideTestProgram(L"e2e-patched.scr");
+    const std::wstring copy = BesideThisProgram(L"e2e-patched.scr");
     const std::vector<uint8_t> junk = {'n', 'o', 't', ' ', 'a', ' ', 's', 'c', 'e', 'n', 'e'};
-    ASSERT_TRUE(CopyWithResource(BesideTestProgram(L"lanternwork.scr"), copy, L"DDS", 107, junk));
+    ASSERT_TRUE(CopyWithResource(BesideThisProgram(L"lanternwork.scr"), copy, L"DDS", 107, junk));
 
     HMODULE module = LoadLibraryExW(copy.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
     ASSERT_NE(module, nullptr);
@@ -658,7 +658,7 @@ std::wstring FolderWithLibrary(const wchar_t* name, const std::vector<uint8_t>& 
     const std::wstring folder = std::wstring(temp) + name;
     CreateDirectoryW(folder.c_str(), nullptr);
     DeleteFileW((folder + L"\\common_res.dll").c_str());
-    if (!CopyFileW(BesideTestProgram(L"lanternwork.scr").c_str(), (folder + L"\\lanternwork.scr").c_str(), FALSE))
+    if (!CopyFileW(BesideThisProgram(L"lanternwork.scr").c_str(), (folder + L"\\lanternwork.scr").c_str(), FALSE))
         return {};
     if (!library.empty()) {
         HANDLE file = CreateFileW((folder + L"\\common_res.dll").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
@@ -692,8 +692,8 @@ std::vector<uint8_t> FileBytes(const std::wstring& path)
 // The built library with resource (type, id) taken out.
 std::vector<uint8_t> LibraryWithout(const wchar_t* type, WORD id)
 {
-    const std::wstring copy = BesideTestProgram(L"e2e-library-copy.dll");
-    if (!CopyFileW(BesideTestProgram(L"common_res.dll").c_str(), copy.c_str(), FALSE))
+    const std::wstring copy = BesideThisProgram(L"e2e-library-copy.dll");
+    if (!CopyFileW(BesideThisProgram(L"common_res.dll").c_str(), copy.c_str(), FALSE))
         return {};
     HANDLE update = BeginUpdateResourceW(copy.c_str(), FALSE);
     const bool removed = update && UpdateResourceW(update, type, MAKEINTRESOURCEW(id),
@@ -713,7 +713,7 @@ struct LibraryFault {
 const LibraryFault kLibraryFaults[] = {
     {"missing", [] { return std::vector<uint8_t>(); }},
     {"damaged", [] {
-         std::vector<uint8_t> bytes = FileBytes(BesideTestProgram(L"common_res.dll"));
+         std::vector<uint8_t> bytes = FileBytes(BesideThisProgram(L"common_res.dll"));
          bytes.resize(bytes.size() / 3);  // cut off: the headers stand, the sections are gone
          for (size_t i = 0x400; i < bytes.size(); i += 7)
              bytes[i] ^= 0x5A;

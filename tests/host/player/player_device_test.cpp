@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,7 @@
 #include "scene/render/BufferLocks.h"
 #include "tests/support/DeviceFixture.h"
 #include "tests/support/TestPictures.h"
+#include "tests/support/TestSettingsKey.h"
 #include "tools/docwriter/DocumentBuilder.h"
 
 namespace {
@@ -62,10 +64,7 @@ protected:
     void SetUp() override
     {
         DeviceTest::SetUp();
-        const char* name = testing::UnitTest::GetInstance()->current_test_info()->name();
-        testKey_ = L"Software\\Quorvane\\LanternworkTests\\PlayerDevice\\" + std::wstring(name, name + strlen(name)) + L"\\";
-        RegDeleteTreeW(HKEY_CURRENT_USER, testKey_.c_str());
-        lstrcpynW(SettingsKeyPath, testKey_.c_str(), 200);
+        settingsKey_.emplace(L"PlayerDevice");
         ForgetStretchPictureSetting();
         SetSceneDocumentSource([](SceneDoc& doc) { LoadSceneDocument(documentBytes.data(), documentBytes.size(), doc); });
     }
@@ -75,8 +74,7 @@ protected:
         SetPlayerLightFactory(nullptr);
         CurrentResourceCache = nullptr;
         CurrentDocResManager = nullptr;
-        RegDeleteTreeW(HKEY_CURRENT_USER, testKey_.c_str());
-        lstrcpynW(SettingsKeyPath, kSettingsKeyPath, 200);
+        settingsKey_.reset();
         ForgetStretchPictureSetting();
         DeviceTest::TearDown();
     }
@@ -84,7 +82,7 @@ protected:
     void StoreStretch(DWORD value)
     {
         HKEY key = nullptr;
-        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, testKey_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, settingsKey_->Path().c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
                                   nullptr),
                   ERROR_SUCCESS);
         RegSetValueExW(key, L"\"StretchPicture\"", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
@@ -113,7 +111,7 @@ protected:
         player.Start(0.0f);
     }
 
-    std::wstring testKey_;
+    std::optional<TestSettingsKey> settingsKey_;
 };
 
 bool Near(uint32_t rgb, uint32_t expected, int tolerance = 3)

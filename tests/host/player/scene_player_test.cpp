@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,7 @@
 #include "scene/constructors/DS_2D_Sprites_Constructor.h"
 #include "scene/constructors/SceneReaders.h"
 #include "tests/scene/LegacyRecords.h"
+#include "tests/support/TestSettingsKey.h"
 #include "tools/docwriter/DocumentBuilder.h"
 
 namespace {
@@ -110,10 +112,8 @@ class ScenePlayerTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        const char* name = testing::UnitTest::GetInstance()->current_test_info()->name();
-        testKey = L"Software\\Quorvane\\LanternworkTests\\Player\\" + std::wstring(name, name + strlen(name)) + L"\\";
-        RegDeleteTreeW(HKEY_CURRENT_USER, TestKey());
-        lstrcpynW(SettingsKeyPath, TestKey(), 200);
+        settingsKey.emplace(L"Player");
+        testKey = settingsKey->Path();
         ForgetStretchPictureSetting();
         SoundVolumeSetting = 100;
         MuteSoundSetting = 0;
@@ -134,8 +134,7 @@ protected:
         SetSceneDocumentSource(nullptr);
         SetPlayerSoundHooks(PlayerSoundHooks{});
         SetPlayerLightFactory(nullptr);
-        RegDeleteTreeW(HKEY_CURRENT_USER, TestKey());
-        lstrcpynW(SettingsKeyPath, kSettingsKeyPath, 200);
+        settingsKey.reset();
         ForgetStretchPictureSetting();
     }
 
@@ -167,6 +166,8 @@ protected:
             player.Advance(t - 0.01f * static_cast<float>(i));
         player.Advance(t);
     }
+
+    std::optional<TestSettingsKey> settingsKey;
 };
 
 TEST_F(ScenePlayerTest, TwoSlidesFadeHoldAndSwitchThroughBlack)

@@ -16,6 +16,7 @@
 #include "scene/render/SceneTransforms.h"
 #include "scene/render/ViewMetrics.h"
 #include "tests/scene/lights/LightFixture.h"
+#include "tests/support/CurrentObjects.h"
 
 namespace {
 
@@ -400,8 +401,7 @@ namespace {
 // Without a device or a document (a light made too early) nothing is drawn and nothing breaks.
 TEST(PictureModeWithoutDevice, MakesAndDrawsNothing)
 {
-    IDirect3DDevice9* const device = CurrentDevice;
-    DS_DocResManager* const manager = CurrentDocResManager;
+    const CurrentObjectsGuard current;
     CurrentDevice = nullptr;
     CurrentDocResManager = nullptr;
     // No slide (the picture mode), and a slide of each mode that is built.
@@ -424,8 +424,6 @@ TEST(PictureModeWithoutDevice, MakesAndDrawsNothing)
         light->DrawFadeQuad(&fade);
         light->ReleaseDeviceResources();
     }
-    CurrentDevice = device;
-    CurrentDocResManager = manager;
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "document/SceneDoc.h"
 #include "scene/objects/DS_SpriteArrayObj.h"
 #include "scene/objects/RuntimeObjects.h"
+#include "tests/support/CurrentObjects.h"
 #include "tools/docwriter/DocumentBuilder.h"
 
 namespace {
@@ -63,17 +64,13 @@ class DocumentObjectsTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        saved_ = CurrentDevice;
         CurrentDevice = nullptr; // textures stay null; everything else is real
         RegisterSceneReaders();
         RegisterReader<PlainSpriteKind>();
     }
-    void TearDown() override { CurrentDevice = saved_; }
 
+    CurrentObjectsGuard currentObjects_;
     ObjectSpaceScope space_{320, 240};
-
-private:
-    IDirect3DDevice9* saved_ = nullptr;
 };
 
 } // namespace

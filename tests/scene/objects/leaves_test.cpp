@@ -14,6 +14,7 @@
 #include "scene/constructors/SceneMath.h"
 #include "scene/objects/DS_3D_in_2D_array.h"
 #include "scene/objects/DS_LeafFallAnim.h"
+#include "tests/support/CurrentObjects.h"
 
 namespace {
 
@@ -334,21 +335,14 @@ class LeavesObject : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        saved_ = CurrentDevice;
         CurrentDevice = nullptr;
         StreamAnimTime = 0.0f;
     }
-    void TearDown() override
-    {
-        CurrentDevice = saved_;
-        StreamAnimTime = 0.0f;
-    }
+    void TearDown() override { StreamAnimTime = 0.0f; }
 
+    CurrentObjectsGuard currentObjects;
     CurrentManagerScope current;
     ObjectSpaceScope space{640, 480};
-
-private:
-    IDirect3DDevice9* saved_ = nullptr;
 };
 
 DS_LeafFallAnim* AnimationOf(DS_Frame* leaf)

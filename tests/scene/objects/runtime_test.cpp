@@ -7,6 +7,7 @@
 #include "document/CurrentDevice.h"
 #include "scene/objects/DS_SpriteArrayObj.h"
 #include "scene/objects/RuntimeObjects.h"
+#include "tests/support/CurrentObjects.h"
 
 namespace {
 
@@ -21,16 +22,12 @@ class NoDevice : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        saved_ = CurrentDevice;
         CurrentDevice = nullptr;
     }
-    void TearDown() override { CurrentDevice = saved_; }
 
+    CurrentObjectsGuard currentObjects;
     CurrentManagerScope current;
     ObjectSpaceScope space{640, 480};
-
-private:
-    IDirect3DDevice9* saved_ = nullptr;
 };
 
 } // namespace

@@ -10,6 +10,7 @@
 
 #include "document/CurrentDevice.h"
 #include "scene/render/GlyphBatch.h"
+#include "tests/support/CurrentObjects.h"
 #include "tests/support/DeviceFixture.h"
 #include "tests/support/TestPictures.h"
 
@@ -95,7 +96,7 @@ TEST(GlyphQuadWritersTest, ResetQuadIsTransparentBlackAtTheOrigin)
 
 TEST(GlyphBatchTest, WithoutADeviceNothingIsWrittenOrDrawn)
 {
-    IDirect3DDevice9* const previous = CurrentDevice;
+    const CurrentObjectsGuard current;
     CurrentDevice = nullptr;
     GlyphBatch batch;
     EXPECT_EQ(1u, batch.ChunkCount());
@@ -108,7 +109,6 @@ TEST(GlyphBatchTest, WithoutADeviceNothingIsWrittenOrDrawn)
     batch.SetQuadUV(16383, 0, 1, 0, 1);
     batch.UnlockAll();
     batch.Draw();
-    CurrentDevice = previous;
 }
 
 // Reference count of a texture, as AddRef and Release report it.

@@ -1,6 +1,7 @@
-// The end-to-end driver: starts the built screensaver with a switch, finds its windows and
-// dialogs, reads their texts, presses buttons and sends input by posting messages, captures the
-// screen, reads the registry and makes copies of the program with a resource replaced.
+// The end-to-end driver: starts the built screensaver (or another program) with a switch, finds
+// its windows and dialogs, reads their texts, presses buttons and sends input by posting
+// messages, captures the screen, reads the registry and makes copies of the program with a
+// resource replaced.
 #pragma once
 
 #include <windows.h>
@@ -9,8 +10,7 @@
 #include <string>
 #include <vector>
 
-// The path of a file in the folder of the running test program (where lanternwork.scr is built).
-std::wstring BesideTestProgram(const wchar_t* name);
+#include "tests/support/BuiltProgram.h"
 
 // One started screensaver process; ended by force if it is still running at destruction.
 class SaverProcess {
@@ -27,11 +27,16 @@ public:
     bool WaitForExit(DWORD milliseconds, DWORD* exitCode = nullptr);
     bool Running() const;
     DWORD Id() const { return info_.dwProcessId; }
+    // The process handle (null before a successful start), for reading its counters.
+    HANDLE Handle() const { return info_.hProcess; }
 
     // The visible or hidden top-level windows of the process with this class (any class: null).
     std::vector<HWND> Windows(const wchar_t* className = nullptr) const;
     // Waits for a top-level window of that class; null after the time.
     HWND WaitForWindow(const wchar_t* className, DWORD milliseconds) const;
+    // Waits for a visible top-level window of that class (and that caption, when one is given);
+    // null after the time.
+    HWND WaitForVisibleWindow(const wchar_t* className, DWORD milliseconds, const wchar_t* caption = nullptr) const;
 
 private:
     PROCESS_INFORMATION info_ = {};

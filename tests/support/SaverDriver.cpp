@@ -1,12 +1,4 @@
-#include "SaverDriver.h"
-
-std::wstring BesideTestProgram(const wchar_t* name)
-{
-    wchar_t path[MAX_PATH];
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring p(path);
-    return p.substr(0, p.find_last_of(L"\\/") + 1) + name;
-}
+#include "tests/support/SaverDriver.h"
 
 SaverProcess::~SaverProcess()
 {
@@ -22,7 +14,7 @@ SaverProcess::~SaverProcess()
 
 bool SaverProcess::Start(const std::wstring& arguments, const std::wstring& program, const std::wstring& directory)
 {
-    const std::wstring path = program.empty() ? BesideTestProgram(L"lanternwork.scr") : program;
+    const std::wstring path = program.empty() ? BesideThisProgram(L"lanternwork.scr") : program;
     std::wstring commandLine = L"\"" + path + L"\" " + arguments;
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
@@ -94,6 +86,23 @@ HWND SaverProcess::WaitForWindow(const wchar_t* className, DWORD milliseconds) c
         Sleep(50);
     } while (GetTickCount() - start < milliseconds);
     return nullptr;
+}
+
+HWND SaverProcess::WaitForVisibleWindow(const wchar_t* className, DWORD milliseconds, const wchar_t* caption) const
+{
+    HWND found = nullptr;
+    WaitUntil(
+        [&] {
+            for (HWND window : Windows(className)) {
+                if (IsWindowVisible(window) && (!caption || WindowText(window) == caption)) {
+                    found = window;
+                    return true;
+                }
+            }
+            return false;
+        },
+        milliseconds);
+    return found;
 }
 
 std::wstring WindowText(HWND window)
