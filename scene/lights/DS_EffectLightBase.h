@@ -50,11 +50,6 @@ struct ShaderSet {
     void Release();
 };
 
-// The picture's rectangle for a width × height layout, in layout pixels (y downwards): the
-// whole area when stretching, otherwise the picture's letterbox.
-QuadTemplate EffectPictureRect(bool stretch, uint32_t pictureWidth, uint32_t pictureHeight, int32_t width,
-                               int32_t height);
-
 class DS_EffectLightBase {
 public:
     // The program's own pictures of the selection handles (none of them is in the program).

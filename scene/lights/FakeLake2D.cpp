@@ -165,7 +165,7 @@ void FakeLake2D::Layout(uint32_t width, uint32_t height)
     const int32_t w = static_cast<int32_t>(width);
     const int32_t h = static_cast<int32_t>(height);
 
-    QuadTemplate picture = EffectPictureRect(stretch, background.width, background.height, w, h);
+    QuadTemplate picture = FitOrStretchQuad(stretch, background.width, background.height, w, h);
     QuadTemplate reflection = picture;
     SqueezeReflectionQuad(reflection, squeeze);
     FitLakeGround(surfaceMesh, reflection);
