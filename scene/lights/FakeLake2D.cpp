@@ -10,15 +10,9 @@
 #include "scene/render/SceneTransforms.h"
 #include "scene/render/ScreenPictureQuad.h"
 #include "scene/render/StateValues.h"
+#include "scene/render/VertexColour.h"
 
 namespace {
-
-// COLORREF 0x00BBGGRR to 0x00RRGGBB.
-D3DCOLOR RgbFromColorref(uint32_t colour)
-{
-    const uint32_t red = colour & 0xFF, green = (colour >> 8) & 0xFF, blue = (colour >> 16) & 0xFF;
-    return (red << 16) | (green << 8) | blue;
-}
 
 // Every position of the quad moved by (dx, dy).
 void ShiftQuad(QuadTemplate& quad, float dx, float dy)
