@@ -127,6 +127,14 @@ TextureAnim& DS_DocResManager::GetTextureAnim(const ResKey& key)
     return anim;
 }
 
+ComRef<IDirect3DTexture9> FirstTexture(const ResKey& key)
+{
+    if (!CurrentDocResManager)
+        return nullptr;
+    const TextureAnim& anim = CurrentDocResManager->GetTextureAnim(key);
+    return anim.frames.empty() ? nullptr : anim.frames.front();
+}
+
 bool DS_DocResManager::LoadLibraryTexture(const ResKey& key, TextureAnim& target)
 {
     ResourceRef ref(static_cast<int32_t>(static_cast<uint32_t>(key.stamp)), key.name);

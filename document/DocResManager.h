@@ -61,5 +61,9 @@ private:
 // The manager of the document read last.
 extern DS_DocResManager* CurrentDocResManager;
 
+// The first frame of a key's texture in CurrentDocResManager, or null when there is no manager
+// or the key has no frames.
+ComRef<IDirect3DTexture9> FirstTexture(const ResKey& key);
+
 // The whole record: class tag (not compared), version, then DS_DocResManager::Read.
 DS_DocResManager* ReadDocResManager(DS_IOF_Virtual* archive);

@@ -5,6 +5,7 @@
 #include "scene/constructors/SceneMath.h"
 #include "scene/objects/DS_Sprite.h"
 #include "scene/objects/DS_SpriteArrayObj.h"
+#include "scene/render/VertexColour.h"
 
 #include <new>
 
@@ -48,11 +49,7 @@ void DS_BaseSpriteProp::ResolveResources()
 void DS_BaseSpriteProp::UpdateSpriteColour(DS_Sprite* sprite) const
 {
     const uint32_t a = static_cast<uint32_t>(TruncToInt32(static_cast<float>(transparency.scaled) * sprite->alpha)) & 0xFFu;
-    const uint32_t c = static_cast<uint32_t>(colour.value);
-    const uint32_t r = c & 0xFFu;
-    const uint32_t g = (c >> 8) & 0xFFu;
-    const uint32_t b = (c >> 16) & 0xFFu;
-    sprite->colour = a << 24 | r << 16 | g << 8 | b;
+    sprite->colour = a << 24 | RgbFromColorref(static_cast<uint32_t>(colour.value));
 }
 
 float DS_BaseSpriteProp::PictureAspect() const

@@ -186,19 +186,5 @@ void SetDefault2DStates()
 
 void DrawScreenQuadKeepBlend(DS_ScreenQuad* quad)
 {
-    IDirect3DDevice9* device = CurrentDevice;
-    if (!device)
-        return;
-    device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-    device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
-    device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_DIFFUSE);
-    // A quad without a buffer is not drawn; the states afterwards are the same.
-    if (quad && quad->HasGeometry()) {
-        device->SetVertexShader(nullptr);
-        device->SetFVF(DX_V::SC::FVF);
-        device->SetStreamSource(0, quad->vertices.buffer.Get(), 0, DX_V::SC::Stride);
-        device->DrawPrimitive(quad->primitiveType, 0, quad->primitiveCount);
-    }
-    device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-    device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+    DrawScreenQuad(quad, BlendAfterDraw::KeptOn);
 }

@@ -17,17 +17,6 @@ void ShaderSet::Release()
     vertexShader.Reset();
 }
 
-QuadTemplate EffectPictureRect(bool stretch, uint32_t pictureWidth, uint32_t pictureHeight, int32_t width,
-                               int32_t height)
-{
-    QuadTemplate rect;
-    if (stretch)
-        SetQuadCorners(rect, 0.0f, 0.0f, static_cast<float>(width), static_cast<float>(height));
-    else
-        FitQuadLetterbox(rect, pictureWidth, pictureHeight, width, height);
-    return rect;
-}
-
 DS_EffectLightBase::DS_EffectLightBase()
 {
     background.aspect = 1.0f;
@@ -81,7 +70,7 @@ void DS_EffectLightBase::Layout(uint32_t width, uint32_t height)
     layoutHeight = height;
     const int32_t w = static_cast<int32_t>(width);
     const int32_t h = static_cast<int32_t>(height);
-    QuadTemplate picture = EffectPictureRect(stretch, background.width, background.height, w, h);
+    QuadTemplate picture = FitOrStretchQuad(stretch, background.width, background.height, w, h);
     ScaleQuadToBackBuffer(picture, w, h);
     ApplyLayout(picture, width, height);
 }

@@ -17,8 +17,8 @@
 // DrawObjects calls DrawObjects(objects), and its EndFrame draws DrawBars when it wants bars.
 //
 // Also here: DS_NoEffectLight, the base with the default renderers, and MutableEffectLight<T>,
-// the part every effect-light mode shares (the typed owner of its light, the object loop and
-// the layout it hands out).
+// the part every effect-light mode shares (the typed owner of its light, the object loop, the
+// stretch setting and the layout it hands out).
 #pragma once
 
 #include <d3d9.h>
@@ -49,11 +49,6 @@ struct ShaderSet {
 
     void Release();
 };
-
-// The picture's rectangle for a width × height layout, in layout pixels (y downwards): the
-// whole area when stretching, otherwise the picture's letterbox.
-QuadTemplate EffectPictureRect(bool stretch, uint32_t pictureWidth, uint32_t pictureHeight, int32_t width,
-                               int32_t height);
 
 class DS_EffectLightBase {
 public:
@@ -129,8 +124,8 @@ public:
 };
 
 // The part of a light mode that every effect light shares: it owns its light (deleted before
-// the runtime objects), draws the objects with the light's renderer and hands out the light's
-// layout. A mode derives from it and writes the rest of the MutableLight operations:
+// the runtime objects), draws the objects with the light's renderer, stretches or letterboxes
+// the light's picture and hands out the light's layout. A mode derives from it and writes the rest of the MutableLight operations:
 //
 //     class MutableFire : public MutableEffectLight<DS_FlameLight> {
 //     public:
@@ -141,6 +136,12 @@ template <class Light>
 class MutableEffectLight : public MutableLight {
 public:
     void DrawObjects() override { implementation->DrawObjects(objects); }
+    // The picture stretched (non-zero) or letterboxed, laid out again at the last layout's size.
+    void SetStretch(int stretch) override
+    {
+        implementation->stretch = stretch != 0;
+        implementation->Layout(implementation->layoutWidth, implementation->layoutHeight);
+    }
 
     Light* light() const { return implementation.get(); }
 

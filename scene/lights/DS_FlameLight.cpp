@@ -19,14 +19,6 @@ namespace {
 constexpr UINT kTimeRegister = 24;
 constexpr UINT kTransformRegister = 4;
 
-ComRef<IDirect3DTexture9> FirstTexture(const ResKey& key)
-{
-    if (!CurrentDocResManager)
-        return nullptr;
-    const TextureAnim& anim = CurrentDocResManager->GetTextureAnim(key);
-    return anim.frames.empty() ? nullptr : anim.frames.front();
-}
-
 // The assembled code of `text`, or null when it does not assemble.
 ComRef<ID3DXBuffer> Assemble(const char* text)
 {

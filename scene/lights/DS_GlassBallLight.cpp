@@ -57,10 +57,9 @@ GlassLayout ComputeGlassLayout(uint32_t width, uint32_t height, int32_t glassMod
 {
     GlassLayout g;
     const int32_t w = static_cast<int32_t>(width), h = static_cast<int32_t>(height);
-    if (glassMode == 1 && !backdropStretch)
-        FitQuadLetterbox(g.backdrop, backdropWidth, backdropHeight, w, h);
-    else
-        SetQuadCorners(g.backdrop, 0.0f, 0.0f, static_cast<float>(width), static_cast<float>(height));
+    // Only the picture backdrop keeps its aspect; the gradient always fills the screen.
+    const bool fillScreen = glassMode != 1 || backdropStretch;
+    g.backdrop = FitOrStretchQuad(fillScreen, backdropWidth, backdropHeight, w, h);
 
     g.bars = MakeLetterboxBars(g.backdrop);
     const float left = g.backdrop.Left(), top = g.backdrop.Top();

@@ -5,6 +5,7 @@
 
 #include "document/CurrentDevice.h"
 #include "document/ResourceCache.h"
+#include "scene/render/VertexColour.h"
 
 DS_MatrixLight* DS_MatrixLight::CreateMatrixLight()
 {
@@ -148,8 +149,7 @@ D3DCOLOR GlyphQuadColour(int32_t brightness, int32_t colourMode, float intensity
     // Saturated before the conversion, which a far too large opacity would overflow.
     const float scaled = std::min(std::max(alpha * 255.0f, 0.0f), 255.0f);
     const uint32_t a = static_cast<uint32_t>(scaled) & 0xFFu;
-    const uint32_t r = rgb & 0xFFu, g = (rgb >> 8) & 0xFFu, b = (rgb >> 16) & 0xFFu;
-    return ((a << 24) | (r << 16) | (g << 8) | b) & mask;
+    return ((a << 24) | RgbFromColorref(rgb)) & mask;
 }
 
 int LuminanceIndex(int32_t column, int32_t row, int32_t columns, int32_t rows)

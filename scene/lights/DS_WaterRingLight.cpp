@@ -103,7 +103,7 @@ void DS_WaterRingLight::Layout(uint32_t width, uint32_t height)
         return;
     const int32_t w = static_cast<int32_t>(width);
     const int32_t h = static_cast<int32_t>(height);
-    QuadTemplate picture = EffectPictureRect(stretch, background.width, background.height, w, h);
+    QuadTemplate picture = FitOrStretchQuad(stretch, background.width, background.height, w, h);
     ScaleQuadToBackBuffer(picture, w, h);
     ApplyLayout(picture, width, height);
 

@@ -3,19 +3,6 @@
 #include "document/CurrentDevice.h"
 #include "document/DocResManager.h"
 
-namespace {
-
-// The frame texture of a key, or null when the key has none.
-ComRef<IDirect3DTexture9> FirstTexture(const ResKey& key)
-{
-    if (!CurrentDocResManager)
-        return nullptr;
-    const TextureAnim& anim = CurrentDocResManager->GetTextureAnim(key);
-    return anim.frames.empty() ? nullptr : anim.frames.front();
-}
-
-} // namespace
-
 HazeParams AdvanceHaze(HazeClock& clock, float t, float speed, float strength, float bumpScale, float aspect)
 {
     float step = t - clock.lastTime;

@@ -10,15 +10,9 @@
 #include "scene/render/SceneTransforms.h"
 #include "scene/render/ScreenPictureQuad.h"
 #include "scene/render/StateValues.h"
+#include "scene/render/VertexColour.h"
 
 namespace {
-
-// COLORREF 0x00BBGGRR to 0x00RRGGBB.
-D3DCOLOR RgbFromColorref(uint32_t colour)
-{
-    const uint32_t red = colour & 0xFF, green = (colour >> 8) & 0xFF, blue = (colour >> 16) & 0xFF;
-    return (red << 16) | (green << 8) | blue;
-}
 
 // Every position of the quad moved by (dx, dy).
 void ShiftQuad(QuadTemplate& quad, float dx, float dy)
@@ -165,7 +159,7 @@ void FakeLake2D::Layout(uint32_t width, uint32_t height)
     const int32_t w = static_cast<int32_t>(width);
     const int32_t h = static_cast<int32_t>(height);
 
-    QuadTemplate picture = EffectPictureRect(stretch, background.width, background.height, w, h);
+    QuadTemplate picture = FitOrStretchQuad(stretch, background.width, background.height, w, h);
     QuadTemplate reflection = picture;
     SqueezeReflectionQuad(reflection, squeeze);
     FitLakeGround(surfaceMesh, reflection);

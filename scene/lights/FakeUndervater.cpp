@@ -37,17 +37,6 @@ void FillInitialCompositeQuad(DX_V::PNTT* v)
     v[3] = {e, e, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f, 0.0f, 0.99f, 0.01f};
 }
 
-QuadTemplate CompositeRect(bool compositeStretch, uint32_t pictureWidth, uint32_t pictureHeight, uint32_t width,
-                           uint32_t height)
-{
-    QuadTemplate rect;
-    if (compositeStretch)
-        SetQuadCorners(rect, 0.0f, 0.0f, static_cast<float>(width), static_cast<float>(height));
-    else
-        FitQuadLetterbox(rect, pictureWidth, pictureHeight, static_cast<int32_t>(width), static_cast<int32_t>(height));
-    return rect;
-}
-
 void PlaceCompositeQuad(DX_V::PNTT* v, const QuadTemplate& rect, uint32_t width, uint32_t height)
 {
     if (width == 0 || height == 0) {
@@ -135,8 +124,8 @@ HRESULT FakeUndervater::CreateBumpMap()
 void FakeUndervater::Layout(uint32_t width, uint32_t height)
 {
     DS_2D_Light::Layout(width, height);
-    const QuadTemplate rect =
-        CompositeRect(compositeStretch, pictureQuad.anim.width, pictureQuad.anim.height, width, height);
+    const QuadTemplate rect = FitOrStretchQuad(compositeStretch, pictureQuad.anim.width, pictureQuad.anim.height,
+                                               static_cast<int32_t>(width), static_cast<int32_t>(height));
     PlaceCompositeQuad(composite_, rect, width, height);
     UploadComposite();
     layoutWidth = width;

@@ -44,11 +44,6 @@ constexpr float kCompositeHalfExtent = 54.7f;
 // (0, 1, 0), target coordinates 0.01 inside every edge; wave coordinates 0.
 void FillInitialCompositeQuad(DX_V::PNTT* vertices);
 
-// The composite's rectangle in back-buffer pixels: the whole width × height when stretched,
-// otherwise the picture's letterbox.
-QuadTemplate CompositeRect(bool compositeStretch, uint32_t pictureWidth, uint32_t pictureHeight, uint32_t width,
-                           uint32_t height);
-
 // Positions (x, y, 0) of the four vertices from the pixel rectangle R, each corner mapped to
 // (x × 109.4 / width − 54.7, y × 109.4 / height − 54.7). Quad space has y upwards, so vertex 0
 // (the bottom-left of the screen) takes R's top-left, vertex 1 R's bottom-left, vertex 2 R's

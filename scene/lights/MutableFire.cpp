@@ -49,12 +49,6 @@ void MutableFire::EndFrame()
     implementation->EndFrame();
 }
 
-void MutableFire::SetStretch(int stretch)
-{
-    implementation->stretch = stretch != 0;
-    implementation->Layout(implementation->layoutWidth, implementation->layoutHeight);
-}
-
 void MutableFire::ReleaseDeviceResources()
 {
     // The flames bind stages 0 to 3; the composite binds the target on a stage of its own.

@@ -19,7 +19,6 @@ public:
     void Update(float time) override;
     void DrawFadeQuad(DS_ScreenQuad* fadeQuad) override;
     void EndFrame() override;
-    void SetStretch(int stretch) override;
     void ReleaseDeviceResources() override;
     void RestoreRenderStates() override;
 

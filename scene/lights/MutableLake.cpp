@@ -89,12 +89,6 @@ void MutableLake::EndFrame()
     implementation->DrawBars();
 }
 
-void MutableLake::SetStretch(int stretch)
-{
-    implementation->stretch = stretch != 0;
-    implementation->Layout(implementation->layoutWidth, implementation->layoutHeight);
-}
-
 void MutableLake::ReleaseDeviceResources()
 {
     // Everything the lake holds is managed; only what its frame bound is let go (the bump map

@@ -57,8 +57,7 @@ void MutableMatrix::EndFrame()
 
 void MutableMatrix::SetStretch(int stretch)
 {
-    implementation->stretch = stretch != 0;
-    implementation->Layout(implementation->layoutWidth, implementation->layoutHeight);
+    MutableEffectLight::SetStretch(stretch);
     implementation->RestartRain();
 }
 

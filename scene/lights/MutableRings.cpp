@@ -36,12 +36,6 @@ void MutableRings::EndFrame()
     implementation->EndFrame();
 }
 
-void MutableRings::SetStretch(int stretch)
-{
-    implementation->stretch = stretch != 0;
-    implementation->Layout(implementation->layoutWidth, implementation->layoutHeight);
-}
-
 void MutableRings::ReleaseDeviceResources()
 {
     // The picture, the sprites and the meshes are drawn through stage 0, stream 0 and indices.

@@ -79,6 +79,17 @@ void FitQuadLetterbox(QuadTemplate& quad, const TextureInfo& picture, int32_t ar
     FitQuadLetterbox(quad, picture.width, picture.height, areaWidth, areaHeight);
 }
 
+QuadTemplate FitOrStretchQuad(bool stretch, uint32_t pictureWidth, uint32_t pictureHeight, int32_t areaWidth,
+                              int32_t areaHeight)
+{
+    QuadTemplate quad;
+    if (stretch)
+        MakeSizedQuad(quad, areaWidth, areaHeight);
+    else
+        FitQuadLetterbox(quad, pictureWidth, pictureHeight, areaWidth, areaHeight);
+    return quad;
+}
+
 void ScaleQuad(QuadTemplate& quad, int32_t referenceWidth, int32_t referenceHeight, uint32_t backWidth,
                uint32_t backHeight)
 {

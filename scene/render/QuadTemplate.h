@@ -58,6 +58,10 @@ PictureSize LayoutPictureSize(uint32_t width, uint32_t height);
 void FitQuadLetterbox(QuadTemplate& quad, uint32_t pictureWidth, uint32_t pictureHeight, int32_t areaWidth,
                       int32_t areaHeight);
 void FitQuadLetterbox(QuadTemplate& quad, const TextureInfo& picture, int32_t areaWidth, int32_t areaHeight);
+// The picture's rectangle in an areaWidth × areaHeight layout: the whole area when stretching,
+// otherwise the picture's letterbox (FitQuadLetterbox).
+QuadTemplate FitOrStretchQuad(bool stretch, uint32_t pictureWidth, uint32_t pictureHeight, int32_t areaWidth,
+                              int32_t areaHeight);
 // The same for a picture animation (anything with the picture's width and height).
 template <class PictureAnimation>
 void FitQuadToPicture(const PictureAnimation& picture, QuadTemplate& quad, int32_t areaWidth, int32_t areaHeight)

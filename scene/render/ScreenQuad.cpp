@@ -91,10 +91,10 @@ void DS_ScreenQuad::Upload()
 namespace {
 
 // Blending on, stage 0 colour and alpha from the vertices, one draw, then back to the texture
-// and blending off. A mesh without geometry skips only the draw: the states afterwards are the
-// same either way.
+// and blending off, or left on. A null mesh or one without geometry skips only the draw: the
+// states afterwards are the same either way.
 template <class V>
-void DrawBlendedVertexColours(const DS_SimpleMesh<V>& mesh)
+void DrawBlendedVertexColours(const DS_SimpleMesh<V>* mesh, BlendAfterDraw after)
 {
     IDirect3DDevice9* device = CurrentDevice;
     if (!device)
@@ -103,23 +103,29 @@ void DrawBlendedVertexColours(const DS_SimpleMesh<V>& mesh)
     device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
     device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_DIFFUSE);
 
-    if (mesh.HasGeometry()) {
+    if (mesh && mesh->HasGeometry()) {
         device->SetVertexShader(nullptr);
         device->SetFVF(V::FVF);
-        device->SetStreamSource(0, mesh.vertices.buffer.Get(), 0, V::Stride);
-        device->DrawPrimitive(mesh.primitiveType, 0, mesh.primitiveCount);
+        device->SetStreamSource(0, mesh->vertices.buffer.Get(), 0, V::Stride);
+        device->DrawPrimitive(mesh->primitiveType, 0, mesh->primitiveCount);
     }
 
     device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
     device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-    device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+    if (after == BlendAfterDraw::Off)
+        device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
 }
 
 } // namespace
 
 void DrawScreenQuad(const DS_ScreenQuad& quad)
 {
-    DrawBlendedVertexColours(quad);
+    DrawBlendedVertexColours(&quad, BlendAfterDraw::Off);
+}
+
+void DrawScreenQuad(const DS_ScreenQuad* quad, BlendAfterDraw after)
+{
+    DrawBlendedVertexColours(quad, after);
 }
 
 void FillOutlineVertices(DX_V::PC* vertices, const QuadTemplate& quad)
@@ -137,5 +143,5 @@ HRESULT MakeOutlineQuad(OutlineQuad& outline, const QuadTemplate& quad)
 
 void DrawOutlineQuad(const OutlineQuad& outline)
 {
-    DrawBlendedVertexColours(outline);
+    DrawBlendedVertexColours(&outline, BlendAfterDraw::Off);
 }

@@ -52,6 +52,12 @@ private:
 // the same states.
 void DrawScreenQuad(const DS_ScreenQuad& quad);
 
+// What a quad drawing leaves alpha blending at.
+enum class BlendAfterDraw { Off, KeptOn };
+// DrawScreenQuad with the choice of blending afterwards; a null quad is not drawn either, but
+// leaves the same states.
+void DrawScreenQuad(const DS_ScreenQuad* quad, BlendAfterDraw after);
+
 // The selection outline: black at alpha 136, in world units.
 using OutlineQuad = DS_SimpleMesh<DX_V::PC>;
 

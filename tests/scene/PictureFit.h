@@ -35,7 +35,7 @@ inline QuadTemplate ExpectedPictureRect(const SlideRecord& slide, UINT width, UI
             .backdrop;
     }
     const D3DXIMAGE_INFO picture = PictureInfo(slide.picture);
-    return EffectPictureRect(stretch != 0, picture.Width, picture.Height, static_cast<int32_t>(width),
+    return FitOrStretchQuad(stretch != 0, picture.Width, picture.Height, static_cast<int32_t>(width),
                              static_cast<int32_t>(height));
 }
 

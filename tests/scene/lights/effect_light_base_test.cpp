@@ -60,33 +60,6 @@ protected:
 // A light on the base that sets no renderer.
 class NoRendererLight : public DS_EffectLightBase {};
 
-// ---- The picture rectangle, without a device ----
-
-TEST(EffectPictureRect, LetterboxesOrFillsTheLayout)
-{
-    struct Case {
-        bool stretch;
-        uint32_t pictureWidth, pictureHeight;
-        int32_t width, height;
-        float left, top, right, bottom;
-    };
-    const Case cases[] = {
-        {false, 1600, 1200, 1920, 1080, 240, 0, 1680, 1080},
-        {true, 1600, 1200, 1920, 1080, 0, 0, 1920, 1080},
-        {false, 64, 32, 256, 192, 0, 32, 256, 160},
-        {false, 0, 0, 1024, 768, 0, 0, 1024, 768}, // a picture that failed counts as 800 × 600
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.pictureWidth << "x" << c.pictureHeight << (c.stretch ? " stretched" : ""));
-        const QuadTemplate q = EffectPictureRect(c.stretch, c.pictureWidth, c.pictureHeight, c.width, c.height);
-        EXPECT_FLOAT_EQ(c.left, q.Left());
-        EXPECT_FLOAT_EQ(c.top, q.Top());
-        EXPECT_FLOAT_EQ(c.right, q.Right());
-        EXPECT_FLOAT_EQ(c.bottom, q.Bottom());
-        EXPECT_FLOAT_EQ(1.0f, q.v[0].z);
-    }
-}
-
 // ---- Layout and bars on the device ----
 
 // Back buffer 256 × 192; the bars are those of the picture light, and they are drawn when

@@ -87,7 +87,7 @@ TEST(CompositeQuad, CornersMapThePictureRectangleUpright)
         SCOPED_TRACE(c.name);
         DX_V::PNTT v[4];
         FillInitialCompositeQuad(v);
-        PlaceCompositeQuad(v, CompositeRect(c.compositeStretch, 1600, 1200, 1920, 1080), 1920, 1080);
+        PlaceCompositeQuad(v, FitOrStretchQuad(c.compositeStretch, 1600, 1200, 1920, 1080), 1920, 1080);
         // Vertex order: bottom-left, top-left, bottom-right, top-right of the screen.
         const float x[4] = {c.left, c.left, c.right, c.right};
         const float y[4] = {c.bottom, c.top, c.bottom, c.top};
@@ -119,7 +119,7 @@ TEST(CompositeQuad, ZeroSizeCoversTheWholeScreen)
 {
     DX_V::PNTT v[4];
     FillInitialCompositeQuad(v);
-    PlaceCompositeQuad(v, CompositeRect(false, 64, 48, 0, 0), 0, 0);
+    PlaceCompositeQuad(v, FitOrStretchQuad(false, 64, 48, 0, 0), 0, 0);
     for (int i = 0; i < 4; ++i) {
         EXPECT_TRUE(std::isfinite(v[i].x) && std::isfinite(v[i].y));
         EXPECT_FLOAT_EQ(54.7f, std::fabs(v[i].x));

@@ -96,6 +96,50 @@ INSTANTIATE_TEST_SUITE_P(
         FitCase{0, 300, 1280, 720, 160, 0, 1120, 720},
         FitCase{640, 0, 1280, 720, 160, 0, 1120, 720}));
 
+// Every light mode lays its picture out with FitOrStretchQuad: each picture aspect below, once
+// letterboxed and once stretched. Stretched, the rectangle is the whole area whatever the picture.
+struct FitOrStretchCase {
+    const char* aspect;
+    uint32_t pictureWidth, pictureHeight;
+    int32_t areaWidth, areaHeight;
+    double x0, y0, x1, y1; // the letterbox
+};
+
+const FitOrStretchCase kFitOrStretchCases[] = {
+    {"wider than the area", 64, 32, 256, 192, 0, 32, 256, 160},
+    {"wider than the area", 300, 200, 1024, 768, 0, 42.666667, 1024, 725.333333},
+    {"taller than the area", 1600, 1200, 1920, 1080, 240, 0, 1680, 1080},
+    {"taller than the area", 64, 128, 256, 192, 80, 0, 176, 192},
+    {"the area's own", 800, 600, 1024, 768, 0, 0, 1024, 768},
+    {"failed to load, 800 x 600", 0, 0, 1024, 768, 0, 0, 1024, 768},
+    {"failed to load, 800 x 600", 0, 300, 1280, 720, 160, 0, 1120, 720},
+};
+
+TEST(FitOrStretchQuadTest, LetterboxesOrFillsTheAreaForEveryAspect)
+{
+    for (const bool stretch : {false, true})
+        for (const FitOrStretchCase& c : kFitOrStretchCases) {
+            SCOPED_TRACE(testing::Message() << c.pictureWidth << "x" << c.pictureHeight << " (" << c.aspect << ") in "
+                                            << c.areaWidth << "x" << c.areaHeight
+                                            << (stretch ? " stretched" : " letterboxed"));
+            const QuadTemplate q =
+                FitOrStretchQuad(stretch, c.pictureWidth, c.pictureHeight, c.areaWidth, c.areaHeight);
+            if (stretch)
+                ExpectCorners(q, 0, 0, c.areaWidth, c.areaHeight, 0);
+            else
+                ExpectCorners(q, c.x0, c.y0, c.x1, c.y1);
+            ExpectFixedParts(q);
+        }
+}
+
+TEST(FitOrStretchQuadTest, ZeroAreaGivesAnEmptyQuadEitherWay)
+{
+    for (const bool stretch : {false, true}) {
+        SCOPED_TRACE(stretch ? "stretched" : "letterboxed");
+        ExpectCorners(FitOrStretchQuad(stretch, 300, 200, 0, 0), 0, 0, 0, 0, 0);
+    }
+}
+
 TEST(QuadTemplateTest, ExactFitTouchesTheTopEdgeExactly)
 {
     // The camera tells the two fits apart by an exact 0.0 at the top.
