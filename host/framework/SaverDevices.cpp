@@ -8,6 +8,8 @@
 
 #include "document/CurrentDevice.h"
 #include "host/framework/SaverErrors.h"
+#include "host/framework/SaverSettingNumber.h"
+#include "host/framework/SaverTextFormat.h"
 
 namespace {
 
