@@ -101,6 +101,8 @@ public:
     void StopDevices();
     void LoadMonitorSettings(HKEY settingsKey);
     void StoreMonitorSettings(HKEY settingsKey);
+    // Writes the mode a full-screen device stepped down to as the monitor's stored mode.
+    void StoreSteppedDownMode(const MonitorDevice& unit, const DisplayModeEntry& mode);
 
     // --- Display-settings dialogs -----------------------------------------------------------------
     // Opens dialog 200 (fewer than two adapters) or 201 (a tab per monitor) over `owner` and

@@ -10,6 +10,7 @@
 #include <new>
 
 #include "host/framework/DisplayOptions.h"
+#include "host/framework/SaverTextFormat.h"
 
 namespace Control = DisplayOptionsControl;
 

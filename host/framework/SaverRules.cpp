@@ -1,9 +1,9 @@
 #include "host/framework/SaverRules.h"
 
-#include <cstdarg>
-#include <cstdio>
 #include <cstdlib>
 #include <cwchar>
+
+#include "host/framework/SaverTextFormat.h"
 
 SaverSwitch ParseSaverSwitch(const wchar_t* commandLine)
 {
@@ -195,38 +195,6 @@ bool StoredAdapterIdApplies(const GUID& stored, const GUID& adapter)
     return IsEqualGUID(stored, adapter) || IsEqualGUID(stored, zero);
 }
 
-static void FormatTextV(wchar_t* target, size_t capacity, const wchar_t* format, va_list args)
-{
-    if (!target || capacity == 0)
-        return;
-    vswprintf(target, capacity, format, args);
-    target[capacity - 1] = L'\0';
-}
-
-void FormatText(wchar_t* target, size_t capacity, const wchar_t* format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    FormatTextV(target, capacity, format, args);
-    va_end(args);
-}
-
-void FormatShortText(wchar_t* target, const wchar_t* format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    FormatTextV(target, 40, format, args);
-    va_end(args);
-}
-
-void FormatLongText(wchar_t* target, const wchar_t* format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    FormatTextV(target, 260, format, args);
-    va_end(args);
-}
-
 void BuildDeviceText(D3DDEVTYPE type, DWORD behaviourFlags, const char* description,
                      wchar_t* target, size_t capacity)
 {
@@ -283,16 +251,4 @@ bool CountMouseMove(MousePosition& last, uint32_t& moves, int x, int y)
     last.x = x;
     last.y = y;
     return moves > 5;
-}
-
-bool QuerySettingNumber(HKEY key, const wchar_t* name, DWORD& value)
-{
-    DWORD number = 0, size = sizeof number, type = REG_NONE;
-    if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&number), &size) != ERROR_SUCCESS ||
-        size != sizeof number)
-        return false;
-    if (type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ || type == REG_LINK)
-        return false;
-    value = number;
-    return true;
 }

@@ -1,6 +1,6 @@
 // The host's rules as plain functions, free of windows and devices: the command-line switch,
 // the display-mode lists and choices, the depth-format and behaviour-flag orders, the choice of
-// adapter for a window, the device and frame-rate texts, the mouse-move count and text formatting.
+// adapter for a window, the device and frame-rate texts and the mouse-move count.
 #pragma once
 
 #include <windows.h>
@@ -75,18 +75,7 @@ int ChooseBestAdapter(const SaverMonitor* monitors, UINT monitorCount,
 // it names this adapter, or it is all zero (absent).
 bool StoredAdapterIdApplies(const GUID& stored, const GUID& adapter);
 
-// One 32-bit setting of the registry: true, with the number, when `name` holds exactly four bytes
-// that are not text. Anything else (a missing value, a string, a value of another length) is no
-// setting at all, so the caller keeps its default.
-bool QuerySettingNumber(HKEY key, const wchar_t* name, DWORD& value);
-
 // --- Texts ---------------------------------------------------------------------------------------
-
-// Bounded wide printf-style formatting; always ends the text inside the buffer (cut if needed).
-// Wide strings are passed with %ls.
-void FormatText(wchar_t* target, size_t capacity, const wchar_t* format, ...);
-void FormatShortText(wchar_t* target /* 40 units */, const wchar_t* format, ...);
-void FormatLongText(wchar_t* target /* 260 units */, const wchar_t* format, ...);
 
 // "HAL (hw vp): <description>", "SW (simulated hw vp)" ...: into a buffer of `capacity` units.
 void BuildDeviceText(D3DDEVTYPE type, DWORD behaviourFlags, const char* description,

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "host/framework/SaverRules.h"
+#include "host/framework/SaverSettingNumber.h"
 
 wchar_t SettingsKeyPath[200] = L"Software\\Quorvane\\Lanternwork\\Screensaver\\";
 

@@ -15,8 +15,8 @@
 #include "scene/constructors/DS_RainConstructor.h"
 #include "scene/constructors/DS_SparkleConstructor.h"
 #include "scene/constructors/DS_StatObjConstructor.h"
-#include "scene/constructors/ObjectSpace.h"
-#include "scene/constructors/SceneMath.h"
+#include "scene/common/ObjectSpace.h"
+#include "scene/common/SceneMath.h"
 
 namespace {
 

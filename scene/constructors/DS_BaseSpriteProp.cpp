@@ -2,7 +2,7 @@
 
 #include "document/DocResManager.h"
 #include "document/ResourceBuffer.h"
-#include "scene/constructors/SceneMath.h"
+#include "scene/common/SceneMath.h"
 #include "scene/objects/DS_Sprite.h"
 #include "scene/objects/DS_SpriteArrayObj.h"
 #include "scene/render/VertexColour.h"

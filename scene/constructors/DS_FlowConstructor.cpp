@@ -3,7 +3,7 @@
 #include <cmath>
 #include <memory>
 
-#include "scene/constructors/SceneMath.h"
+#include "scene/common/SceneMath.h"
 #include "scene/objects/DS_Sprite.h"
 
 namespace {

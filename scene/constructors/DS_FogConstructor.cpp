@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "scene/constructors/SpriteMotion.h"
-#include "scene/constructors/SceneMath.h"
+#include "scene/common/SceneMath.h"
 #include "scene/objects/DS_Sprite.h"
 
 namespace {

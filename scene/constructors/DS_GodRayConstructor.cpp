@@ -4,8 +4,8 @@
 #include <memory>
 
 #include "scene/constructors/SpriteMotion.h"
-#include "scene/constructors/ObjectSpace.h"
-#include "scene/constructors/SceneMath.h"
+#include "scene/common/ObjectSpace.h"
+#include "scene/common/SceneMath.h"
 #include "scene/objects/DS_Sprite.h"
 
 float GodRayShear(unsigned int angle)

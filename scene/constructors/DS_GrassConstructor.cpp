@@ -3,8 +3,8 @@
 #include <cmath>
 #include <memory>
 
-#include "scene/constructors/ObjectSpace.h"
-#include "scene/constructors/SceneMath.h"
+#include "scene/common/ObjectSpace.h"
+#include "scene/common/SceneMath.h"
 #include "scene/objects/DS_Sprite.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "scene/constructors/SceneMath.h"
+#include "scene/common/SceneMath.h"
 #include "scene/objects/DS_Sprite.h"
 
 namespace {

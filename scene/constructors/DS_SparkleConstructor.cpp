@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "scene/constructors/SpriteMotion.h"
-#include "scene/constructors/SceneMath.h"
+#include "scene/common/SceneMath.h"
 #include "scene/objects/DS_Sprite.h"
 
 void ShapeSparkle(DS_Sprite* sprite, float d)

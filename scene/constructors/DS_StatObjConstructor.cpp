@@ -4,7 +4,7 @@
 #include <cstring>
 #include <memory>
 
-#include "scene/constructors/SceneMath.h"
+#include "scene/common/SceneMath.h"
 #include "scene/objects/DS_Sprite.h"
 #include "scene/objects/DS_SpriteArrayObj.h"
 #include "scene/render/QuadTemplate.h"

@@ -1,7 +1,7 @@
 #include "scene/constructors/DS_ViewObjCtrl.h"
 
-#include "scene/constructors/ObjectSpace.h"
-#include "scene/constructors/SceneMath.h"
+#include "scene/common/ObjectSpace.h"
+#include "scene/common/SceneMath.h"
 #include "scene/objects/DS_Sprite.h"
 #include "scene/render/QuadTemplate.h"
 

@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "scene/constructors/DS_3D_Obj_Ctrl.h"
-#include "scene/constructors/SceneMath.h"
+#include "scene/common/SceneMath.h"
 
 namespace {
 

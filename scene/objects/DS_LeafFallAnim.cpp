@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "scene/constructors/ObjectSpace.h"
-#include "scene/constructors/SceneMath.h"
+#include "scene/common/ObjectSpace.h"
+#include "scene/common/SceneMath.h"
 
 float StreamAnimTime = 0.0f;
 

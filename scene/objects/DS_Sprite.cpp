@@ -4,7 +4,7 @@
 
 #include "document/DocResManager.h"
 #include "scene/constructors/DS_BaseSpriteProp.h"
-#include "scene/constructors/SceneMath.h"
+#include "scene/common/SceneMath.h"
 
 SpriteVec3 TransformSpriteVector(const SpriteVec3& v, const D3DXMATRIX& m)
 {

@@ -3,7 +3,7 @@
 #include <cstdlib>
 
 #include "document/DocResManager.h"
-#include "scene/constructors/SceneMath.h"
+#include "scene/common/SceneMath.h"
 #include "scene/objects/DS_ABRender.h"
 #include "scene/objects/RuntimeObjects.h"
 #include "scene/render/BufferLocks.h"

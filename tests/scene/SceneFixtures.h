@@ -9,7 +9,7 @@
 #include "document/ObjectReader.h"
 #include "document/ResourceBuffer.h"
 #include "scene/constructors/DS_BaseSpriteProp.h"
-#include "scene/constructors/ObjectSpace.h"
+#include "scene/common/ObjectSpace.h"
 #include "scene/constructors/SceneReaders.h"
 #include "tools/docwriter/DocumentWriter.h"
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "host/framework/SaverRules.h"
+#include "host/framework/SaverTextFormat.h"
 
 namespace {
 

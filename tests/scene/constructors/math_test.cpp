@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <limits>
 
-#include "scene/constructors/SceneMath.h"
+#include "scene/common/SceneMath.h"
 
 TEST(SceneMath, RandomDrawsFollowTheSeededSequence)
 {

@@ -11,7 +11,7 @@
 #include "../SceneFixtures.h"
 #include "document/CurrentDevice.h"
 #include "scene/constructors/DS_3D_in_2D_array_Constructor.h"
-#include "scene/constructors/SceneMath.h"
+#include "scene/common/SceneMath.h"
 #include "scene/objects/DS_3D_in_2D_array.h"
 #include "scene/objects/DS_LeafFallAnim.h"
 #include "tests/support/CurrentObjects.h"

@@ -1,4 +1,4 @@
-#include "scene/constructors/SceneMath.h"
+#include "scene/common/SceneMath.h"
 
 #include <cmath>
 #include <cstdlib>
