@@ -68,7 +68,6 @@ void ScenePlayer::Start(float appTime)
     slideIndex_ = 0;
     MakeLight(doc_.slideCount > 0 ? &doc_.slides[0] : nullptr);
     slideStart_ = appTime;
-    slideClockPending_ = true;
     framesWithLight_ = 0;
     if (doc_.slideCount > 0)
         speedFactor_ = ::SpeedFactor(doc_.slides[0].speed);
@@ -115,10 +114,8 @@ void ScenePlayer::Advance(float t)
     // its time before the making, and the first frames drawn with it also pay for what the
     // device makes on first use, which it may finish frames later. Then the slide's clock
     // starts, black again when the slide has a fade-in.
-    if (slideClockPending_) {
+    if (framesWithLight_ <= kFramesBeforeSlideClock)
         slideStart_ = t;
-        slideClockPending_ = framesWithLight_ < kFramesBeforeSlideClock;
-    }
     if (doc_.slideCount >= 2) {
         const SlideTimes times = SlideTimesOf(doc_.slides[slideIndex_]);
         if (SlideExpired(times, t - slideStart_)) {
@@ -126,7 +123,6 @@ void ScenePlayer::Advance(float t)
             light_.reset();
             MakeLight(&doc_.slides[slideIndex_]);
             slideStart_ = t;
-            slideClockPending_ = true;
             framesWithLight_ = 0;
             speedFactor_ = ::SpeedFactor(doc_.slides[slideIndex_].speed);
         }
@@ -134,7 +130,7 @@ void ScenePlayer::Advance(float t)
         const float level = FadeLevel(times, t - slideStart_);
         fadeQuad_.SetVertexAlphas(level, level, level, level);
     }
-    if (framesWithLight_ < kFramesBeforeSlideClock)
+    if (framesWithLight_ <= kFramesBeforeSlideClock)
         ++framesWithLight_;
     if (!light_)
         return;

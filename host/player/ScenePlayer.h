@@ -72,10 +72,8 @@ private:
     SceneDoc doc_;
     uint32_t slideIndex_ = 0;
     float slideStart_ = 0;
-    // Set while the current slide's clock is held at 0, through its light's first frames.
-    bool slideClockPending_ = false;
-    // The frames (Advance calls) the current light has been through, up to the ones that hold
-    // its slide's clock.
-    int framesWithLight_ = 0;
+    // The frames (Advance calls) the current light has been through, counted up to the one that
+    // starts its slide's clock; while it is at most kFramesBeforeSlideClock the clock is held.
+    int framesWithLight_ = kFramesBeforeSlideClock + 1;
     std::list<DS_AudioFile*>::iterator playlistCursor_;
 };
