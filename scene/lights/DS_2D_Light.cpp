@@ -4,6 +4,7 @@
 
 #include "document/CurrentDevice.h"
 #include "document/DocResManager.h"
+#include "scene/lights/MutableLight.h"
 #include "scene/lights/ObjectRenderers.h"
 #include "scene/render/QuadTemplate.h"
 
@@ -123,6 +124,11 @@ void DS_2D_Light::DrawBars()
     }
     device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
     device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+}
+
+void DS_2D_Light::DrawObjects(const std::vector<DS_ABObj*>& objects)
+{
+    MutableLight::RenderObjects(objects, this);
 }
 
 bool DS_2D_Light::Write(DS_IOF_Virtual* archive)

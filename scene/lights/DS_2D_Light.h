@@ -12,6 +12,7 @@
 #include <d3d9.h>
 
 #include <cstdint>
+#include <vector>
 
 #include "document/Archive.h"
 #include "document/ComRef.h"
@@ -24,6 +25,8 @@
 #include "scene/render/SceneTransforms.h"
 #include "scene/render/ScreenQuad.h"
 #include "scene/render/ViewMetrics.h"
+
+class DS_ABObj;
 
 class DS_2D_Light : public DS_ABRender, public DS_IOF_Item {
 public:
@@ -55,6 +58,8 @@ public:
     void DrawBackground();
     // The four bars, opaque black; nothing when stretched.
     void DrawBars();
+    // Every runtime object, in list order, with this light as its renderer.
+    void DrawObjects(const std::vector<DS_ABObj*>& objects);
 
     // Class name and version only; nothing reads this record.
     bool Write(DS_IOF_Virtual* archive) override;

@@ -4,6 +4,7 @@
 
 #include "document/CurrentDevice.h"
 #include "document/ResourceCache.h"
+#include "scene/lights/MutableLight.h"
 #include "scene/lights/ObjectRenderers.h"
 #include "scene/render/SceneTransforms.h"
 #include "scene/render/ViewMetrics.h"

@@ -16,9 +16,7 @@
 // Each frame the derived light draws DrawBackground (or its own background), the mode's
 // DrawObjects calls DrawObjects(objects), and its EndFrame draws DrawBars when it wants bars.
 //
-// Also here: DS_NoEffectLight, the base with the default renderers, and MutableEffectLight<T>,
-// the part every effect-light mode shares (the typed owner of its light, the object loop, the
-// stretch setting and the layout it hands out).
+// Also here: DS_NoEffectLight, the base with the default renderers.
 #pragma once
 
 #include <d3d9.h>
@@ -31,7 +29,6 @@
 #include "document/ComRef.h"
 #include "document/TextureInfo.h"
 #include "document/ValueRecords.h"
-#include "scene/lights/MutableLight.h"
 #include "scene/objects/DS_ABRender.h"
 #include "scene/render/LightLayout.h"
 #include "scene/render/QuadTemplate.h"
@@ -121,34 +118,4 @@ class DS_NoEffectLight : public DS_EffectLightBase {
 public:
     DS_NoEffectLight();
     ~DS_NoEffectLight() = default;
-};
-
-// The part of a light mode that every effect light shares: it owns its light (deleted before
-// the runtime objects), draws the objects with the light's renderer, stretches or letterboxes
-// the light's picture and hands out the light's layout. A mode derives from it and writes the rest of the MutableLight operations:
-//
-//     class MutableFire : public MutableEffectLight<DS_FlameLight> {
-//     public:
-//         explicit MutableFire(const SlideRecord& slide);
-//         void Update(float time) override;  ...
-//     };
-template <class Light>
-class MutableEffectLight : public MutableLight {
-public:
-    void DrawObjects() override { implementation->DrawObjects(objects); }
-    // The picture stretched (non-zero) or letterboxed, laid out again at the last layout's size.
-    void SetStretch(int stretch) override
-    {
-        implementation->stretch = stretch != 0;
-        implementation->Layout(implementation->layoutWidth, implementation->layoutHeight);
-    }
-
-    Light* light() const { return implementation.get(); }
-
-protected:
-    explicit MutableEffectLight(Light* made) : implementation(made) {}
-
-    const LightLayout& PictureLayout() const override { return implementation->layout; }
-
-    std::unique_ptr<Light> implementation;
 };

@@ -5,7 +5,7 @@
 #include "document/SceneDoc.h"
 #include "scene/render/DeviceBindings.h"
 
-MutableAqua::MutableAqua(const SlideRecord& slide) : implementation(FakeUndervater::Create())
+MutableAqua::MutableAqua(const SlideRecord& slide) : MutableLightOf(FakeUndervater::Create())
 {
     const D3DSURFACE_DESC back = GetBackBufferDesc();
     implementation->Layout(back.Width, back.Height);
@@ -16,9 +16,6 @@ MutableAqua::MutableAqua(const SlideRecord& slide) : implementation(FakeUndervat
     AddSlideObjects(slide);
 }
 
-// The implementation goes first (its owner is the last member), then the base deletes the objects.
-MutableAqua::~MutableAqua() = default;
-
 void MutableAqua::Update(float time)
 {
     implementation->Update(time);
@@ -27,11 +24,6 @@ void MutableAqua::Update(float time)
 void MutableAqua::BeginFramePass()
 {
     implementation->BeginFrame();
-}
-
-void MutableAqua::DrawObjects()
-{
-    RenderObjects(objects, implementation.get());
 }
 
 void MutableAqua::DrawFadeQuad(DS_ScreenQuad* fadeQuad)
@@ -64,9 +56,4 @@ void MutableAqua::ReleaseDeviceResources()
 void MutableAqua::RestoreRenderStates()
 {
     implementation->RestoreRenderStates();
-}
-
-const LightLayout& MutableAqua::PictureLayout() const
-{
-    return implementation->layout;
 }

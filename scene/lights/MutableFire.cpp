@@ -5,7 +5,7 @@
 #include "document/SceneDoc.h"
 #include "scene/render/DeviceBindings.h"
 
-MutableFire::MutableFire(const SlideRecord& slide) : MutableEffectLight(MakeFlameLight(L""))
+MutableFire::MutableFire(const SlideRecord& slide) : MutableLightOf(MakeFlameLight(L""))
 {
     DS_FlameLight& fire = *implementation;
     const D3DSURFACE_DESC back = GetBackBufferDesc();

@@ -8,8 +8,9 @@
 
 #include "scene/lights/DS_EffectLightBase.h"
 #include "scene/lights/DS_FlameLight.h"
+#include "scene/lights/MutableLight.h"
 
-class MutableFire : public MutableEffectLight<DS_FlameLight> {
+class MutableFire : public MutableLightOf<DS_FlameLight> {
 public:
     // Lays the light out at the back buffer's size, takes the slide's picture and parameters,
     // sets the base states and makes the slide's objects.

@@ -6,7 +6,7 @@
 // The slide's two colours go into the light as it is made, so that its backdrop gradient is
 // built once, from them.
 MutableGlassBall::MutableGlassBall(const SlideRecord& slide)
-    : MutableEffectLight(DS_GlassBallLight::Create(slide.colours[0], slide.colours[1]))
+    : MutableLightOf(DS_GlassBallLight::Create(slide.colours[0], slide.colours[1]))
 {
     DS_GlassBallLight& ball = *implementation;
     const D3DSURFACE_DESC back = GetBackBufferDesc();

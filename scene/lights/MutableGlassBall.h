@@ -5,8 +5,9 @@
 
 #include "scene/lights/DS_EffectLightBase.h"
 #include "scene/lights/DS_GlassBallLight.h"
+#include "scene/lights/MutableLight.h"
 
-class MutableGlassBall : public MutableEffectLight<DS_GlassBallLight> {
+class MutableGlassBall : public MutableLightOf<DS_GlassBallLight> {
 public:
     // Lays the light out at the back buffer's size, then takes the slide's settings in this
     // order: picture, overlays, ball size and zoom, scroll speed, switches, gradient colours,

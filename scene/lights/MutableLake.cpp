@@ -17,7 +17,7 @@ FakeLake2D* MakeLakeForSlide(const SlideRecord& slide)
 
 } // namespace
 
-MutableLake::MutableLake(const SlideRecord& slide) : MutableEffectLight<FakeLake2D>(MakeLakeForSlide(slide))
+MutableLake::MutableLake(const SlideRecord& slide) : MutableLightOf<FakeLake2D>(MakeLakeForSlide(slide))
 {
     FakeLake2D& lake = *implementation;
     const D3DSURFACE_DESC back = GetBackBufferDesc();

@@ -5,8 +5,9 @@
 
 #include "scene/lights/DS_EffectLightBase.h"
 #include "scene/lights/FakeLake2D.h"
+#include "scene/lights/MutableLight.h"
 
-class MutableLake : public MutableEffectLight<FakeLake2D> {
+class MutableLake : public MutableLightOf<FakeLake2D> {
 public:
     // Lays the light out at the back buffer's size, takes the slide's picture and its kind
     // parameters, sets the base states and makes the slide's objects. Letterboxed until

@@ -8,8 +8,8 @@
 //     before a device reset and at shutdown: ReleaseDeviceResources
 //     delete at the next slide change, or when the show restarts after a reset.
 //
-// Each mode holds its implementation in a typed owner of its own, declared in the mode class, so
-// C++ destroys the implementation before this base deletes the runtime objects.
+// Each mode holds its implementation through MutableLightOf<T>, a typed owner between this base
+// and the mode, so C++ destroys the implementation before this base deletes the runtime objects.
 //
 // Layout: every light is laid out for its own device's back buffer, and its implementation keeps
 // that layout in a LightLayout (captured by each of its layout routines). A mode hands it out
@@ -17,6 +17,7 @@
 // ahead of the mode's first pass, so with several monitors each one is drawn with its own.
 #pragma once
 
+#include <memory>
 #include <vector>
 
 class DS_ABObj;
@@ -79,3 +80,35 @@ private:
 // A new light mode for the slide, owned by the caller. A null slide gives the picture mode with
 // the default picture; a kind the program does not know gives the picture mode too.
 MutableLight* CreateMutableLight(const SlideRecord* slide);
+
+// The part every light mode shares: it owns the mode's light implementation (deleted before the
+// runtime objects), draws the objects with the light's renderer, stretches or letterboxes the
+// light's picture and hands out the light's layout. The light offers DrawObjects(objects),
+// `stretch`, Layout(width, height), `layoutWidth`, `layoutHeight` and `layout`. A mode derives
+// from it and writes the rest of the MutableLight operations:
+//
+//     class MutableFire : public MutableLightOf<DS_FlameLight> {
+//     public:
+//         explicit MutableFire(const SlideRecord& slide);
+//         void Update(float time) override;  ...
+//     };
+template <class Light>
+class MutableLightOf : public MutableLight {
+public:
+    void DrawObjects() override { implementation->DrawObjects(objects); }
+    // The picture stretched (non-zero) or letterboxed, laid out again at the last layout's size.
+    void SetStretch(int stretch) override
+    {
+        implementation->stretch = stretch != 0;
+        implementation->Layout(implementation->layoutWidth, implementation->layoutHeight);
+    }
+
+    Light* light() const { return implementation.get(); }
+
+protected:
+    explicit MutableLightOf(Light* made) : implementation(made) {}
+
+    const LightLayout& PictureLayout() const override { return implementation->layout; }
+
+    std::unique_ptr<Light> implementation;
+};

@@ -6,7 +6,7 @@
 #include "scene/lights/DS_2D_Light.h"
 #include "scene/render/DeviceBindings.h"
 
-MutableMatrix::MutableMatrix(const SlideRecord& slide) : MutableEffectLight(DS_MatrixLight::CreateMatrixLight())
+MutableMatrix::MutableMatrix(const SlideRecord& slide) : MutableLightOf(DS_MatrixLight::CreateMatrixLight())
 {
     DS_MatrixLight& light = *implementation;
     const D3DSURFACE_DESC back = GetBackBufferDesc();
@@ -57,7 +57,7 @@ void MutableMatrix::EndFrame()
 
 void MutableMatrix::SetStretch(int stretch)
 {
-    MutableEffectLight::SetStretch(stretch);
+    MutableLightOf::SetStretch(stretch);
     implementation->RestartRain();
 }
 

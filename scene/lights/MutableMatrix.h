@@ -5,8 +5,9 @@
 
 #include "scene/lights/DS_EffectLightBase.h"
 #include "scene/lights/DS_MatrixLight.h"
+#include "scene/lights/MutableLight.h"
 
-class MutableMatrix : public MutableEffectLight<DS_MatrixLight> {
+class MutableMatrix : public MutableLightOf<DS_MatrixLight> {
 public:
     // Lays the picture out at the back buffer's size, loads the glyph strip, takes the grid's
     // settings, the colours and the colour mode from the slide, sets the base states and makes

@@ -4,7 +4,7 @@
 #include "document/SceneDoc.h"
 #include "scene/render/DeviceBindings.h"
 
-MutableNone::MutableNone(const SlideRecord& slide) : implementation(DS_2D_Light::Create())
+MutableNone::MutableNone(const SlideRecord& slide) : MutableLightOf(DS_2D_Light::Create())
 {
     const D3DSURFACE_DESC back = GetBackBufferDesc();
     implementation->Layout(back.Width, back.Height);
@@ -13,9 +13,6 @@ MutableNone::MutableNone(const SlideRecord& slide) : implementation(DS_2D_Light:
     AddSlideObjects(slide);
 }
 
-// The implementation goes first (its owner is the last member), then the base deletes the objects.
-MutableNone::~MutableNone() = default;
-
 void MutableNone::Update(float)
 {
 }
@@ -23,11 +20,6 @@ void MutableNone::Update(float)
 void MutableNone::BeginFramePass()
 {
     implementation->DrawBackground();
-}
-
-void MutableNone::DrawObjects()
-{
-    RenderObjects(objects, implementation.get());
 }
 
 void MutableNone::DrawFadeQuad(DS_ScreenQuad* fadeQuad)
@@ -40,12 +32,6 @@ void MutableNone::EndFrame()
     implementation->DrawBars();
 }
 
-void MutableNone::SetStretch(int stretch)
-{
-    implementation->stretch = stretch != 0;
-    implementation->Layout(implementation->layoutWidth, implementation->layoutHeight);
-}
-
 void MutableNone::ReleaseDeviceResources()
 {
     // The picture, the sprites and the meshes are drawn through stage 0 and stream 0.
@@ -56,9 +42,4 @@ void MutableNone::ReleaseDeviceResources()
 void MutableNone::RestoreRenderStates()
 {
     SetDefault2DStates();
-}
-
-const LightLayout& MutableNone::PictureLayout() const
-{
-    return implementation->layout;
 }

@@ -3,32 +3,22 @@
 // implementation, DS_2D_Light, is also the renderer its objects draw with.
 #pragma once
 
-#include <memory>
-
 #include "scene/lights/DS_2D_Light.h"
 #include "scene/lights/MutableLight.h"
 
-class MutableNone : public MutableLight {
+class MutableNone : public MutableLightOf<DS_2D_Light> {
 public:
     // Lays the default picture out at the back buffer's size, takes the slide's picture, sets
     // the base states and makes the slide's objects. Not stretched until SetStretch.
     explicit MutableNone(const SlideRecord& slide);
-    ~MutableNone() override;
+    ~MutableNone() override = default;
 
     void Update(float time) override;
-    void DrawObjects() override;
     void DrawFadeQuad(DS_ScreenQuad* fadeQuad) override;
     void EndFrame() override;
-    void SetStretch(int stretch) override;
     void ReleaseDeviceResources() override;
     void RestoreRenderStates() override;
 
-    DS_2D_Light* light() const { return implementation.get(); }
-
 protected:
     void BeginFramePass() override;
-    const LightLayout& PictureLayout() const override;
-
-private:
-    std::unique_ptr<DS_2D_Light> implementation;
 };

@@ -4,7 +4,7 @@
 #include "document/SceneDoc.h"
 #include "scene/render/DeviceBindings.h"
 
-MutableRings::MutableRings(const SlideRecord& slide) : MutableEffectLight(DS_WaterRingLight::Make(L""))
+MutableRings::MutableRings(const SlideRecord& slide) : MutableLightOf(DS_WaterRingLight::Make(L""))
 {
     const D3DSURFACE_DESC back = GetBackBufferDesc();
     implementation->Layout(back.Width, back.Height);

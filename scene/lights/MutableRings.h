@@ -5,8 +5,9 @@
 
 #include "scene/lights/DS_EffectLightBase.h"
 #include "scene/lights/DS_WaterRingLight.h"
+#include "scene/lights/MutableLight.h"
 
-class MutableRings : public MutableEffectLight<DS_WaterRingLight> {
+class MutableRings : public MutableLightOf<DS_WaterRingLight> {
 public:
     // Lays the default picture out at the back buffer's size, takes the slide's picture and
     // levels, sets the base states and makes the slide's objects. Not stretched until SetStretch.

@@ -26,9 +26,9 @@ constexpr D3DCOLOR kPictureArgb = 0xFF3080C0;
 constexpr uint32_t kPicture = kPictureArgb & 0xFFFFFF;
 
 // A mode over DS_NoEffectLight that shows the base alone: the background, the objects, the bars.
-class BaseOnlyMode : public MutableEffectLight<DS_NoEffectLight> {
+class BaseOnlyMode : public MutableLightOf<DS_NoEffectLight> {
 public:
-    explicit BaseOnlyMode(const SlideRecord& slide) : MutableEffectLight(new DS_NoEffectLight())
+    explicit BaseOnlyMode(const SlideRecord& slide) : MutableLightOf(new DS_NoEffectLight())
     {
         implementation->InitFromPath(L"");
         implementation->SetBackground(slide.picture);
