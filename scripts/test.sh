@@ -14,9 +14,12 @@ trap lw_testbed_stop EXIT
 
 cd "$build"
 status=0
-# Under load, Wine now and then fails to start a process at all (no output, no test run). A test
-# that fails is therefore run once more; a real fault fails both times and is reported.
-ctest --output-on-failure --timeout 300 -j "${LW_TEST_JOBS:-4}" --repeat until-pass:2 "$@" || status=$?
+# Tests run side by side, one for each processor of the machine (LW_TEST_JOBS sets another number).
+# Under load, Wine now and then fails to start a process at all (no output, no test run), or kills
+# one that takes more than a second to exit after its tests passed (a device test, seen as
+# "Subprocess killed"). A test that fails is therefore run once more; a real fault fails both
+# times and is reported.
+ctest --output-on-failure --timeout 300 -j "${LW_TEST_JOBS:-$(nproc)}" --repeat until-pass:2 "$@" || status=$?
 
 # A retry must not hide a flaky test: every test that passed only on its second run is named.
 retried=$(awk -f "$root/scripts/passed_on_retry.awk" "$build/Testing/Temporary/LastTest.log" 2>/dev/null || true)
