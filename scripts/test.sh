@@ -15,9 +15,8 @@ trap lw_testbed_stop EXIT
 cd "$build"
 status=0
 # Tests run side by side, one for each processor of the machine (LW_TEST_JOBS sets another number).
-# Under load, Wine now and then fails to start a process at all (no output, no test run), or kills
-# one that takes more than a second to exit after its tests passed (a device test, seen as
-# "Subprocess killed"). A test that fails is therefore run once more; a real fault fails both
+# Under load, Wine now and then fails to start a process at all (no output, no test run), or a
+# device test's process is killed as it exits, after its tests passed ("Subprocess killed"). A test that fails is therefore run once more; a real fault fails both
 # times and is reported.
 ctest --output-on-failure --timeout 300 -j "${LW_TEST_JOBS:-$(nproc)}" --repeat until-pass:2 "$@" || status=$?
 
