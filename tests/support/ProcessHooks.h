@@ -2,9 +2,10 @@
 // at the end of a test or a fixture, also when an assertion ends the test early. Between the two
 // the test sets what it needs with the product's own calls (SetSceneDocumentSource, ...).
 //
-//   PlayerHooksGuard   where the player reads its document, makes its lights and plays its
-//                      sound, and the device calls of the frame loop
-//   StreamAnimTimeGuard the clock the falling leaves read
+//   HostHooksGuard       where the player reads its document, makes its lights and plays its
+//                        sound; where the saver gets Direct3D, and the device calls of its
+//                        frame loop
+//   StreamAnimTimeGuard  the clock the falling leaves read
 #pragma once
 
 #include "host/framework/Direct3DSeams.h"
@@ -13,23 +14,25 @@
 #include "host/player/ScenePlayer.h"
 #include "scene/objects/DS_LeafFallAnim.h"
 
-class PlayerHooksGuard {
+class HostHooksGuard {
 public:
-    PlayerHooksGuard() = default;
-    ~PlayerHooksGuard()
+    HostHooksGuard() = default;
+    ~HostHooksGuard()
     {
         SetSceneDocumentSource(documentSource_);
         SetPlayerLightFactory(lightFactory_);
         SetPlayerSoundHooks(soundHooks_);
+        SetDirect3DFactory(direct3DFactory_);
         SetDeviceCalls(&deviceCalls_);
     }
-    PlayerHooksGuard(const PlayerHooksGuard&) = delete;
-    PlayerHooksGuard& operator=(const PlayerHooksGuard&) = delete;
+    HostHooksGuard(const HostHooksGuard&) = delete;
+    HostHooksGuard& operator=(const HostHooksGuard&) = delete;
 
 private:
     SceneDocumentSource documentSource_ = GetSceneDocumentSource();
     PlayerLightFactory lightFactory_ = GetPlayerLightFactory();
     PlayerSoundHooks soundHooks_ = GetPlayerSoundHooks();
+    Direct3DFactory direct3DFactory_ = CurrentDirect3DFactory();
     DeviceCalls deviceCalls_ = CurrentDeviceCalls();
 };
 

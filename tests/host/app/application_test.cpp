@@ -146,7 +146,7 @@ protected:
     }
 
     CurrentObjectsGuard currentObjects;
-    PlayerHooksGuard hooks;
+    HostHooksGuard hooks;
     std::optional<TestSettingsKey> settingsKey;
     std::unique_ptr<CMoireScreensaver> app;
 };

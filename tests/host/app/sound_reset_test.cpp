@@ -75,7 +75,7 @@ protected:
 
     CurrentObjectsGuard currentObjects_;
     std::unique_ptr<TestSettingsKey> settings_;
-    PlayerHooksGuard hooks_; // the last member: the hooks come back first
+    HostHooksGuard hooks_; // the last member: the hooks come back first
 };
 
 TEST_F(ApplicationSoundTest, ADeviceResetKeepsThePlaylistPlayingAndTheEndReleasesTheGraph)

@@ -108,7 +108,7 @@ protected:
     FakeDirect3D fake_;
     RecordingSaver saver_;
     // The last members: the device calls and the current objects come back first.
-    PlayerHooksGuard hooks_;
+    HostHooksGuard hooks_;
     CurrentObjectsGuard currentObjects_;
 };
 

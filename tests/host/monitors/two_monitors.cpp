@@ -236,7 +236,7 @@ protected:
     std::unique_ptr<TestDevice> screens_[2];
     std::unique_ptr<TestSettingsKey> settings_;
     // The last members: the hooks and the current objects come back first.
-    PlayerHooksGuard hooks_;
+    HostHooksGuard hooks_;
     CurrentObjectsGuard currentObjects_;
 };
 

@@ -111,7 +111,7 @@ protected:
     }
 
     std::optional<TestSettingsKey> settingsKey_;
-    PlayerHooksGuard hooks_;
+    HostHooksGuard hooks_;
 };
 
 bool Near(uint32_t rgb, uint32_t expected, int tolerance = 3)

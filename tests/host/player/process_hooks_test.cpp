@@ -15,19 +15,22 @@ std::unique_ptr<PlayerLight> OuterLight(const SlideRecord*) { return nullptr; }
 std::unique_ptr<PlayerLight> InnerLight(const SlideRecord*) { return nullptr; }
 bool OuterPlay(DS_AudioFile&) { return true; }
 bool InnerPlay(DS_AudioFile&) { return false; }
+IDirect3D9* OuterDirect3D(UINT) { return nullptr; }
+IDirect3D9* InnerDirect3D(UINT) { return nullptr; }
 HRESULT OuterTest(IDirect3DDevice9*) { return D3D_OK; }
 HRESULT InnerTest(IDirect3DDevice9*) { return D3DERR_DEVICELOST; }
 
 // A test in small: it installs hooks of its own, then an assertion ends it.
 void InstallInnerHooksThenFail()
 {
-    const PlayerHooksGuard hooks;
+    const HostHooksGuard hooks;
     const StreamAnimTimeGuard clock(7.0f);
     SetSceneDocumentSource(ReadInnerDocument);
     SetPlayerLightFactory(InnerLight);
     PlayerSoundHooks sound;
     sound.play = InnerPlay;
     SetPlayerSoundHooks(sound);
+    SetDirect3DFactory(InnerDirect3D);
     static const DeviceCalls calls = {InnerTest, nullptr, nullptr};
     SetDeviceCalls(&calls);
     ASSERT_TRUE(false) << "the test ends here";
@@ -37,13 +40,14 @@ void InstallInnerHooksThenFail()
 
 TEST(ProcessHooksGuards, AnAssertionThatEndsATestEarlyLeavesTheHooksAsTheyWere)
 {
-    const PlayerHooksGuard hooks;
+    const HostHooksGuard hooks;
     const StreamAnimTimeGuard clock(2.0f);
     SetSceneDocumentSource(ReadOuterDocument);
     SetPlayerLightFactory(OuterLight);
     PlayerSoundHooks sound;
     sound.play = OuterPlay;
     SetPlayerSoundHooks(sound);
+    SetDirect3DFactory(OuterDirect3D);
     static const DeviceCalls calls = {OuterTest, nullptr, nullptr};
     SetDeviceCalls(&calls);
 
@@ -55,6 +59,7 @@ TEST(ProcessHooksGuards, AnAssertionThatEndsATestEarlyLeavesTheHooksAsTheyWere)
     EXPECT_EQ(*source, &ReadOuterDocument);
     EXPECT_EQ(GetPlayerLightFactory(), &OuterLight);
     EXPECT_EQ(GetPlayerSoundHooks().play, &OuterPlay);
+    EXPECT_EQ(CurrentDirect3DFactory(), &OuterDirect3D);
     EXPECT_EQ(CurrentDeviceCalls().testCooperativeLevel, &OuterTest);
     EXPECT_EQ(StreamAnimTime, 2.0f);
 }

@@ -166,7 +166,7 @@ protected:
     }
 
     std::optional<TestSettingsKey> settingsKey;
-    PlayerHooksGuard hooks;
+    HostHooksGuard hooks;
 };
 
 TEST_F(ScenePlayerTest, TwoSlidesFadeHoldAndSwitchThroughBlack)

@@ -178,7 +178,7 @@ protected:
 
     HWND window_ = nullptr;
     std::unique_ptr<TestSettingsKey> settings_;
-    PlayerHooksGuard hooks_; // the last member: the hooks come back first
+    HostHooksGuard hooks_; // the last member: the hooks come back first
 };
 
 TEST_F(SoundGraphTest, ATrackRunsAndReportsItsCompletion)
