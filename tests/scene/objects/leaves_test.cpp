@@ -23,7 +23,6 @@ namespace {
 // 50 without sway.
 class LeafDrift : public ::testing::Test {
 protected:
-
     // A leaf at (x, y) with speed factor 0.1 and drift factor 1.
     std::unique_ptr<DS_LeafFallAnim> Leaf(uint32_t angle, float x, float y)
     {
