@@ -20,6 +20,8 @@ IDirect3D9* CreateDirect3D(UINT sdkVersion)
 
 void SetDirect3DFactory(Direct3DFactory factory) { gFactory = factory; }
 
+Direct3DFactory CurrentDirect3DFactory() { return gFactory; }
+
 const DeviceCalls& CurrentDeviceCalls() { return gDeviceCalls; }
 
 void SetDeviceCalls(const DeviceCalls* calls) { gDeviceCalls = calls ? *calls : kDeviceCalls; }

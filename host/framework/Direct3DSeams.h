@@ -11,6 +11,8 @@ using Direct3DFactory = IDirect3D9* (*)(UINT sdkVersion);
 IDirect3D9* CreateDirect3D(UINT sdkVersion);
 // Sets the factory; null restores Direct3DCreate9.
 void SetDirect3DFactory(Direct3DFactory factory);
+// The factory set last (null: Direct3DCreate9).
+Direct3DFactory CurrentDirect3DFactory();
 
 struct DeviceCalls {
     HRESULT (*testCooperativeLevel)(IDirect3DDevice9* device);

@@ -39,6 +39,11 @@ void SetPlayerLightFactory(PlayerLightFactory factory)
     lightFactory = factory ? factory : CreateSceneLight;
 }
 
+PlayerLightFactory GetPlayerLightFactory()
+{
+    return lightFactory;
+}
+
 std::unique_ptr<PlayerLight> CreatePlayerLight(const SlideRecord* slide)
 {
     return lightFactory(slide);

@@ -29,4 +29,6 @@ using PlayerLightFactory = std::unique_ptr<PlayerLight> (*)(const SlideRecord* s
 
 // Null restores the scene's light modes.
 void SetPlayerLightFactory(PlayerLightFactory factory);
+// The factory in use (the scene's light modes unless a test has set another).
+PlayerLightFactory GetPlayerLightFactory();
 std::unique_ptr<PlayerLight> CreatePlayerLight(const SlideRecord* slide);

@@ -28,6 +28,11 @@ void SetSceneDocumentSource(SceneDocumentSource source)
     documentSource = std::move(source);
 }
 
+const SceneDocumentSource& GetSceneDocumentSource()
+{
+    return documentSource;
+}
+
 ScenePlayer::ScenePlayer()
     : playlistCursor_(doc_.sounds.end())
 {

@@ -22,6 +22,8 @@ class DS_DocResManager;
 // Where a start reads its document from: the program's own "DDS" 107 unless a test says otherwise.
 using SceneDocumentSource = std::function<void(SceneDoc& doc)>;
 void SetSceneDocumentSource(SceneDocumentSource source);
+// The source set last (empty: the program's own document).
+const SceneDocumentSource& GetSceneDocumentSource();
 
 // The frames drawn with a new light before its slide's clock starts: the one that made it and
 // the ones a device may still be working on when the program draws the next (Direct3D lets a

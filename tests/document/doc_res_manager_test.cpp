@@ -8,6 +8,7 @@
 #include "document/CurrentDevice.h"
 #include "document/DocResManager.h"
 #include "document/ResourceBuffer.h"
+#include "tests/support/CurrentObjects.h"
 #include "tools/docwriter/DocumentBuilder.h"
 
 namespace {
@@ -46,14 +47,13 @@ protected:
 
 TEST_F(DocResManagerTest, MakesItsCacheCurrentAndLetsGoOfIt)
 {
-    ResourceCacheHandle* before = CurrentResourceCache;
+    const CurrentObjectsGuard current;
     {
         DS_DocResManager manager;
         EXPECT_EQ(manager.cache(), CurrentResourceCache);
         ASSERT_NE(nullptr, manager.cache()->cache);
     }
     EXPECT_EQ(nullptr, CurrentResourceCache);
-    CurrentResourceCache = before;
 }
 
 TEST_F(DocResManagerTest, RecordVersionsAndEntries)

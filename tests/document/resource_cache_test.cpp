@@ -50,12 +50,11 @@ protected:
     {
         DeviceTest::SetUp();
         ResourceCache::Create(&cache);
-        previous = CurrentResourceCache;
         CurrentResourceCache = &cache;
     }
+    // The cache goes before the device; DeviceTest::TearDown puts the current objects back.
     void TearDown() override
     {
-        CurrentResourceCache = previous;
         cache.cache.reset();
         DeviceTest::TearDown();
     }
@@ -69,7 +68,6 @@ protected:
     }
 
     ResourceCacheHandle cache;
-    ResourceCacheHandle* previous = nullptr;
 };
 
 TEST_F(ResourceCacheTest, PictureSizeIsTheImagesNotTheTextures)
@@ -361,7 +359,6 @@ TEST_F(ResourceCacheTest, ManagerBuildsPicturesAndMeshesOnTheDevice)
 
     manager.reset();
     EXPECT_EQ(nullptr, CurrentResourceCache);
-    CurrentResourceCache = &cache;
 }
 
 // --- Effects through the manager ----------------------------------------------------------------

@@ -10,6 +10,7 @@
 #include "document/ComRef.h"
 #include "document/CurrentDevice.h"
 #include "tests/resources/PictureChecks.h"
+#include "tests/support/CurrentObjects.h"
 #include "tests/support/DeviceFixture.h"
 
 namespace {
@@ -153,12 +154,12 @@ protected:
         return r > 140 && r > g + 30 && b < 90;
     }
 
-    void TearDown() override { CurrentDevice = nullptr; }
     IDirect3DDevice9* device() const { return testDevice.device(); }
 
     TestDevice testDevice{kWidth, kHeight};
     ComRef<IDirect3DTexture9> texture;
     ComRef<ID3DXMesh> body, wing;
+    CurrentObjectsGuard current; // the last member: the current objects come back first
 };
 
 TEST_F(ButterflyPreview, WingsBeatDownForPositiveFlapAndUpForNegative)

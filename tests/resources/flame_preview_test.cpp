@@ -12,6 +12,7 @@
 #include "document/CurrentDevice.h"
 #include "scene/lights/DS_FlameLight.h"
 #include "tests/resources/PictureChecks.h"
+#include "tests/support/CurrentObjects.h"
 #include "tests/support/DeviceFixture.h"
 
 namespace {
@@ -37,7 +38,6 @@ protected:
         ASSERT_TRUE(background.Get() && flames.Get() && offsets.Get());
         ASSERT_TRUE(Assemble());
     }
-    void TearDown() override { CurrentDevice = nullptr; }
     IDirect3DDevice9* device() const { return testDevice.device(); }
 
     ComRef<IDirect3DTexture9> LoadPicture(HMODULE library, int id)
@@ -132,6 +132,7 @@ protected:
     TestDevice testDevice{kWidth, kHeight};
     ComRef<IDirect3DTexture9> background, flames, offsets;
     ShaderSet shaders;
+    CurrentObjectsGuard current; // the last member: the current objects come back first
 };
 
 TEST_F(FlamePreview, FlamesFillTheBottomLeaveTheSkyAndFlicker)

@@ -55,6 +55,7 @@
 #include "tests/scene/PictureFit.h"
 #include "tests/support/DeviceFixture.h"
 #include "tests/support/CountedEffectTextures.h"
+#include "tests/support/CurrentObjects.h"
 #include "tests/support/FabricatedDevice.h"
 #include "tests/support/ErrorBoxLook.h"
 
@@ -191,8 +192,6 @@ protected:
     {
         ASSERT_TRUE(testDevice.Ok()) << "no Direct3D 9 device could be made";
         CurrentDevice = testDevice.device();
-        previousManager_ = CurrentDocResManager;
-        previousCache_ = CurrentResourceCache;
         const std::vector<unsigned char> bytes =
             ReadFileBytes(ProgramFolder() + L"..\\generated\\scene\\scene107.dds");
         ASSERT_FALSE(bytes.empty()) << "generated\\scene\\scene107.dds is missing";
@@ -206,9 +205,6 @@ protected:
     {
         doc.Destroy();
         doc.resources.reset();
-        CurrentDocResManager = previousManager_;
-        CurrentResourceCache = previousCache_;
-        CurrentDevice = nullptr;
     }
 
     // The slide's light as the player makes it, with the picture letterboxed (0) or stretched (1).
@@ -262,8 +258,7 @@ protected:
     DS_ScreenQuad fade; // fully clear
 
 private:
-    DS_DocResManager* previousManager_ = nullptr;
-    ResourceCacheHandle* previousCache_ = nullptr;
+    CurrentObjectsGuard current_; // the last member: the current objects come back first
 };
 
 class SlideScreenshots : public ShowOnDevice {

@@ -123,12 +123,13 @@ void DeviceTest::SetUp()
 {
     test_device_ = new TestDevice(kWidth, kHeight);
     ASSERT_TRUE(test_device_->Ok()) << "no Direct3D 9 device could be made";
+    current_.emplace();
     CurrentDevice = test_device_->device();
 }
 
 void DeviceTest::TearDown()
 {
-    CurrentDevice = nullptr;
+    current_.reset(); // the current objects as they were, before the device goes
     delete test_device_;
     test_device_ = nullptr;
 }

@@ -4,17 +4,20 @@
 //     class MyTest : public DeviceTest {};
 //     TEST_F(MyTest, Clears) { device()->Clear(...); EXPECT_EQ(ReadBackBuffer().At(0, 0), ...); }
 //
-// The fixture sets CurrentDevice to its device for the test's duration.
+// The fixture sets CurrentDevice to its device for the test's duration; the current objects
+// (CurrentDevice, CurrentResourceCache, CurrentDocResManager) come back as they were afterwards.
 #pragma once
 
 #include <d3d9.h>
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "document/ComRef.h"
+#include "tests/support/CurrentObjects.h"
 
 // A copy of a render target in memory, one 0xAARRGGBB value per pixel.
 struct PixelImage {
@@ -80,4 +83,5 @@ protected:
 
 private:
     TestDevice* test_device_ = nullptr;
+    std::optional<CurrentObjectsGuard> current_; // from SetUp to TearDown
 };

@@ -20,6 +20,7 @@
 #include "host/player/PlayerSettings.h"
 #include "host/player/PlayerSound.h"
 #include "tests/support/CurrentObjects.h"
+#include "tests/support/ProcessHooks.h"
 #include "tests/support/TestSettingsKey.h"
 #include "tools/docwriter/DocumentBuilder.h"
 
@@ -125,7 +126,6 @@ protected:
     }
     void TearDown() override
     {
-        SetSceneDocumentSource(nullptr);
         app.reset();
         settingsKey.reset();
     }
@@ -146,6 +146,7 @@ protected:
     }
 
     CurrentObjectsGuard currentObjects;
+    HostHooksGuard hooks;
     std::optional<TestSettingsKey> settingsKey;
     std::unique_ptr<CMoireScreensaver> app;
 };
@@ -359,7 +360,6 @@ TEST_F(ApplicationTest, MediaEventsGoToThePlayerMadeCurrentLast)
         const std::vector<uint8_t>& bytes = documents[loads++ % documents.size()];
         LoadSceneDocument(bytes.data(), bytes.size(), doc);
     });
-    const PlayerSoundHooks saved = GetPlayerSoundHooks();
     PlayerSoundHooks recording;
     recording.play = [](DS_AudioFile& track) {
         played.push_back(track.title);
@@ -382,7 +382,6 @@ TEST_F(ApplicationTest, MediaEventsGoToThePlayerMadeCurrentLast)
     played.clear();
     app->OnMediaNotify(2);  // not a completion: no step
     EXPECT_TRUE(played.empty());
-    SetPlayerSoundHooks(saved);
 }
 
 // Before every reset the framework releases each unit: that must reach the light of the unit's
@@ -415,7 +414,6 @@ TEST_F(ApplicationTest, ReleasingAUnitReleasesTheLightOfItsPlayer)
     ASSERT_EQ(app->errorFlag, 0);
     EXPECT_EQ(app->ReleaseUnitResources(), S_OK);
     EXPECT_EQ(releases, 1);
-    SetPlayerLightFactory(nullptr);
 }
 
 TEST_F(ApplicationTest, DeviceCapsNeedBumpMappingAndSignedTextures)

@@ -21,6 +21,7 @@
 #include "host/player/SoundTrack.h"
 #include "tests/support/BuiltProgram.h"
 #include "tests/support/CurrentObjects.h"
+#include "tests/support/ProcessHooks.h"
 #include "tests/support/SoundGraphState.h"
 #include "tests/support/TestSettingsKey.h"
 #include "tools/docwriter/DocumentBuilder.h"
@@ -68,15 +69,13 @@ protected:
 
     void TearDown() override
     {
-        SetDeviceCalls(nullptr);
-        SetSceneDocumentSource(nullptr);
-        SetPlayerLightFactory(nullptr);
         SoundRelease();
         settings_.reset();
     }
 
     CurrentObjectsGuard currentObjects_;
     std::unique_ptr<TestSettingsKey> settings_;
+    HostHooksGuard hooks_; // the last member: the hooks come back first
 };
 
 TEST_F(ApplicationSoundTest, ADeviceResetKeepsThePlaylistPlayingAndTheEndReleasesTheGraph)

@@ -10,6 +10,8 @@
 #include "host/framework/Direct3DSeams.h"
 #include "host/framework/SaverErrors.h"
 #include "document/CurrentDevice.h"
+#include "tests/support/CurrentObjects.h"
+#include "tests/support/ProcessHooks.h"
 
 namespace {
 
@@ -74,7 +76,6 @@ protected:
     void TearDown() override
     {
         saver_.StopDevices();
-        SetDeviceCalls(nullptr);
         DestroyWindow(window_);
         RegDeleteTreeW(HKEY_CURRENT_USER, kTestKey);
     }
@@ -106,6 +107,9 @@ protected:
     HWND window_ = nullptr;
     FakeDirect3D fake_;
     RecordingSaver saver_;
+    // The last members: the device calls and the current objects come back first.
+    HostHooksGuard hooks_;
+    CurrentObjectsGuard currentObjects_;
 };
 
 }  // namespace

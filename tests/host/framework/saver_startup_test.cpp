@@ -10,6 +10,7 @@
 #include "host/framework/D3DScreensaver.h"
 #include "host/framework/Direct3DSeams.h"
 #include "host/framework/SaverErrors.h"
+#include "tests/support/ProcessHooks.h"
 
 namespace {
 
@@ -37,14 +38,11 @@ protected:
         gFake = &fake_;
         SetDirect3DFactory(MakeFake);
     }
-    void TearDown() override
-    {
-        SetDirect3DFactory(nullptr);
-        gFake = nullptr;
-    }
+    void TearDown() override { gFake = nullptr; }
 
     FakeDirect3D fake_;
     CountingSaver saver_;
+    HostHooksGuard hooks_; // the last member: the hooks come back first
 };
 
 }  // namespace

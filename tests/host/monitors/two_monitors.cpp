@@ -32,7 +32,9 @@
 #include "scene/constructors/SceneReaders.h"
 #include "tests/scene/PictureFit.h"
 #include "tests/support/BuiltProgram.h"
+#include "tests/support/CurrentObjects.h"
 #include "tests/support/DeviceFixture.h"
+#include "tests/support/ProcessHooks.h"
 #include "tests/support/TestSettingsKey.h"
 
 namespace {
@@ -121,7 +123,6 @@ protected:
         showBytes = BuiltProgramShow();
         ASSERT_FALSE(showBytes.empty()) << "lanternwork.scr or its show is missing";
         SetSceneDocumentSource([](SceneDoc& doc) { LoadSceneDocument(showBytes.data(), showBytes.size(), doc); });
-        savedSound_ = GetPlayerSoundHooks();
         app_ = std::make_unique<ClockedSaver>();
         SetPlayerSoundHooks(PlayerSoundHooks{});  // the pictures only: no sound graph is built
         settings_ = std::make_unique<TestSettingsKey>(L"TwoMonitors");
@@ -158,14 +159,8 @@ protected:
         app_.reset();
         for (auto& screen : screens_)
             screen.reset();
-        SetDeviceCalls(nullptr);
-        SetSceneDocumentSource(nullptr);
-        SetPlayerSoundHooks(savedSound_);
         settings_.reset();
         ForgetStretchPictureSetting();
-        CurrentResourceCache = nullptr;
-        CurrentDocResManager = nullptr;
-        CurrentDevice = nullptr;
     }
 
     IDirect3DDevice9* Device(int unit) const { return screens_[unit]->device(); }
@@ -240,7 +235,9 @@ protected:
     std::unique_ptr<ClockedSaver> app_;
     std::unique_ptr<TestDevice> screens_[2];
     std::unique_ptr<TestSettingsKey> settings_;
-    PlayerSoundHooks savedSound_;
+    // The last members: the hooks and the current objects come back first.
+    HostHooksGuard hooks_;
+    CurrentObjectsGuard currentObjects_;
 };
 
 }  // namespace

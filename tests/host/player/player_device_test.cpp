@@ -18,6 +18,7 @@
 #include "host/player/ScenePlayer.h"
 #include "scene/render/BufferLocks.h"
 #include "tests/support/DeviceFixture.h"
+#include "tests/support/ProcessHooks.h"
 #include "tests/support/TestPictures.h"
 #include "tests/support/TestSettingsKey.h"
 #include "tools/docwriter/DocumentBuilder.h"
@@ -68,12 +69,10 @@ protected:
         ForgetStretchPictureSetting();
         SetSceneDocumentSource([](SceneDoc& doc) { LoadSceneDocument(documentBytes.data(), documentBytes.size(), doc); });
     }
+    // The players live in the tests' bodies: they and their lights are gone before the device.
+    // DeviceTest::TearDown puts the current objects back, and hooks_ the hooks after it.
     void TearDown() override
     {
-        SetSceneDocumentSource(nullptr);
-        SetPlayerLightFactory(nullptr);
-        CurrentResourceCache = nullptr;
-        CurrentDocResManager = nullptr;
         settingsKey_.reset();
         ForgetStretchPictureSetting();
         DeviceTest::TearDown();
@@ -112,6 +111,7 @@ protected:
     }
 
     std::optional<TestSettingsKey> settingsKey_;
+    HostHooksGuard hooks_;
 };
 
 bool Near(uint32_t rgb, uint32_t expected, int tolerance = 3)

@@ -19,6 +19,7 @@
 #include "scene/constructors/DS_2D_Sprites_Constructor.h"
 #include "scene/constructors/SceneReaders.h"
 #include "tests/scene/LegacyRecords.h"
+#include "tests/support/ProcessHooks.h"
 #include "tests/support/TestSettingsKey.h"
 #include "tools/docwriter/DocumentBuilder.h"
 
@@ -131,9 +132,6 @@ protected:
 
     void TearDown() override
     {
-        SetSceneDocumentSource(nullptr);
-        SetPlayerSoundHooks(PlayerSoundHooks{});
-        SetPlayerLightFactory(nullptr);
         settingsKey.reset();
         ForgetStretchPictureSetting();
     }
@@ -168,6 +166,7 @@ protected:
     }
 
     std::optional<TestSettingsKey> settingsKey;
+    HostHooksGuard hooks;
 };
 
 TEST_F(ScenePlayerTest, TwoSlidesFadeHoldAndSwitchThroughBlack)

@@ -22,6 +22,8 @@
 #include "host/player/SoundTrack.h"
 #include "scene/constructors/SceneReaders.h"
 #include "tests/support/BuiltProgram.h"
+#include "tests/support/CurrentObjects.h"
+#include "tests/support/ProcessHooks.h"
 #include "tests/support/ProcessMemory.h"
 #include "tests/support/SoundGraphState.h"
 #include "tests/support/TestSettingsKey.h"
@@ -109,25 +111,20 @@ protected:
         ASSERT_FALSE(showBytes.empty()) << "lanternwork.scr or its show is missing";
         settings_ = std::make_unique<TestSettingsKey>(L"ShowOnDevices");
         SetSceneDocumentSource([](SceneDoc& doc) { LoadSceneDocument(showBytes.data(), showBytes.size(), doc); });
-        savedHooks_ = GetPlayerSoundHooks();
         tracksStarted = tracksFailed = 0;
         resetsDone = resetsFailed = 0;
     }
 
     void TearDown() override
     {
-        SetDeviceCalls(nullptr);
-        SetSceneDocumentSource(nullptr);
-        SetPlayerSoundHooks(savedHooks_);
         SoundRelease();
-        CurrentResourceCache = nullptr;
-        CurrentDocResManager = nullptr;
-        CurrentDevice = nullptr;
         settings_.reset();
     }
 
     std::unique_ptr<TestSettingsKey> settings_;
-    PlayerSoundHooks savedHooks_;
+    // The last members: the hooks and the current objects come back first.
+    HostHooksGuard hooks_;
+    CurrentObjectsGuard currentObjects_;
 };
 
 TEST_F(ShowOnDevices, TheShowComesBackAfterEachOfAHundredResetsWithoutGrowing)

@@ -19,6 +19,7 @@
 #include "host/player/SoundTrack.h"
 #include "scene/constructors/SceneReaders.h"
 #include "tests/support/BuiltProgram.h"
+#include "tests/support/ProcessHooks.h"
 #include "tests/support/TestSettingsKey.h"
 #include "tools/docwriter/DocumentBuilder.h"
 
@@ -80,9 +81,6 @@ protected:
     void TearDown() override
     {
         SoundRelease();
-        SetPlayerSoundHooks(PlayerSoundHooks{});
-        SetPlayerLightFactory(nullptr);
-        SetSceneDocumentSource(nullptr);
         if (window_)
             DestroyWindow(window_);
         settings_.reset();
@@ -180,6 +178,7 @@ protected:
 
     HWND window_ = nullptr;
     std::unique_ptr<TestSettingsKey> settings_;
+    HostHooksGuard hooks_; // the last member: the hooks come back first
 };
 
 TEST_F(SoundGraphTest, ATrackRunsAndReportsItsCompletion)

@@ -11,16 +11,13 @@
 void LightTest::SetUp()
 {
     DeviceTest::SetUp();
-    previousManager_ = CurrentDocResManager;
-    previousCache_ = CurrentResourceCache;
     manager = std::make_unique<DS_DocResManager>(); // makes its own cache current
     CurrentDocResManager = manager.get();
 }
 
+// The manager goes before the device; DeviceTest::TearDown puts the current objects back.
 void LightTest::TearDown()
 {
-    CurrentDocResManager = previousManager_;
-    CurrentResourceCache = previousCache_;
     manager.reset();
     DeviceTest::TearDown();
 }

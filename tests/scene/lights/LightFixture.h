@@ -123,8 +123,4 @@ protected:
 
     std::unique_ptr<DS_DocResManager> manager;
     float objectTime = 0.0f; // application time of the next frame; each frame adds 10 ms
-
-private:
-    DS_DocResManager* previousManager_ = nullptr;
-    ResourceCacheHandle* previousCache_ = nullptr;
 };

@@ -17,6 +17,7 @@
 #include "scene/render/SceneTransforms.h"
 #include "scene/render/ViewMetrics.h"
 #include "tests/scene/lights/LightFixture.h"
+#include "tests/support/CurrentObjects.h"
 #include "tests/support/TestPictures.h"
 
 namespace {
@@ -241,8 +242,9 @@ TEST_F(EffectBaseWithoutDevice, MakesAndDrawsNothing)
     device->AddRef();
     const ULONG deviceRefs = device->Release();
 
-    CurrentDevice = nullptr;
     {
+        const CurrentObjectsGuard current;
+        CurrentDevice = nullptr;
         DS_NoEffectLight light;
         light.InitFromPath(L"");
         light.Layout(0, 0);
@@ -260,7 +262,6 @@ TEST_F(EffectBaseWithoutDevice, MakesAndDrawsNothing)
         for (const ComRef<IDirect3DTexture9>& handle : light.handleTextures)
             EXPECT_FALSE(handle);
     }
-    CurrentDevice = device;
 
     // Nothing reached the device: no object made on it, its bindings and states as they were.
     device->AddRef();

@@ -15,6 +15,7 @@
 #include "scene/objects/DS_3D_in_2D_array.h"
 #include "scene/objects/DS_LeafFallAnim.h"
 #include "tests/support/CurrentObjects.h"
+#include "tests/support/ProcessHooks.h"
 
 namespace {
 
@@ -22,9 +23,6 @@ namespace {
 // 50 without sway.
 class LeafDrift : public ::testing::Test {
 protected:
-    LeafDrift() { StreamAnimTime = 0.0f; }
-    ~LeafDrift() override { StreamAnimTime = 0.0f; }
-
     // A leaf at (x, y) with speed factor 0.1 and drift factor 1.
     std::unique_ptr<DS_LeafFallAnim> Leaf(uint32_t angle, float x, float y)
     {
@@ -36,6 +34,7 @@ protected:
         return leaf;
     }
 
+    StreamAnimTimeGuard clock{0.0f};
     ObjectSpaceScope space{640, 480};
     DS_3D_in_2D_array_Constructor d = [] {
         DS_3D_in_2D_array_Constructor leaves;
@@ -336,11 +335,10 @@ protected:
     void SetUp() override
     {
         CurrentDevice = nullptr;
-        StreamAnimTime = 0.0f;
     }
-    void TearDown() override { StreamAnimTime = 0.0f; }
 
     CurrentObjectsGuard currentObjects;
+    StreamAnimTimeGuard clock{0.0f};
     CurrentManagerScope current;
     ObjectSpaceScope space{640, 480};
 };

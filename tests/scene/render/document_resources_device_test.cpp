@@ -55,16 +55,13 @@ protected:
     void SetUp() override
     {
         DeviceTest::SetUp();
-        previousManager = CurrentDocResManager;
-        previousCache = CurrentResourceCache;
         manager.reset(new DS_DocResManager);
         CurrentDocResManager = manager.get();
     }
+    // The manager goes before the device; DeviceTest::TearDown puts the current objects back.
     void TearDown() override
     {
         manager.reset();
-        CurrentDocResManager = previousManager;
-        CurrentResourceCache = previousCache;
         DeviceTest::TearDown();
     }
 
@@ -92,10 +89,6 @@ protected:
     }
 
     std::unique_ptr<DS_DocResManager> manager;
-
-private:
-    DS_DocResManager* previousManager = nullptr;
-    ResourceCacheHandle* previousCache = nullptr;
 };
 
 // ---------------------------------------------------------------------------------------------
