@@ -413,98 +413,44 @@ TEST_F(SmallScreen, FullScreenShowsAMovingErrorBox)
     EXPECT_TRUE(saver.WaitForExit(10000));
 }
 
-// --- The program's own show, full screen, once round (run alone by its own ctest entry) --------
-
-namespace {
-
-// What one look at the screen tells of the show.
-struct ShowSample {
-    bool black = false;     // every pixel nearly black: the fade between two slides
-    bool errorBox = false;  // a white field the size of the error box
-};
-
-ShowSample LookAtScreen()
-{
-    const ScreenImage shot = CaptureScreen(RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
-    ShowSample sample;
-    if (shot.pixels.empty())
-        return sample;
-    uint32_t brightest = 0;
-    for (uint32_t p : shot.pixels)
-        brightest = std::max({brightest, (p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF});
-    sample.black = brightest <= 40;
-    sample.errorBox = ShowsErrorBox(shot);
-    return sample;
-}
-
-}  // namespace
-
-// The embedded show has seven slides, each fading in from black and out to black. Seen from the
-// screen, going once round is seven fades through black after the first slide has shown, with no
-// error box at any time; the saver is still running after the last and ends on a key.
-TEST(DefaultShowOnScreen, FullScreenPlaysEverySlideOnceRoundAndEndsOnAKey)
-{
-    constexpr int kSlides = 7;
-    SaverProcess saver;
-    ASSERT_TRUE(saver.Start(L"/s"));
-    HWND window = saver.WaitForWindow(kSaverClass, kStartTime);
-    ASSERT_NE(window, nullptr);
-
-    int fades = 0;
-    bool inFade = true;  // the show starts black
-    bool errorBox = false;
-    const DWORD start = GetTickCount();
-    std::vector<DWORD> fadeTimes;
-    while (fades < kSlides && !errorBox && saver.Running() && GetTickCount() - start < 240000) {
-        const ShowSample sample = LookAtScreen();
-        errorBox = sample.errorBox;
-        if (sample.black && !inFade) {
-            ++fades;
-            fadeTimes.push_back((GetTickCount() - start) / 1000);
-        }
-        inFade = sample.black;
-        Sleep(100);
-    }
-    std::string times;
-    for (DWORD t : fadeTimes)
-        times += " " + std::to_string(t) + " s";
-    EXPECT_FALSE(errorBox) << "the error box showed after" << times;
-    EXPECT_EQ(fades, kSlides) << "fades through black at" << times;
-    ASSERT_TRUE(saver.Running()) << "the saver ended by itself";
-
-    PostMessageW(window, WM_KEYDOWN, VK_SPACE, 0);
-    DWORD code = 1;
-    ASSERT_TRUE(saver.WaitForExit(10000, &code));
-    EXPECT_EQ(code, 0u);
-}
-
-// --- The fade-in of every slide of the first round, seen on the screen -----------------------
+// --- The program's own show, full screen, once round ---------------------------------------------
+//
+// The two tests below look at one run of the saver through the first round of its show: their
+// ctest entry runs both in one process, and the first to ask plays the round.
 
 namespace {
 
 // One look at the screen: when it was taken, the mean brightness of its pixels (0 to 255, the
-// mean of the three channels), and a digest of the pixels that tells a new frame from the last.
-struct BrightnessSample {
+// mean of the three channels), a digest of the pixels that tells a new frame from the last, and
+// what it tells of the show.
+struct ShowSample {
     double seconds = 0;
     double mean = 0;
     uint64_t digest = 0;
+    bool black = false;     // every pixel nearly black: the fade between two slides
+    bool errorBox = false;  // a white field the size of the error box
 };
 
-BrightnessSample SampleBrightness(double seconds)
+ShowSample LookAtScreen(double seconds)
 {
     const ScreenImage shot = CaptureScreen(RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
-    BrightnessSample sample;
+    ShowSample sample;
     sample.seconds = seconds;
     if (shot.pixels.empty())
         return sample;
     uint64_t sum = 0;
+    uint32_t brightest = 0;
     uint64_t digest = 1469598103934665603ull;  // FNV-1a over the pixels
     for (uint32_t p : shot.pixels) {
-        sum += ((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF);
+        const uint32_t r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
+        sum += r + g + b;
+        brightest = std::max({brightest, r, g, b});
         digest = (digest ^ p) * 1099511628211ull;
     }
     sample.mean = static_cast<double>(sum) / (3.0 * static_cast<double>(shot.pixels.size()));
     sample.digest = digest;
+    sample.black = brightest <= 40;
+    sample.errorBox = ShowsErrorBox(shot);
     return sample;
 }
 
@@ -514,6 +460,26 @@ double SecondsSince(const LARGE_INTEGER& start)
     QueryPerformanceCounter(&now);
     QueryPerformanceFrequency(&frequency);
     return static_cast<double>(now.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+constexpr int kSlides = 7;
+constexpr double kFadeInSeconds = 3.0;  // the last slide's is 2
+constexpr double kStep = 0.25;          // seconds between two looks at the screen
+
+// The seconds of every fade through black after the first slide has shown (the show starts
+// black), up to `most` of them.
+std::vector<double> FadesThroughBlack(const std::vector<ShowSample>& samples, int most)
+{
+    std::vector<double> fades;
+    bool inFade = true;
+    for (const ShowSample& sample : samples) {
+        if (static_cast<int>(fades.size()) == most)
+            break;
+        if (sample.black && !inFade)
+            fades.push_back(sample.seconds);
+        inFade = sample.black;
+    }
+    return fades;
 }
 
 // A fade-in as the samples show it: from the last black sample before the slide's picture to
@@ -527,10 +493,10 @@ struct FadeIn {
 constexpr double kBlack = 4.0;  // mean brightness below which the screen is black
 
 // The median brightness of the samples taken from `from` to `to` seconds.
-double MedianBetween(const std::vector<BrightnessSample>& samples, double from, double to)
+double MedianBetween(const std::vector<ShowSample>& samples, double from, double to)
 {
     std::vector<double> means;
-    for (const BrightnessSample& s : samples)
+    for (const ShowSample& s : samples)
         if (s.seconds >= from && s.seconds <= to)
             means.push_back(s.mean);
     if (means.empty())
@@ -541,7 +507,7 @@ double MedianBetween(const std::vector<BrightnessSample>& samples, double from, 
 
 // Every fade-in the samples hold: a black sample followed by the screen lighting up, measured
 // against the picture's brightness a few seconds later, once the fade is over.
-std::vector<FadeIn> FindFadeIns(const std::vector<BrightnessSample>& samples, double fadeInSeconds)
+std::vector<FadeIn> FindFadeIns(const std::vector<ShowSample>& samples, double fadeInSeconds)
 {
     std::vector<FadeIn> fades;
     for (size_t i = 0; i + 1 < samples.size(); ++i) {
@@ -564,7 +530,80 @@ std::vector<FadeIn> FindFadeIns(const std::vector<BrightnessSample>& samples, do
     return fades;
 }
 
+// The saver started in /s, looked at every 0.25 s until it has gone once round (seven fades
+// through black, seven fade-ins with the last picture seen clear), an error box shows, it ends
+// or five minutes have passed; then ended with a key.
+struct FirstRound {
+    bool started = false;
+    bool windowFound = false;
+    bool runningAtTheEnd = false;  // still running when the looking was over
+    bool endedOnTheKey = false;
+    DWORD exitCode = 1;
+    std::vector<ShowSample> samples;
+};
+
+FirstRound PlayTheFirstRound()
+{
+    FirstRound round;
+    SaverProcess saver;
+    round.started = saver.Start(L"/s");
+    if (!round.started)
+        return round;
+    HWND window = saver.WaitForWindow(kSaverClass, kStartTime);
+    round.windowFound = window != nullptr;
+    if (!window)
+        return round;
+
+    LARGE_INTEGER start;
+    QueryPerformanceCounter(&start);
+    bool errorBox = false;
+    while (!errorBox && saver.Running() && SecondsSince(start) < 300) {
+        round.samples.push_back(LookAtScreen(SecondsSince(start)));
+        errorBox = round.samples.back().errorBox;
+        if (round.samples.size() % 20 == 0 &&
+            static_cast<int>(FadesThroughBlack(round.samples, kSlides).size()) >= kSlides &&
+            static_cast<int>(FindFadeIns(round.samples, kFadeInSeconds).size()) >= kSlides)
+            break;
+        const double next = static_cast<double>(round.samples.size()) * kStep;
+        const double wait = next - SecondsSince(start);
+        if (wait > 0)
+            Sleep(static_cast<DWORD>(wait * 1000));
+    }
+    round.runningAtTheEnd = saver.Running();
+    PostMessageW(window, WM_KEYDOWN, VK_SPACE, 0);
+    round.endedOnTheKey = saver.WaitForExit(10000, &round.exitCode);
+    return round;
+}
+
+const FirstRound& TheFirstRound()
+{
+    static const FirstRound round = PlayTheFirstRound();
+    return round;
+}
+
 }  // namespace
+
+// The embedded show has seven slides, each fading in from black and out to black. Seen from the
+// screen, going once round is seven fades through black after the first slide has shown, with no
+// error box at any time; the saver is still running after the last and ends on a key.
+TEST(DefaultShowOnScreen, FullScreenPlaysEverySlideOnceRoundAndEndsOnAKey)
+{
+    const FirstRound& round = TheFirstRound();
+    ASSERT_TRUE(round.started);
+    ASSERT_TRUE(round.windowFound);
+
+    const std::vector<double> fades = FadesThroughBlack(round.samples, kSlides);
+    std::string times;
+    for (double t : fades)
+        times += " " + std::to_string(static_cast<int>(t)) + " s";
+    const bool errorBox = std::any_of(round.samples.begin(), round.samples.end(),
+                                      [](const ShowSample& s) { return s.errorBox; });
+    EXPECT_FALSE(errorBox) << "the error box showed after" << times;
+    EXPECT_EQ(static_cast<int>(fades.size()), kSlides) << "fades through black at" << times;
+    ASSERT_TRUE(round.runningAtTheEnd) << "the saver ended by itself";
+    ASSERT_TRUE(round.endedOnTheKey);
+    EXPECT_EQ(round.exitCode, 0u);
+}
 
 // The embedded show's slides fade in over 2 or 3 seconds. Sampled every 0.25 s through the
 // first round, the screen's brightness rises over about that time at the start and at every
@@ -577,41 +616,19 @@ std::vector<FadeIn> FindFadeIns(const std::vector<BrightnessSample>& samples, do
 // black, where the making of a slide showed as a jump.
 TEST(DefaultShowOnScreen, EveryFadeInOfTheFirstRoundRisesOverItsTime)
 {
-    constexpr int kSlides = 7;
-    constexpr double kFadeInSeconds = 3.0;  // the last slide's is 2
-    constexpr double kStep = 0.25;
-    SaverProcess saver;
-    ASSERT_TRUE(saver.Start(L"/s"));
-    HWND window = saver.WaitForWindow(kSaverClass, kStartTime);
-    ASSERT_NE(window, nullptr);
-
-    LARGE_INTEGER start;
-    QueryPerformanceCounter(&start);
-    std::vector<BrightnessSample> samples;
-    std::vector<FadeIn> fades;
-    while (saver.Running() && SecondsSince(start) < 300) {
-        samples.push_back(SampleBrightness(SecondsSince(start)));
-        // Once round: seven fade-ins, the last one followed by enough of its picture.
-        if (samples.size() % 20 == 0) {
-            fades = FindFadeIns(samples, kFadeInSeconds);
-            if (static_cast<int>(fades.size()) >= kSlides)
-                break;
-        }
-        const double next = static_cast<double>(samples.size()) * kStep;
-        const double wait = next - SecondsSince(start);
-        if (wait > 0)
-            Sleep(static_cast<DWORD>(wait * 1000));
-    }
-    fades = FindFadeIns(samples, kFadeInSeconds);
+    const FirstRound& round = TheFirstRound();
+    ASSERT_TRUE(round.started);
+    ASSERT_TRUE(round.windowFound);
+    const std::vector<ShowSample>& samples = round.samples;
+    const std::vector<FadeIn> fades = FindFadeIns(samples, kFadeInSeconds);
     // Every sample, for a look at the whole curve: seconds and mean brightness a line.
     if (FILE* file = _wfopen((std::wstring(L"" LW_TEST_ARTIFACTS) + L"\\first_round_brightness.csv").c_str(), L"w")) {
-        for (const BrightnessSample& s : samples)
+        for (const ShowSample& s : samples)
             fprintf(file, "%.3f,%.2f\n", s.seconds, s.mean);
         fclose(file);
     }
-    ASSERT_TRUE(saver.Running()) << "the saver ended by itself";
-    PostMessageW(window, WM_KEYDOWN, VK_SPACE, 0);
-    EXPECT_TRUE(saver.WaitForExit(10000));
+    ASSERT_TRUE(round.runningAtTheEnd) << "the saver ended by itself";
+    EXPECT_TRUE(round.endedOnTheKey);
 
     ASSERT_GE(fades.size(), static_cast<size_t>(kSlides)) << "fade-ins seen in " << samples.size() << " samples";
     int unchecked = 0;
@@ -623,7 +640,7 @@ TEST(DefaultShowOnScreen, EveryFadeInOfTheFirstRoundRisesOverItsTime)
             curve += " " + std::to_string(static_cast<int>(100 * samples[i].mean / fade.picture + 0.5));
             if (i == fade.black)
                 continue;
-            const BrightnessSample& before = samples[i - 1];
+            const ShowSample& before = samples[i - 1];
             const bool sampledInTime = samples[i].seconds - before.seconds <= 2 * kStep;
             const bool saverDrawing = i - 1 == fade.black || before.digest != samples[i - 2].digest;
             if (!sampledInTime || !saverDrawing) {
