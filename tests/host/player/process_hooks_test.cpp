@@ -20,19 +20,25 @@ IDirect3D9* InnerDirect3D(UINT) { return nullptr; }
 HRESULT OuterTest(IDirect3DDevice9*) { return D3D_OK; }
 HRESULT InnerTest(IDirect3DDevice9*) { return D3DERR_DEVICELOST; }
 
+// Every hook the guard keeps, set through the product's own calls.
+void InstallHooks(void (*document)(SceneDoc&), std::unique_ptr<PlayerLight> (*light)(const SlideRecord*),
+                  bool (*play)(DS_AudioFile&), IDirect3D9* (*direct3D)(UINT), const DeviceCalls& calls)
+{
+    SetSceneDocumentSource(document);
+    SetPlayerLightFactory(light);
+    PlayerSoundHooks sound;
+    sound.play = play;
+    SetPlayerSoundHooks(sound);
+    SetDirect3DFactory(direct3D);
+    SetDeviceCalls(&calls);
+}
+
 // A test in small: it installs hooks of its own, then an assertion ends it.
 void InstallInnerHooksThenFail()
 {
     const HostHooksGuard hooks;
     const StreamAnimTimeGuard clock(7.0f);
-    SetSceneDocumentSource(ReadInnerDocument);
-    SetPlayerLightFactory(InnerLight);
-    PlayerSoundHooks sound;
-    sound.play = InnerPlay;
-    SetPlayerSoundHooks(sound);
-    SetDirect3DFactory(InnerDirect3D);
-    static const DeviceCalls calls = {InnerTest, nullptr, nullptr};
-    SetDeviceCalls(&calls);
+    InstallHooks(ReadInnerDocument, InnerLight, InnerPlay, InnerDirect3D, {InnerTest, nullptr, nullptr});
     ASSERT_TRUE(false) << "the test ends here";
 }
 
@@ -42,14 +48,7 @@ TEST(ProcessHooksGuards, AnAssertionThatEndsATestEarlyLeavesTheHooksAsTheyWere)
 {
     const HostHooksGuard hooks;
     const StreamAnimTimeGuard clock(2.0f);
-    SetSceneDocumentSource(ReadOuterDocument);
-    SetPlayerLightFactory(OuterLight);
-    PlayerSoundHooks sound;
-    sound.play = OuterPlay;
-    SetPlayerSoundHooks(sound);
-    SetDirect3DFactory(OuterDirect3D);
-    static const DeviceCalls calls = {OuterTest, nullptr, nullptr};
-    SetDeviceCalls(&calls);
+    InstallHooks(ReadOuterDocument, OuterLight, OuterPlay, OuterDirect3D, {OuterTest, nullptr, nullptr});
 
     EXPECT_FATAL_FAILURE(InstallInnerHooksThenFail(), "the test ends here");
 
